@@ -1,0 +1,5 @@
+#include "core/debug_output.h"
+
+#include <windows.h>
+
+void SendDebugText(const char* text) { OutputDebugStringA(text); }

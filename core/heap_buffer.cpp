@@ -7,7 +7,7 @@
 
 namespace {
 
-const HeapAllocator kRuntimeAllocator = {std::realloc, std::malloc};
+const HeapAllocator kRuntimeAllocator = {std::realloc, std::malloc, std::free};
 const HeapAllocator* gAllocator = &kRuntimeAllocator;
 
 constexpr int64_t kPage = 4096;
@@ -32,7 +32,7 @@ int64_t HeapBuffer::AllocationFor(int64_t n, int granularity)
 
 HeapBuffer::HeapBuffer(int granularity) : mGranularity(granularity) {}
 
-HeapBuffer::~HeapBuffer() { std::free(mData); }
+HeapBuffer::~HeapBuffer() { gAllocator->release(mData); }
 
 bool HeapBuffer::Resize(int newSize, bool releaseOnShrink)
 {
@@ -55,7 +55,7 @@ bool HeapBuffer::Resize(int newSize, bool releaseOnShrink)
     }
     if (wanted > INT_MAX) return false;
     if (wanted == 0) {
-        std::free(mData);
+        gAllocator->release(mData);
         mData = nullptr;
         mAllocated = mUsed = 0;
         return true;
@@ -67,7 +67,7 @@ bool HeapBuffer::Resize(int newSize, bool releaseOnShrink)
         block = gAllocator->allocate(size_t(wanted));
         if (!block) return false;
         if (keep) std::memcpy(block, mData, keep);
-        std::free(mData);
+        gAllocator->release(mData);
     }
     mData = static_cast<unsigned char*>(block);
     mAllocated = int(wanted);

@@ -4,10 +4,12 @@
 #include <cstdint>
 
 // The allocation functions HeapBuffer grows with. Tests swap them to inject
-// failures; a null argument to SetHeapAllocator restores the runtime's own.
+// failures or to watch blocks come and go; a null argument to
+// SetHeapAllocator restores the runtime's own.
 struct HeapAllocator {
     void* (*reallocate)(void* block, size_t bytes);
     void* (*allocate)(size_t bytes);
+    void (*release)(void* block);
 };
 void SetHeapAllocator(const HeapAllocator* allocator);
 

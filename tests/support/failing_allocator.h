@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdlib>
+
 #include "core/heap_buffer.h"
 
 // While alive, every HeapBuffer allocation fails.
@@ -11,5 +13,5 @@ public:
 private:
     static void* Reallocate(void*, size_t) { return nullptr; }
     static void* Allocate(size_t) { return nullptr; }
-    static constexpr HeapAllocator kFailing = {Reallocate, Allocate};
+    static constexpr HeapAllocator kFailing = {Reallocate, Allocate, std::free};
 };

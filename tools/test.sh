@@ -1,0 +1,49 @@
+#!/bin/sh
+# Sets up a Debian machine (packages, Windows dependencies), builds both trees
+# and runs every test: natively with sanitizers, and the Windows programs
+# under Wine. Exits non-zero when anything fails.
+set -eu
+
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
+cd "$ROOT"
+JOBS=$(nproc 2>/dev/null || echo 4)
+
+"$ROOT/tools/setup-packages.sh"
+"$ROOT/tools/setup-windeps.sh"
+
+GEN=""
+command -v ninja >/dev/null 2>&1 && GEN="-G Ninja"
+# shellcheck disable=SC2086
+cmake -S . -B build/native $GEN -DCMAKE_BUILD_TYPE=Debug >/dev/null
+# shellcheck disable=SC2086
+cmake -S . -B build/win $GEN -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake >/dev/null
+cmake --build build/native -j "$JOBS"
+cmake --build build/win -j "$JOBS"
+
+# One virtual display for every Windows test that needs one.
+XVFB_PID=""
+cleanup() {
+    [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null || true
+    WINEPREFIX="$ROOT/build/wine" /usr/lib/wine/wineserver -k 2>/dev/null || true
+}
+trap cleanup EXIT
+exec 8>"$ROOT/build/xvfb.display"
+Xvfb -displayfd 8 -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+XVFB_PID=$!
+for _ in $(seq 50); do [ -s "$ROOT/build/xvfb.display" ] && break; sleep 0.1; done
+export DISPLAY=":$(cat "$ROOT/build/xvfb.display")"
+
+status=0
+run_tests() { # build tree; keeps ctest's log and exit status
+    { ctest --test-dir "build/$1" --output-on-failure -j "$JOBS"; echo $? > "build/$1-tests.rc"; } |
+        tee "build/$1-tests.log"
+    [ "$(cat "build/$1-tests.rc")" = 0 ] || status=1
+}
+run_tests native
+run_tests win
+
+echo
+echo "native: $(grep 'tests passed' build/native-tests.log || echo 'no test summary')"
+echo "win:    $(grep 'tests passed' build/win-tests.log || echo 'no test summary')"
+exit $status
