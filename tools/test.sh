@@ -24,8 +24,8 @@ cmake --build build/win -j "$JOBS"
 # One virtual display for every Windows test that needs one.
 XVFB_PID=""
 cleanup() {
-    [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null || true
     WINEPREFIX="$ROOT/build/wine" /usr/lib/wine/wineserver -k 2>/dev/null || true
+    [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null || true
 }
 trap cleanup EXIT
 exec 8>"$ROOT/build/xvfb.display"
