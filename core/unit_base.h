@@ -86,10 +86,25 @@ public:
     void ReportAllParametersToHost();
     void ReapplyAllParameters();
 
-    // Presets.
+    // Presets (core/unit_presets.cpp).
     int PresetCount() const { return mPresets.Count(); }
     IPresetSlot* PresetAt(int index) const { return mPresets.ItemAt(index); }
     int CurrentPreset() const { return mCurrentPreset; }
+    void StoreStateAsPresets(const char* name, int count);
+    void FillUnusedPresets();
+    void MakePresetFromValues(const char* name, ...);
+    void MakePresetFromNamedParams(const char* name, int n, ...);
+    void MakePresetFromBytes(const char* name, const IStateChunk* state);
+    void MakePresetFromBlob(const char* name, const char* base64Text, int size);
+    void DropUnusedPresets();
+    bool SelectPreset(int index);
+    bool SelectPresetByName(const char* name);
+    const char* PresetNameAt(int index) const;
+    void ModifyCurrentPreset(const char* name);
+    bool SerializePresets(IStateChunk* chunk);
+    int UnserializePresets(const IStateChunk* chunk, int position);
+    bool WriteNamedParamsSource(const char* path, const char** parameterIdentifiers);
+    bool WriteBlobSource(const char* path);
 
     // Editor.
     IGraphics* AttachedEditor() const { return mEditor; }
@@ -106,6 +121,8 @@ public:
     int VersionDecimal() const { return VersionToDecimal(mVersion); }
     int VersionNumber(bool decimal) const { return decimal ? VersionDecimal() : mVersion; }
     void VersionText(char* out) const { FormatVersion(mVersion, out); }
+    // Host identification (core/host_id.cpp).
+    void SetHost(const char* hostName, int hostVersion);
     int HostVersionNumber(bool decimal);
     void HostVersionText(char* out);
     const char* BindingKindName();
