@@ -6,7 +6,7 @@ PACKAGES="
 cmake g++ make dpkg-dev
 g++-mingw-w64-x86-64-posix mingw-w64-tools libz-mingw-w64-dev
 wine64 wine xvfb xauth imagemagick pulseaudio pulseaudio-utils sox
-libpng-dev zlib1g-dev libgtest-dev libgmock-dev googletest libbenchmark-dev libfftw3-dev
+pkg-config librtmidi-dev libpng-dev zlib1g-dev libgtest-dev libgmock-dev googletest libbenchmark-dev libfftw3-dev
 "
 
 missing=""
