@@ -189,3 +189,21 @@ inline constexpr PIX_PixelKernelFn PIX_BlendPixelSourceAlpha = PIX_PixelKernel<P
 inline constexpr PIX_PixelKernelFn PIX_AddPixelSourceAlpha = PIX_PixelKernel<PIX_SourceAlphaChannelOp<PIX_AddFormula, PIX_WrapStore, false>>;
 inline constexpr PIX_PixelKernelFn PIX_MultiplyPixelSourceAlpha = PIX_PixelKernel<PIX_SourceAlphaChannelOp<PIX_MultiplyFormula, PIX_WrapStore, false>>;
 // clang-format on
+
+// Whole-word copies at the fixed weights: Mix(colour, pixel) gives the pixel.
+struct PIX_StoreWord {
+    static PIX_PackedColor Mix(PIX_PackedColor s, PIX_PackedColor) { return s; }
+};
+struct PIX_HalfWord {
+    static PIX_PackedColor Mix(PIX_PackedColor s, PIX_PackedColor d) { return PIX_MixHalf(s, d); }
+};
+struct PIX_QuarterWord {
+    static PIX_PackedColor Mix(PIX_PackedColor s, PIX_PackedColor d) { return PIX_MixQuarter(s, d); }
+};
+struct PIX_ThreeQuarterWord {
+    static PIX_PackedColor Mix(PIX_PackedColor s, PIX_PackedColor d)
+    {
+        return PIX_MixThreeQuarter(s, d);
+    }
+};
+

@@ -1,0 +1,321 @@
+#include "raster/line.h"
+
+#include <climits>
+#include <cstdint>
+#include <utility>
+
+#include "raster/fill.h"
+#include "raster/float_to_int.h"
+#include "raster/line_kernels.h"
+
+namespace {
+
+// Products of two coordinate differences need up to 66 bits.
+__extension__ typedef __int128 WideInt;
+
+int Outcode(int64_t x, int64_t y, int64_t width, int64_t height)
+{
+    return (x < 0 ? 1 : 0) | (x >= width ? 2 : 0) | (y < 0 ? 4 : 0) | (y >= height ? 8 : 0);
+}
+
+// Cohen-Sutherland on 64-bit coordinates. A moved end point lies between the
+// two end points, so every coordinate stays within the range it started in.
+bool ClipWide(int64_t* x1, int64_t* y1, int64_t* x2, int64_t* y2, int64_t width, int64_t height)
+{
+    if (width <= 0 || height <= 0) return false;
+    int c1 = Outcode(*x1, *y1, width, height);
+    int c2 = Outcode(*x2, *y2, width, height);
+    for (;;) {
+        if ((c1 | c2) == 0) return true;
+        if (c1 & c2) return false;
+        const int c = c1 ? c1 : c2;
+        const WideInt dx = WideInt(*x2) - *x1;
+        const WideInt dy = WideInt(*y2) - *y1;
+        int64_t x, y;
+        if (c & 8) {
+            x = *x1 + int64_t(dx * (height - *y1) / dy);
+            y = height - 1;
+        } else if (c & 4) {
+            x = *x1 + int64_t(dx * (0 - *y1) / dy);
+            y = 0;
+        } else if (c & 2) {
+            y = *y1 + int64_t(dy * (width - *x1) / dx);
+            x = width - 1;
+        } else {
+            y = *y1 + int64_t(dy * (0 - *x1) / dx);
+            x = 0;
+        }
+        if (c == c1) {
+            *x1 = x, *y1 = y;
+            c1 = Outcode(x, y, width, height);
+        } else {
+            *x2 = x, *y2 = y;
+            c2 = Outcode(x, y, width, height);
+        }
+    }
+}
+
+int OutcodeF(float x, float y, float width, float height)
+{
+    return (x < 0 ? 1 : 0) | (x >= width ? 2 : 0) | (y < 0 ? 4 : 0) | (y >= height ? 8 : 0);
+}
+
+int SaturateToInt(int64_t v) { return v < INT_MIN ? INT_MIN : (v > INT_MAX ? INT_MAX : int(v)); }
+
+// Per byte (d + s) >> 1: the common bits plus half the differing ones.
+struct AverageMix {
+    static PIX_PackedColor Mix(PIX_PackedColor s, PIX_PackedColor d)
+    {
+        return (s & d) + (((s ^ d) >> 1) & 0x7F7F7F7Fu);
+    }
+};
+
+template <class M>
+void WordRun(PIX_PackedColor* p, int step, int count, PIX_PackedColor colour)
+{
+    for (int i = 0; i < count; ++i, p += step) *p = M::Mix(colour, *p);
+}
+
+// Kernels by operation 0 to 5.
+const PIX_HRunKernelFn kHRunKernels[6] = {PIX_HRunKernelCopy,     PIX_HRunKernelAdd,
+                                          PIX_HRunKernelDodge,    PIX_HRunKernelMultiply,
+                                          PIX_HRunKernelSoftLight, PIX_HRunKernelHsvShift};
+const PIX_VRunKernelFn kVRunKernels[6] = {PIX_VRunKernelCopy,     PIX_VRunKernelAdd,
+                                          PIX_VRunKernelDodge,    PIX_VRunKernelMultiply,
+                                          PIX_VRunKernelSoftLight, PIX_VRunKernelHsvShift};
+const PIX_DiagRunKernelFn kDiagRunKernels[6] = {PIX_DiagRunKernelCopy,     PIX_DiagRunKernelAdd,
+                                                PIX_DiagRunKernelDodge,    PIX_DiagRunKernelMultiply,
+                                                PIX_DiagRunKernelSoftLight, PIX_DiagRunKernelHsvShift};
+const PIX_LineKernelFn kLineKernels[6] = {PIX_LineKernelCopy,     PIX_LineKernelAdd,
+                                          PIX_LineKernelDodge,    PIX_LineKernelMultiply,
+                                          PIX_LineKernelSoftLight, PIX_LineKernelHsvShift};
+const PIX_DashKernelFn kDashKernels[6] = {PIX_DashKernelCopy,     PIX_DashKernelAdd,
+                                          PIX_DashKernelDodge,    PIX_DashKernelMultiply,
+                                          PIX_DashKernelSoftLight, PIX_DashKernelHsvShift};
+
+// A horizontal (step 1) or vertical (step = stride) run of count pixels.
+void DrawRun(PIX_PackedColor* start, bool vertical, int stride, int count, PIX_PackedColor colour,
+             float alpha, unsigned op)
+{
+    const int step = vertical ? stride : 1;
+    const int w = PIX_WeightFromAlpha(alpha);
+    if (op == PIX_CombineCopy) {
+        if (alpha == 1.0f) return WordRun<PIX_StoreWord>(start, step, count, colour);
+        if (alpha == 0.5f) return WordRun<PIX_HalfWord>(start, step, count, colour);
+        if (alpha == 0.25f) return WordRun<PIX_QuarterWord>(start, step, count, colour);
+        if (alpha == 0.75f) return WordRun<PIX_ThreeQuarterWord>(start, step, count, colour);
+        if (w <= 0) return;
+        if (w == 256) return WordRun<PIX_StoreWord>(start, step, count, colour);
+        if (w == 128) return WordRun<AverageMix>(start, step, count, colour);
+    } else if (op > PIX_CombineHsvShift || w == 0) {
+        return;
+    }
+    if (vertical)
+        kVRunKernels[op](start, stride, count, colour, w);
+    else
+        kHRunKernels[op](start, count, colour, w);
+}
+
+// The 45-degree segment of `steps` steps from start.
+void DrawDiagonal(PIX_PackedColor* start, int stride, int steps, int xStep, int yStep,
+                  PIX_PackedColor colour, float alpha, unsigned op, bool antialias)
+{
+    const int step = xStep + yStep;
+    if (op == PIX_CombineCopy && alpha == 1.0f) {
+        if (!antialias) return WordRun<PIX_StoreWord>(start, step, steps + 1, colour);
+        PIX_PackedColor* p = start;
+        for (int i = 0; i < steps; ++i, p += step) {
+            *p = PIX_MixThreeQuarter(colour, *p);
+            p[xStep] = PIX_MixQuarter(colour, p[xStep]);
+            p[yStep] = PIX_MixQuarter(colour, p[yStep]);
+        }
+        *p = PIX_MixThreeQuarter(colour, *p);
+        return;
+    }
+    const int w = PIX_WeightFromAlpha(alpha);
+    if (w == 0 || op > PIX_CombineHsvShift) return;
+    if (op == PIX_CombineCopy && w < 0) return;
+    if (antialias) return kDiagRunKernels[op](start, stride, steps, xStep, yStep, colour, w);
+    if (op == PIX_CombineCopy && w == 256) return WordRun<PIX_StoreWord>(start, step, steps + 1, colour);
+    if (op == PIX_CombineCopy && w == 128) return WordRun<AverageMix>(start, step, steps + 1, colour);
+    // The vertical run kernels walk any fixed step.
+    kVRunKernels[op](start, step, steps + 1, colour, w);
+}
+
+}  // namespace
+
+bool PIX_ClipSegment(int* x1, int* y1, int* x2, int* y2, int width, int height)
+{
+    int64_t a = *x1, b = *y1, c = *x2, d = *y2;
+    const bool inside = ClipWide(&a, &b, &c, &d, width, height);
+    *x1 = int(a), *y1 = int(b), *x2 = int(c), *y2 = int(d);
+    return inside;
+}
+
+bool PIX_ClipSegmentF(float* x1, float* y1, float* x2, float* y2, int width, int height)
+{
+    // No point lies in 0 <= x < width - 1 otherwise.
+    if (width <= 1 || height <= 1) return false;
+    const float w = float(width - 1), h = float(height - 1);
+    int c1 = OutcodeF(*x1, *y1, w, h);
+    int c2 = OutcodeF(*x2, *y2, w, h);
+    for (;;) {
+        if ((c1 | c2) == 0) return true;
+        if (c1 & c2) return false;
+        const int c = c1 ? c1 : c2;
+        float x, y;
+        if (c & 8) {
+            x = *x1 + (*x2 - *x1) * (h - *y1) / (*y2 - *y1);
+            y = h - 1;
+        } else if (c & 4) {
+            x = *x1 + (*x2 - *x1) * *y1 / (*y1 - *y2);
+            y = 0;
+        } else if (c & 2) {
+            y = *y1 + (*y2 - *y1) * (w - *x1) / (*x2 - *x1);
+            x = w - 1;
+        } else {
+            y = *y1 + (*y2 - *y1) * *x1 / (*x1 - *x2);
+            x = 0;
+        }
+        if (c == c1) {
+            *x1 = x, *y1 = y;
+            c1 = OutcodeF(x, y, w, h);
+        } else {
+            *x2 = x, *y2 = y;
+            c2 = OutcodeF(x, y, w, h);
+        }
+    }
+}
+
+bool PIX_ClipSegmentToBox(int* x1, int* y1, int* x2, int* y2, int left, int top, int right,
+                          int bottom)
+{
+    int64_t a = int64_t(*x1) - left, b = int64_t(*y1) - top;
+    int64_t c = int64_t(*x2) - left, d = int64_t(*y2) - top;
+    const bool inside = ClipWide(&a, &b, &c, &d, int64_t(right) - left, int64_t(bottom) - top);
+    *x1 = int(a + left), *y1 = int(b + top), *x2 = int(c + left), *y2 = int(d + top);
+    return inside;
+}
+
+bool PIX_ClipSegmentToBoxF(float* x1, float* y1, float* x2, float* y2, float left, float top,
+                           float right, float bottom)
+{
+    *x1 -= left, *y1 -= top, *x2 -= left, *y2 -= top;
+    const bool inside = PIX_ClipSegmentF(x1, y1, x2, y2, PIX_TruncateToInt(right - left),
+                                         PIX_TruncateToInt(bottom - top));
+    *x1 += left, *y1 += top, *x2 += left, *y2 += top;
+    return inside;
+}
+
+void PIX_DrawSegment(PIX_IBitmap* bitmap, int x1, int y1, int x2, int y2, PIX_PackedColor colour,
+                     float alpha, PIX_CombineMode mode, bool antialias)
+{
+    if (!bitmap) return;
+    PIX_PackedColor* const pixels = bitmap->PixelData();
+    if (!pixels) return;
+    const int width = bitmap->PixelWidth(), height = bitmap->PixelHeight();
+    int64_t ax = x1, ay = y1, bx = x2, by = y2;
+    if (bitmap->IsBottomUp()) {
+        ay = height - 1 - ay;
+        by = height - 1 - by;
+    }
+    if (!ClipWide(&ax, &ay, &bx, &by, width, height)) return;
+    x1 = int(ax), y1 = int(ay), x2 = int(bx), y2 = int(by);
+
+    const int stride = bitmap->RowStride();
+    const unsigned op = mode & PIX_CombineOpMask;
+    auto at = [&](int x, int y) { return pixels + int64_t(y) * stride + x; };
+    if (y1 == y2) {
+        if (x1 > x2) std::swap(x1, x2);
+        return DrawRun(at(x1, y1), false, stride, x2 - x1 + 1, colour, alpha, op);
+    }
+    if (x1 == x2) {
+        if (y1 > y2) std::swap(y1, y2);
+        return DrawRun(at(x1, y1), true, stride, y2 - y1 + 1, colour, alpha, op);
+    }
+    int dx = x2 - x1, dy = y2 - y1;
+    if (dx == dy || dx == -dy) {
+        return DrawDiagonal(at(x1, y1), stride, dx < 0 ? -dx : dx, dx > 0 ? 1 : -1,
+                            dy > 0 ? stride : -stride, colour, alpha, op, antialias);
+    }
+
+    const bool xMajor = (dx < 0 ? -dx : dx) > (dy < 0 ? -dy : dy);
+    const int majorStep = xMajor ? 1 : stride;
+    int minorStep = xMajor ? stride : 1;
+    int length = xMajor ? dx : dy;
+    int minor = xMajor ? dy : dx;
+    PIX_PackedColor* first = at(x1, y1);
+    PIX_PackedColor* last = at(x2, y2);
+    if (length < 0) {
+        length = -length;
+        minor = -minor;
+        std::swap(first, last);
+    }
+    if (minor < 0) {
+        minor = -minor;
+        minorStep = -minorStep;
+    }
+    const int slope = int(int64_t(minor) * 65536 / length);
+    const int w = PIX_WeightFromAlpha(alpha);
+    if (w == 0 || op > PIX_CombineHsvShift) return;
+    PIX_LineKernelFn kernel = kLineKernels[op];
+    if (op == PIX_CombineCopy) {
+        if (w < 0) return;
+        if (!antialias && w == 256) kernel = PIX_LineKernelCopyOpaque;
+        if (!antialias && w == 128) kernel = PIX_LineKernelCopyHalf;
+    }
+    kernel(first, last, slope, majorStep, length, minorStep, colour, w, antialias);
+}
+
+void PIX_BoxOutline(PIX_IBitmap* bitmap, int x, int y, int w, int h, PIX_PackedColor colour,
+                    float alpha, PIX_CombineMode mode)
+{
+    if (!bitmap) return;
+    // Saturating keeps a far edge outside the bitmap, where it was.
+    const int right = SaturateToInt(int64_t(x) + w);
+    const int bottom = SaturateToInt(int64_t(y) + h);
+    PIX_DrawSegment(bitmap, x, y, right, y, colour, alpha, mode, false);
+    PIX_DrawSegment(bitmap, right, y, right, bottom, colour, alpha, mode, false);
+    PIX_DrawSegment(bitmap, right, bottom, x, bottom, colour, alpha, mode, false);
+    PIX_DrawSegment(bitmap, x, bottom, x, y, colour, alpha, mode, false);
+}
+
+void PIX_FillBoxOutlined(PIX_IBitmap* bitmap, int x, int y, int w, int h,
+                         PIX_PackedColor fillColour, PIX_PackedColor outlineColour, float alpha,
+                         PIX_CombineMode mode)
+{
+    if (!bitmap) return;
+    PIX_FillBox(bitmap, SaturateToInt(int64_t(x) + 1), SaturateToInt(int64_t(y) + 1),
+                SaturateToInt(int64_t(w) - 1), SaturateToInt(int64_t(h) - 1), fillColour, alpha,
+                mode);
+    PIX_BoxOutline(bitmap, x, y, w, h, outlineColour, alpha, mode);
+}
+
+void PIX_DrawDashedSegment(PIX_IBitmap* bitmap, int x1, int y1, int x2, int y2, int on, int off,
+                           PIX_PackedColor colour, float alpha, PIX_CombineMode mode)
+{
+    if (!bitmap) return;
+    PIX_PackedColor* const pixels = bitmap->PixelData();
+    if (!pixels) return;
+    if (!PIX_ClipSegment(&x1, &y1, &x2, &y2, bitmap->PixelWidth(), bitmap->PixelHeight())) return;
+    if (y1 > y2) std::swap(x1, x2), std::swap(y1, y2);
+    const unsigned op = mode & PIX_CombineOpMask;
+    if (on == 1 && off == 1 && x1 == x2) {
+        if (op == PIX_CombineCopy && alpha == 1.0f) {
+            const int stride = bitmap->RowStride();
+            return WordRun<PIX_StoreWord>(pixels + int64_t(y1) * stride + x1, 2 * stride,
+                                     (y2 - y1 + 1) / 2, colour);
+        }
+    } else if (x1 > x2) {
+        std::swap(x1, x2), std::swap(y1, y2);
+    }
+    const int w = PIX_WeightFromAlpha(alpha);
+    if (w == 0 || op > PIX_CombineHsvShift) return;
+    PIX_DashKernelFn kernel = kDashKernels[op];
+    if (op == PIX_CombineCopy) {
+        if (w < 0) return;
+        if (w == 256) kernel = PIX_DashKernelCopyOpaque;
+        if (w == 128) kernel = PIX_DashKernelCopyHalf;
+    }
+    kernel(bitmap, x1, y1, x2, y2, on, off, colour, w);
+}
