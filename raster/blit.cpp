@@ -7,6 +7,7 @@
 
 #include "raster/blit_kernels.h"
 #include "raster/float_to_int.h"
+#include "raster/mirror.h"
 
 namespace {
 
@@ -265,18 +266,8 @@ void PIX_StretchCopy(PIX_IBitmap* dest, PIX_IBitmap* src, int destX, int destY, 
     }
 
     int64_t x = destX, y = destY, width = destWidth, height = destHeight;
-    if (width < 0) {
-        x += width;
-        srcX += srcWidth;
-        srcWidth = -srcWidth;
-        width = -width;
-    }
-    if (height < 0) {
-        y += height;
-        srcY += srcHeight;
-        srcHeight = -srcHeight;
-        height = -height;
-    }
+    PIX_UnmirrorAxis(&x, &width, &srcX, &srcWidth);
+    PIX_UnmirrorAxis(&y, &height, &srcY, &srcHeight);
     const double rx = double(srcWidth) / double(width), ry = double(srcHeight) / double(height);
 
     if (x < 0) {

@@ -23,10 +23,7 @@ void PIX_StorePixelClamped(uint8_t* pixel, int r, int g, int b, int a)
     PIX_StoreOp<PIX_ClampStore>::Apply(pixel, r, g, b, a, 256);
 }
 
-namespace {
-
-// The kernel of a mode at a weight, or null when the combine draws nothing.
-PIX_PixelKernelFn SelectKernel(PIX_CombineMode mode, int weight)
+PIX_PixelKernelFn PIX_SelectPixelKernel(PIX_CombineMode mode, int weight)
 {
     if (weight == 0) return nullptr;
     switch (mode & (PIX_CombineSourceAlpha | PIX_CombineOpMask)) {
@@ -49,6 +46,8 @@ PIX_PixelKernelFn SelectKernel(PIX_CombineMode mode, int weight)
     }
 }
 
+namespace {
+
 PIX_PixelKernelFn SelectKernelClamped(PIX_CombineMode mode, int weight)
 {
     if (weight == 0) return nullptr;
@@ -61,7 +60,7 @@ PIX_PixelKernelFn SelectKernelClamped(PIX_CombineMode mode, int weight)
         return weight == 256 ? PIX_PixelKernelCopySourceAlphaOpaqueClamped
                              : PIX_PixelKernelCopySourceAlphaClamped;
     case PIX_CombineSourceAlpha | PIX_CombineMultiply: return PIX_PixelKernelMultiplySourceAlphaClamped;
-    default: return SelectKernel(mode, weight);
+    default: return PIX_SelectPixelKernel(mode, weight);
     }
 }
 
@@ -71,7 +70,7 @@ PIX_PackedColor PIX_CombineColors(PIX_PackedColor dest, PIX_PackedColor colour, 
                                   PIX_CombineMode mode)
 {
     const int weight = PIX_WeightFromAlpha(alpha);
-    const PIX_PixelKernelFn kernel = SelectKernel(mode, weight);
+    const PIX_PixelKernelFn kernel = PIX_SelectPixelKernel(mode, weight);
     if (!kernel) return dest;
     uint8_t pixel[4] = {uint8_t(dest), uint8_t(dest >> 8), uint8_t(dest >> 16), uint8_t(dest >> 24)};
     kernel(pixel, int((colour >> 16) & 0xFF), int((colour >> 8) & 0xFF), int(colour & 0xFF),
@@ -84,7 +83,7 @@ void PIX_CombineIntoPixel(uint8_t* pixel, int r, int g, int b, int a, int weight
                           PIX_CombineMode mode)
 {
     if (!pixel) return;
-    if (const PIX_PixelKernelFn kernel = SelectKernel(mode, weight))
+    if (const PIX_PixelKernelFn kernel = PIX_SelectPixelKernel(mode, weight))
         kernel(pixel, r, g, b, a, weight);
 }
 

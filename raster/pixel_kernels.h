@@ -190,6 +190,11 @@ inline constexpr PIX_PixelKernelFn PIX_AddPixelSourceAlpha = PIX_PixelKernel<PIX
 inline constexpr PIX_PixelKernelFn PIX_MultiplyPixelSourceAlpha = PIX_PixelKernel<PIX_SourceAlphaChannelOp<PIX_MultiplyFormula, PIX_WrapStore, false>>;
 // clang-format on
 
+// The one-pixel kernel of mode AND 0x100FF at a weight, or null when the
+// combine draws nothing (weight 0, a negative copy weight, an unknown mode).
+PIX_PixelKernelFn PIX_SelectPixelKernel(PIX_CombineMode mode, int weight);
+
+
 // Whole-word copies at the fixed weights: Mix(colour, pixel) gives the pixel.
 struct PIX_StoreWord {
     static PIX_PackedColor Mix(PIX_PackedColor s, PIX_PackedColor) { return s; }

@@ -9,115 +9,12 @@
 #include "raster/bitmap.h"
 #include "raster/blit_kernels.h"
 #include "raster/pixel.h"
+#include "raster_test_support.h"
 #include "reference.h"
 
 namespace {
 
-constexpr int kGuard = 3;
-constexpr uint32_t kGuardWord = 0xDEADBEEF;
-
-struct Lcg {
-    uint32_t state;
-    uint32_t Next() { return state = state * 1664525u + 1013904223u; }
-    int Range(int lo, int hi) { return lo + int((Next() >> 8) % uint32_t(hi - lo + 1)); }
-    // Alpha bytes 0 and 255 often, so that the skip and opaque paths run.
-    uint32_t Pixel()
-    {
-        const uint32_t v = Next();
-        const uint32_t a = (v >> 29) == 0 ? 0u : (v >> 29) == 1 ? 255u : (Next() >> 24);
-        return (v & 0xFFFFFFu) | a << 24;
-    }
-};
-
-// A bitmap inside a guard band of kGuard pixels on every side (the rows are
-// padded further), top-down or bottom-up; random pixels.
-class GuardedBitmap : public PIX_IBitmap {
-public:
-    GuardedBitmap(int width, int height, bool bottomUp, Lcg& rng, bool nullPixels = false)
-        : mWidth(width), mHeight(height), mStride(width + 2 * kGuard + 1), mBottomUp(bottomUp),
-          mNullPixels(nullPixels), mWords(size_t(mStride) * size_t(height + 2 * kGuard), kGuardWord)
-    {
-        for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x) At(x, y) = rng.Pixel();
-    }
-    PIX_PackedColor* PixelData() const override
-    {
-        return mNullPixels ? nullptr : const_cast<uint32_t*>(&mWords[size_t(kGuard) * mStride + kGuard]);
-    }
-    int PixelWidth() const override { return mWidth; }
-    int PixelHeight() const override { return mHeight; }
-    int RowStride() const override { return mStride; }
-    bool IsBottomUp() const override { return mBottomUp; }
-    bool SetSize(int, int) override { return false; }
-
-    uint32_t& At(int x, int y)
-    {
-        const int row = mBottomUp ? mHeight - 1 - y : y;
-        return mWords[size_t(kGuard + row) * mStride + kGuard + x];
-    }
-    bool GuardIntact() const
-    {
-        for (size_t i = 0; i < mWords.size(); ++i) {
-            const int row = int(i / mStride) - kGuard, column = int(i % mStride) - kGuard;
-            const bool inside = row >= 0 && row < mHeight && column >= 0 && column < mWidth;
-            if (!inside && mWords[i] != kGuardWord) return false;
-        }
-        return true;
-    }
-    std::vector<uint32_t> Pixels()
-    {
-        std::vector<uint32_t> v;
-        for (int y = 0; y < mHeight; ++y)
-            for (int x = 0; x < mWidth; ++x) v.push_back(At(x, y));
-        return v;
-    }
-
-private:
-    int mWidth, mHeight, mStride;
-    bool mBottomUp, mNullPixels;
-    std::vector<uint32_t> mWords;
-};
-
-uint32_t Channel(uint32_t v, int k) { return (v >> (8 * k)) & 255; }
-
-// The destination word d after combining the source word s by the operation
-// and source-alpha flag of mode at weight w, from the formulas' definition.
-uint32_t RefCombine(uint32_t d, uint32_t s, PIX_CombineMode mode, int64_t w)
-{
-    using Formula = int64_t (*)(int64_t, int64_t, int64_t);
-    const int64_t a = Channel(s, 3);
-    uint8_t p[4] = {uint8_t(d), uint8_t(d >> 8), uint8_t(d >> 16), uint8_t(d >> 24)};
-    auto channels = [&](Formula f, int64_t weight) {
-        for (int k = 0; k < 4; ++k) p[k] = uint8_t(f(p[k], Channel(s, k), weight));
-    };
-    const int64_t e = ref::EffectiveWeight(w, a);
-    switch (mode & 0x100FF) {
-    case 0: channels(ref::Copy, w); break;
-    case 1: channels(ref::Add, w); break;
-    case 2: channels(ref::Dodge, w); break;
-    case 3: channels(ref::Multiply, w); break;
-    case 4: channels(ref::SoftLight, w); break;
-    case 5: ref::HsvShift(p, Channel(s, 2), Channel(s, 1), Channel(s, 0), a, w); break;
-    case 0x10000:
-        if (a == 0) break;
-        for (int k = 0; k < 3; ++k)
-            p[k] = uint8_t(w == 256 ? Channel(s, k) + ref::Div((p[k] - int64_t(Channel(s, k))) * (255 - a), 256)
-                                    : ref::Copy(p[k], Channel(s, k), e));
-        p[3] = uint8_t(ref::Min255(p[3] + (w == 256 ? a : e)));
-        break;
-    case 0x10001:
-        if (a != 0) channels(ref::Add, e);
-        break;
-    case 0x10002: channels(ref::Dodge, e); break;
-    case 0x10003:
-        if (a != 0) channels(ref::Multiply, e);
-        break;
-    case 0x10004: channels(ref::SoftLight, e); break;
-    case 0x10005: ref::HsvShift(p, Channel(s, 2), Channel(s, 1), Channel(s, 0), a, e); break;
-    default: break;
-    }
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
+using namespace raster_test;
 
 uint32_t HalfMix(uint32_t s, uint32_t d)
 {
@@ -125,8 +22,6 @@ uint32_t HalfMix(uint32_t s, uint32_t d)
     for (int k = 0; k < 4; ++k) v |= ((Channel(s, k) >> 1) + (Channel(d, k) >> 1)) << (8 * k);
     return v;
 }
-
-int64_t Weight(float alpha) { return int64_t(std::trunc(double(alpha * 256.0f))); }
 
 // One pixel of the one-to-one copy.
 uint32_t RefCopyPixel(uint32_t d, uint32_t s, float alpha, PIX_CombineMode mode)
@@ -345,21 +240,7 @@ bool RefSample(GuardedBitmap& src, const ScaledCall& c, Sampling sampling, int n
     if (sampling == Sampling::Nearest) {
         *colour = src.At(int(sx), int(sy));
     } else if (sampling == Sampling::Bilinear) {
-        const int64_t cxy = (fx * fy) >> 16;
-        for (int k = 0; k < 4; ++k) {
-            int64_t v;
-            const bool lastColumn = sx == c.right - 1, lastRow = sy == c.bottom - 1;
-            if (!lastColumn && !lastRow)
-                v = ((65536 - fx - fy + cxy) * at(sx, sy, k) + (fx - cxy) * at(sx + 1, sy, k) +
-                     (fy - cxy) * at(sx, sy + 1, k) + cxy * at(sx + 1, sy + 1, k)) >> 16;
-            else if (!lastColumn)
-                v = ((65536 - fx) * at(sx, sy, k) + fx * at(sx + 1, sy, k)) >> 16;
-            else if (!lastRow)
-                v = ((65536 - fy) * at(sx, sy, k) + fy * at(sx, sy + 1, k)) >> 16;
-            else
-                v = at(sx, sy, k);
-            *colour |= uint32_t(v) << (8 * k);
-        }
+        *colour = RefBilinear(src, sx, sy, fx, fy, c.right, c.bottom);
     } else {
         const std::vector<int64_t> table = RefShrinkTable(n, std::max(c.dx, c.dy));
         int64_t sum[4] = {}, total = 0;
@@ -504,32 +385,22 @@ TEST(BlitStretchCopy, ZeroSizesAndWeightsDrawNothing)
     EXPECT_EQ(dest.Pixels(), before);
 }
 
-// FNV-1a over 32-bit words.
-struct Digest {
-    uint64_t value = 14695981039346656037ull;
-    void Add(uint32_t word)
-    {
-        for (int i = 0; i < 4; ++i) value = (value ^ ((word >> (8 * i)) & 255)) * 1099511628211ull;
-    }
-};
-
 // A deterministic sweep of copies and scaled copies with float arguments;
 // its digest was taken from the native build and must hold in the Windows one.
 TEST(BlitChecksum, SweepGivesTheSameDigestInBothBuilds)
 {
     Lcg rng{2025};
-    auto unit = [&] { return float(rng.Next() >> 8) / 16777216.0f; };
     GuardedBitmap dest(40, 30, false, rng), src(23, 19, true, rng);
     for (int n = 0; n < 1500; ++n) {
         const PIX_CombineMode mode = (kModes[rng.Range(0, 19)] & 0x100FF) | (rng.Range(0, 2) == 0 ? 0 : 0x100);
-        const float alpha = unit() * 1.3f - 0.1f;
+        const float alpha = rng.Unit() * 1.3f - 0.1f;
         if (n % 3 == 0) {
             PIX_CopyRegionXYWH(&dest, &src, rng.Range(-10, 40), rng.Range(-10, 30), rng.Range(-5, 20),
                                rng.Range(-5, 15), rng.Range(0, 30), rng.Range(0, 25), alpha, mode);
         } else {
             PIX_StretchCopy(&dest, &src, rng.Range(-10, 40), rng.Range(-10, 30), rng.Range(-45, 45),
-                            rng.Range(-35, 35), unit() * 30 - 5, unit() * 25 - 5, unit() * 40, unit() * 30,
-                            alpha, mode);
+                            rng.Range(-35, 35), rng.Unit() * 30 - 5, rng.Unit() * 25 - 5, rng.Unit() * 40,
+                            rng.Unit() * 30, alpha, mode);
         }
     }
     ASSERT_TRUE(dest.GuardIntact());

@@ -4,23 +4,12 @@
 #include "raster/bitmap.h"
 #include "raster/hsv.h"
 #include "raster/pixel.h"
+#include "raster_test_support.h"
 
 namespace {
 
-// FNV-1a over 32-bit words.
-struct Digest {
-    uint64_t value = 14695981039346656037ull;
-    void Add(uint32_t word)
-    {
-        for (int i = 0; i < 4; ++i) value = (value ^ ((word >> (8 * i)) & 255)) * 1099511628211ull;
-    }
-};
-
-struct Lcg {
-    uint32_t state;
-    uint32_t Next() { return state = state * 1664525u + 1013904223u; }
-    float Unit() { return float(Next() >> 8) / 16777216.0f; }
-};
+using raster_test::Digest;
+using raster_test::Lcg;
 
 // A deterministic sweep over every combine mode, the clamped dispatcher, the
 // bilinear mix and the HSV shifts, including their float arguments. Its

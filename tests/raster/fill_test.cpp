@@ -12,6 +12,7 @@
 
 #include "raster/bitmap.h"
 #include "raster/pixel.h"
+#include "raster_test_support.h"
 #include "reference.h"
 
 namespace {
@@ -26,14 +27,7 @@ struct Lcg {
     float Range(float lo, float hi) { return lo + (hi - lo) * float(Next() >> 8) / 16777216.0f; }
 };
 
-// FNV-1a over 32-bit words.
-struct Digest {
-    uint64_t value = 14695981039346656037ull;
-    void Add(uint32_t word)
-    {
-        for (int i = 0; i < 4; ++i) value = (value ^ ((word >> (8 * i)) & 255)) * 1099511628211ull;
-    }
-};
+using raster_test::Digest;
 
 // A bitmap inside a larger canvas: the pixels around it (a guard band of
 // whole rows above and below and of columns at both sides) must never change.
