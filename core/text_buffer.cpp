@@ -8,7 +8,7 @@ int TextLength(const char* text, int maxLength)
 {
     if (!text) return 0;
     int n = 0;
-    while (text[n] && (maxLength <= 0 || n < maxLength)) ++n;
+    while ((maxLength <= 0 || n < maxLength) && text[n]) ++n;
     return n;
 }
 

@@ -348,11 +348,20 @@ void IUnitBase::ChangeBlockSize(int frames)
                                 : static_cast<IAudioChannel*>(OutputAt(i - InputCount()));
     };
 
+    // A disconnected channel reads its scratch block wherever growth moved it.
+    auto follow = [](IAudioChannel* c) {
+        if (!c->connected) *c->dataSlot = static_cast<double*>(c->scratch.Data());
+    };
+
     // Grow every scratch block first; on a failure shrink back what grew, so
     // the old block size stays whole.
     for (int i = 0; i < count; ++i) {
-        HeapBuffer& scratch = channel(i)->scratch;
-        if (scratch.Size() >= bytes || scratch.Resize(bytes)) continue;
+        IAudioChannel* c = channel(i);
+        if (c->scratch.Size() >= bytes) continue;
+        if (c->scratch.Resize(bytes)) {
+            follow(c);
+            continue;
+        }
         for (int j = 0; j < i; ++j) channel(j)->scratch.Resize(mBlockSize * int(sizeof(double)));
         return;
     }
@@ -360,7 +369,7 @@ void IUnitBase::ChangeBlockSize(int frames)
         IAudioChannel* c = channel(i);
         c->scratch.Resize(bytes, true);  // a shrink that cannot release keeps the larger block
         if (void* data = c->scratch.Data()) std::memset(data, 0, size_t(bytes));
-        if (!c->connected) *c->dataSlot = static_cast<double*>(c->scratch.Data());
+        follow(c);
     }
     mBlockSize = frames;
 }

@@ -38,6 +38,14 @@ TEST(TextBuffer, AssignCutsAndEmpties)
     }
 }
 
+TEST(TextBuffer, AssignReadsNoFurtherThanTheLimit)
+{
+    const char unterminated[3] = {'a', 'b', 'c'};  // ASan: a byte beyond it would be a fault
+    TextBuffer text;
+    text.Assign(unterminated, 3);
+    EXPECT_STREQ(text.Get(), "abc");
+}
+
 TEST(TextBuffer, ShorterTextKeepsTheBlock)
 {
     TextBuffer text;

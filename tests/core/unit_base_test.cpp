@@ -173,6 +173,28 @@ TEST(UnitBase, ChangeBlockSizeThatCannotGrowKeepsTheOldSize)
     EXPECT_EQ(*unit.InputAt(1)->dataSlot, before);
 }
 
+// The first block grows by moving (a fresh allocation), the second cannot grow.
+int gFreshAllocations;
+void* NoReallocate(void*, size_t) { return nullptr; }
+void* FirstAllocationOnly(size_t bytes) { return gFreshAllocations++ == 0 ? std::malloc(bytes) : nullptr; }
+const HeapAllocator kMovesThenFails = {NoReallocate, FirstAllocationOnly, std::free};
+
+TEST(UnitBase, FailedBlockSizeLeavesNoSlotOnAFreedBlock)
+{
+    TestUnit unit(0, "2-2");
+    unit.ChangeBlockSize(16);
+    gFreshAllocations = 0;
+    SetHeapAllocator(&kMovesThenFails);
+    unit.ChangeBlockSize(100000);
+    SetHeapAllocator(nullptr);
+    EXPECT_EQ(unit.BlockSize(), 16);
+    for (int i = 0; i < 2; ++i) {
+        const IAudioInput* input = unit.InputAt(i);
+        ASSERT_EQ(*input->dataSlot, input->scratch.Data());
+        EXPECT_EQ((*input->dataSlot)[15], 0.0);  // readable: ASan reports a freed block
+    }
+}
+
 TEST(UnitBase, DefaultProcessingCopiesAndZeroes)
 {
     double in0[3] = {1, 2, 3}, in1[3] = {4, 5, 6};
