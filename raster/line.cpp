@@ -1,6 +1,7 @@
 #include "raster/line.h"
 
 #include <climits>
+#include <cmath>
 #include <cstdint>
 #include <utility>
 
@@ -45,6 +46,7 @@ bool ClipWide(int64_t* x1, int64_t* y1, int64_t* x2, int64_t* y2, int64_t width,
             y = *y1 + int64_t(dy * (0 - *x1) / dx);
             x = 0;
         }
+        if (!std::isfinite(x) || !std::isfinite(y)) return false;
         if (c == c1) {
             *x1 = x, *y1 = y;
             c1 = Outcode(x, y, width, height);
@@ -156,6 +158,8 @@ bool PIX_ClipSegmentF(float* x1, float* y1, float* x2, float* y2, int width, int
 {
     // No point lies in 0 <= x < width - 1 otherwise.
     if (width <= 1 || height <= 1) return false;
+    // A NaN outcode reads as inside: refuse what is not a finite number.
+    if (!std::isfinite(*x1) || !std::isfinite(*y1) || !std::isfinite(*x2) || !std::isfinite(*y2)) return false;
     const float w = float(width - 1), h = float(height - 1);
     int c1 = OutcodeF(*x1, *y1, w, h);
     int c2 = OutcodeF(*x2, *y2, w, h);
@@ -177,6 +181,7 @@ bool PIX_ClipSegmentF(float* x1, float* y1, float* x2, float* y2, int width, int
             y = *y1 + (*y2 - *y1) * *x1 / (*x1 - *x2);
             x = 0;
         }
+        if (!std::isfinite(x) || !std::isfinite(y)) return false;
         if (c == c1) {
             *x1 = x, *y1 = y;
             c1 = OutcodeF(x, y, w, h);

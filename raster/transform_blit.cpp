@@ -1,5 +1,6 @@
 #include "raster/transform_blit.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -33,9 +34,10 @@ PIX_Box SourceClipBox(PIX_IBitmap* src, float srcX, float srcY, float srcWidth, 
     if (!clipToSourceArea) return {0, 0, src->PixelWidth(), src->PixelHeight()};
     const float right = srcX + srcWidth, bottom = srcY + srcHeight;
     const float width = float(src->PixelWidth()), height = float(src->PixelHeight());
+    // A size above 2^24 can round up in single precision: never past the picture.
     return {PIX_TruncateToInt(srcX > 0.0f ? srcX : 0.0f), PIX_TruncateToInt(srcY > 0.0f ? srcY : 0.0f),
-            PIX_TruncateToInt(right < width ? right : width),
-            PIX_TruncateToInt(bottom < height ? bottom : height)};
+            std::min(PIX_TruncateToInt(right < width ? right : width), src->PixelWidth()),
+            std::min(PIX_TruncateToInt(bottom < height ? bottom : height), src->PixelHeight())};
 }
 
 int Fixed(double v) { return PIX_TruncateToInt(v * 65536.0); }

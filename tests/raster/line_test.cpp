@@ -8,6 +8,7 @@
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <limits>
 
 #include "raster/bitmap.h"
 #include "raster/line.h"
@@ -308,6 +309,9 @@ TEST(LineClip, FloatClipperLeavesRoomForPixelPairs)
         {-2.f, -2.f, 6.f, 6.f, 10, 10, true, 0.f, 0.f, 6.f, 6.f},
         {4.f, 9.f, 5.f, 9.5f, 10, 10, false, 0, 0, 0, 0},  // y = 9 is already outside
         {0.f, 0.f, 0.f, 0.f, 1, 10, false, 0, 0, 0, 0},
+        // Not a number anywhere is refused, never reported inside.
+        {-123.3f, 15.f, std::numeric_limits<float>::quiet_NaN(), -9.33f, 23, 30, false, 0, 0, 0, 0},
+        {-std::numeric_limits<float>::infinity(), 5.f, 20.f, 5.f, 10, 10, false, 0, 0, 0, 0},
     };
     for (const ClipCaseF& c : cases) {
         float x1 = c.x1, y1 = c.y1, x2 = c.x2, y2 = c.y2;

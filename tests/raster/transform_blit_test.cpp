@@ -558,4 +558,33 @@ TEST(TransformChecksum, SweepGivesTheSameDigestInBothBuilds)
     EXPECT_EQ(digest.value, 0x7470507d01381829ull) << std::hex << digest.value;
 }
 
+// A picture whose rows end exactly where its pixels do, so that a read past
+// the last column leaves the block.
+class ExactBitmap : public PIX_IBitmap {
+public:
+    ExactBitmap(int width, int height) : mPixels(size_t(width) * height), mWidth(width), mHeight(height) {}
+    PIX_PackedColor* PixelData() const override { return const_cast<PIX_PackedColor*>(mPixels.data()); }
+    int PixelWidth() const override { return mWidth; }
+    int PixelHeight() const override { return mHeight; }
+    int RowStride() const override { return mWidth; }
+    bool SetSize(int, int) override { return false; }
+
+private:
+    std::vector<PIX_PackedColor> mPixels;
+    int mWidth, mHeight;
+};
+
+// Above 2^24 a width rounds up in single precision; the source clip must
+// still end at the last column.
+TEST(SteppedCopy, SourceClipNeverPassesTheLastColumn)
+{
+    const int width = 16777219;
+    ExactBitmap src(width, 1), dest(width + 1, 1);
+    src.PixelData()[width - 1] = 0xFF123456u;
+    PIX_SteppedCopy(&dest, &src, 0, 0, width + 1, 1, 0.f, 0.f, 1e8f, 1.f, 1, 0, 0, 1, 0, 0, true, 1.0f,
+                    PIX_CombineCopy);
+    EXPECT_EQ(dest.PixelData()[width - 1], 0xFF123456u);
+    EXPECT_EQ(dest.PixelData()[width], 0u);
+}
+
 }  // namespace
