@@ -95,7 +95,7 @@ const PIX_DashKernelFn kDashKernels[6] = {PIX_DashKernelCopy,     PIX_DashKernel
                                           PIX_DashKernelDodge,    PIX_DashKernelMultiply,
                                           PIX_DashKernelSoftLight, PIX_DashKernelHsvShift};
 
-// A horizontal (step 1) or vertical (step = stride) run of count pixels.
+// A run of count pixels along a row, or down a column when vertical.
 void DrawRun(PIX_PackedColor* start, bool vertical, int stride, int count, PIX_PackedColor colour,
              float alpha, unsigned op)
 {
