@@ -2,9 +2,9 @@
 
 #include <cctype>
 #include <cstring>
-#include <vector>
 
 #include "core/debug_text.h"
+#include "core/heap_buffer.h"
 #include "core/unit_base.h"
 
 namespace {
@@ -46,10 +46,12 @@ int HostIdFromName(const char* hostName)
 {
     if (!hostName) hostName = "";
     // Sized to the name, so long names are searched whole.
-    std::vector<char> work(std::strlen(hostName) + 1);
-    CopyLowerCase(work.data(), hostName);
+    HeapBuffer work(128);
+    if (!work.Resize(int(std::strlen(hostName)) + 1)) return 0;
+    char* lower = static_cast<char*>(work.Data());
+    CopyLowerCase(lower, hostName);
     for (const HostEntry& entry : kDetection)
-        if (std::strstr(work.data(), entry.text)) return entry.number;
+        if (std::strstr(lower, entry.text)) return entry.number;
     return 0;
 }
 

@@ -16,16 +16,20 @@ void CopyPresetName(char (&field)[kPresetNameSize], const char* text)
     std::snprintf(field, sizeof field, "%s", text ? text : "");
 }
 
-// Marks the first unused slot used, names it and empties its state; null when
-// every slot is used.
-IPresetSlot* ClaimUnusedPreset(const PointerList<IPresetSlot>* presets, const char* name)
+// Marks the slot used, names it and empties its state for what is written next.
+IPresetSlot* ClaimPreset(IPresetSlot* slot, const char* name)
 {
-    IPresetSlot* slot = FindUnusedPreset(presets);
     if (!slot) return nullptr;
     slot->used = true;
     CopyPresetName(slot->name, name);
     slot->state.Clear();
     return slot;
+}
+
+// The first unused slot, claimed; null when every slot is used.
+IPresetSlot* ClaimUnusedPreset(const PointerList<IPresetSlot>* presets, const char* name)
+{
+    return ClaimPreset(FindUnusedPreset(presets), name);
 }
 
 // Writes the current state into a fresh chunk and puts it in place of state
@@ -202,10 +206,7 @@ bool IUnitBase::SelectPreset(int index)
     } else {
         char name[kPresetNameSize];
         MakeUserPresetName(&mPresets, name);
-        slot->used = true;
-        CopyPresetName(slot->name, name);
-        slot->state.Clear();
-        selected = WriteState(&slot->state);
+        selected = WriteState(&ClaimPreset(slot, name)->state);
     }
     if (!selected) return false;
     mCurrentPreset = index;

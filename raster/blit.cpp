@@ -27,7 +27,6 @@ Walk WalkFrom(PIX_IBitmap* bitmap, int64_t x, int64_t y)
     return {base + y * stride + 4 * x, stride};
 }
 
-int SaturateToInt(int64_t v) { return int(std::min<int64_t>(std::max<int64_t>(v, INT_MIN), INT_MAX)); }
 
 // The inline forms of the plain copy.
 
@@ -233,8 +232,8 @@ void PIX_CopyRegion(PIX_IBitmap* dest, PIX_IBitmap* src, int destX, int destY,
 void PIX_CopyRegionXYWH(PIX_IBitmap* dest, PIX_IBitmap* src, int destX, int destY, int srcX,
                         int srcY, int width, int height, float alpha, PIX_CombineMode mode)
 {
-    const PIX_Box box = {srcX, srcY, SaturateToInt(int64_t(srcX) + width),
-                         SaturateToInt(int64_t(srcY) + height)};
+    const PIX_Box box = {srcX, srcY, PIX_SaturateToInt(int64_t(srcX) + width),
+                         PIX_SaturateToInt(int64_t(srcY) + height)};
     PIX_CopyRegion(dest, src, destX, destY, &box, alpha, mode);
 }
 
@@ -259,8 +258,8 @@ void PIX_StretchCopy(PIX_IBitmap* dest, PIX_IBitmap* src, int destX, int destY, 
         PIX_Box box;
         box.left = PIX_TruncateToInt(float(double(srcX) + 0.5));
         box.top = PIX_TruncateToInt(float(double(srcY) + 0.5));
-        box.right = SaturateToInt(int64_t(box.left) + destWidth);
-        box.bottom = SaturateToInt(int64_t(box.top) + destHeight);
+        box.right = PIX_SaturateToInt(int64_t(box.left) + destWidth);
+        box.bottom = PIX_SaturateToInt(int64_t(box.top) + destHeight);
         PIX_CopyRegion(dest, src, destX, destY, &box, alpha, mode);
         return;
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <climits>
+#include <cstdint>
 
 // The one way the raster library turns a float into an int: truncation
 // toward zero, saturated to the int range, NaN giving 0 (a plain cast of
@@ -17,3 +18,6 @@ inline int PIX_TruncateToInt(float v) { return PIX_TruncateToInt(static_cast<dou
 
 // The weight of an opacity: alpha x 256, truncated (1.0 is 256).
 inline int PIX_WeightFromAlpha(float alpha) { return PIX_TruncateToInt(alpha * 256.0f); }
+
+// A 64-bit sum of coordinates or sizes, saturated to the int range.
+inline int PIX_SaturateToInt(int64_t v) { return v < INT_MIN ? INT_MIN : (v > INT_MAX ? INT_MAX : int(v)); }

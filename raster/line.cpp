@@ -62,7 +62,6 @@ int OutcodeF(float x, float y, float width, float height)
     return (x < 0 ? 1 : 0) | (x >= width ? 2 : 0) | (y < 0 ? 4 : 0) | (y >= height ? 8 : 0);
 }
 
-int SaturateToInt(int64_t v) { return v < INT_MIN ? INT_MIN : (v > INT_MAX ? INT_MAX : int(v)); }
 
 // Per byte (d + s) >> 1: the common bits plus half the differing ones.
 struct AverageMix {
@@ -277,8 +276,8 @@ void PIX_BoxOutline(PIX_IBitmap* bitmap, int x, int y, int w, int h, PIX_PackedC
 {
     if (!bitmap) return;
     // Saturating keeps a far edge outside the bitmap, where it was.
-    const int right = SaturateToInt(int64_t(x) + w);
-    const int bottom = SaturateToInt(int64_t(y) + h);
+    const int right = PIX_SaturateToInt(int64_t(x) + w);
+    const int bottom = PIX_SaturateToInt(int64_t(y) + h);
     PIX_DrawSegment(bitmap, x, y, right, y, colour, alpha, mode, false);
     PIX_DrawSegment(bitmap, right, y, right, bottom, colour, alpha, mode, false);
     PIX_DrawSegment(bitmap, right, bottom, x, bottom, colour, alpha, mode, false);
@@ -290,8 +289,8 @@ void PIX_FillBoxOutlined(PIX_IBitmap* bitmap, int x, int y, int w, int h,
                          PIX_CombineMode mode)
 {
     if (!bitmap) return;
-    PIX_FillBox(bitmap, SaturateToInt(int64_t(x) + 1), SaturateToInt(int64_t(y) + 1),
-                SaturateToInt(int64_t(w) - 1), SaturateToInt(int64_t(h) - 1), fillColour, alpha,
+    PIX_FillBox(bitmap, PIX_SaturateToInt(int64_t(x) + 1), PIX_SaturateToInt(int64_t(y) + 1),
+                PIX_SaturateToInt(int64_t(w) - 1), PIX_SaturateToInt(int64_t(h) - 1), fillColour, alpha,
                 mode);
     PIX_BoxOutline(bitmap, x, y, w, h, outlineColour, alpha, mode);
 }

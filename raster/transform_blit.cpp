@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "raster/bitmap.h"
+#include "raster/blit_kernels.h"
 #include "raster/float_to_int.h"
 #include "raster/mirror.h"
 #include "raster/pixel_kernels.h"
@@ -90,12 +91,7 @@ void RunTransform(PIX_IBitmap* dest, PIX_IBitmap* src, int64_t x, int64_t y, int
                         4 * d.step, w, int(mode & PIX_CombineFilterMask), kernel);
 }
 
-// p x (65536 - f) + q x f, shifted down, on each channel.
-void Mix2(int* c, const uint8_t* p, const uint8_t* q, int f)
-{
-    const uint32_t keep = 65536u - uint32_t(f), take = uint32_t(f);
-    for (int i = 0; i < 4; ++i) c[i] = int((p[i] * keep + q[i] * take) >> 16);
-}
+using PIX_BlitDetail::Mix2;
 
 template <class T>
 void MeshWarp(PIX_IBitmap* dest, PIX_IBitmap* src, int destX, int destY, int destWidth,

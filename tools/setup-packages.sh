@@ -3,7 +3,7 @@
 set -eu
 
 PACKAGES="
-cmake g++ make dpkg-dev
+cmake ninja-build g++ make dpkg-dev
 g++-mingw-w64-x86-64-posix mingw-w64-tools libz-mingw-w64-dev
 wine64 wine xvfb xauth imagemagick pulseaudio pulseaudio-utils sox
 pkg-config librtmidi-dev libpng-dev zlib1g-dev libgtest-dev libgmock-dev googletest libbenchmark-dev libfftw3-dev

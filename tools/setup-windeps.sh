@@ -14,8 +14,8 @@ CXX=x86_64-w64-mingw32-g++-posix
 AR=x86_64-w64-mingw32-ar
 JOBS=$(nproc 2>/dev/null || echo 4)
 
-# source package name, upstream version prefix we build against
-PKGS="libpng1.6:1.6 rtaudio:5.2 rtmidi:5.0"
+# source packages; the versions we build against are checked once unpacked
+PKGS="libpng1.6 rtaudio rtmidi"
 
 recipe_hash=$(cat "$0" "$ROOT"/tools/patches/* 2>/dev/null | sha256sum | cut -c1-16)
 if [ -f "$PREFIX/.stamp" ] && [ "$(cat "$PREFIX/.stamp")" = "$recipe_hash" ]; then
@@ -50,8 +50,7 @@ mkdir -p "$APT/cache/archives/partial"
 apt_private update >/dev/null
 
 cd "$SRC"
-for entry in $PKGS; do
-    pkg=${entry%%:*}; want=${entry#*:}
+for pkg in $PKGS; do
     if ! ls -d "$pkg"-*/ >/dev/null 2>&1; then
         # newest version first; a mirror may lack the newest security update
         fetched=""
@@ -100,8 +99,11 @@ cp "$PNG/png.h" "$PNG/pngconf.h" "$PNG/pnglibconf.h" "$PREFIX/include/"
 
 # RtAudio with DirectSound only; RtMidi with Windows multimedia MIDI
 $CXX $CFLAGS -D__WINDOWS_DS__ -I"$RTAUDIO" -c "$RTAUDIO/RtAudio.cpp" -o "$BUILD/rt/RtAudio.o" &
+rtaudio=$!
 $CXX $CFLAGS -D__WINDOWS_MM__ -I"$RTMIDI" -c "$RTMIDI/RtMidi.cpp" -o "$BUILD/rt/RtMidi.o" &
-wait
+rtmidi=$!
+wait $rtaudio
+wait $rtmidi
 $AR rcs "$PREFIX/lib/librtaudio.a" "$BUILD/rt/RtAudio.o"
 $AR rcs "$PREFIX/lib/librtmidi.a" "$BUILD/rt/RtMidi.o"
 cp "$RTAUDIO/RtAudio.h" "$RTMIDI/RtMidi.h" "$PREFIX/include/"

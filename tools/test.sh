@@ -11,12 +11,8 @@ JOBS=$(nproc 2>/dev/null || echo 4)
 "$ROOT/tools/setup-packages.sh"
 "$ROOT/tools/setup-windeps.sh"
 
-GEN=""
-command -v ninja >/dev/null 2>&1 && GEN="-G Ninja"
-# shellcheck disable=SC2086
-cmake -S . -B build/native $GEN -DCMAKE_BUILD_TYPE=Debug >/dev/null
-# shellcheck disable=SC2086
-cmake -S . -B build/win $GEN -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+cmake -S . -B build/native -G Ninja -DCMAKE_BUILD_TYPE=Debug >/dev/null
+cmake -S . -B build/win -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake >/dev/null
 cmake --build build/native -j "$JOBS"
 cmake --build build/win -j "$JOBS"
@@ -24,7 +20,7 @@ cmake --build build/win -j "$JOBS"
 # One virtual display for every Windows test that needs one.
 XVFB_PID=""
 cleanup() {
-    WINEPREFIX="$ROOT/build/wine" /usr/lib/wine/wineserver -k 2>/dev/null || true
+    "$ROOT/tools/wine-run.sh" --kill 2>/dev/null || true
     [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null || true
 }
 trap cleanup EXIT
@@ -36,7 +32,7 @@ export DISPLAY=":$(cat "$ROOT/build/xvfb.display")"
 
 status=0
 run_tests() { # build tree; keeps ctest's log and exit status
-    { ctest --test-dir "build/$1" --output-on-failure -j "$JOBS"; echo $? > "build/$1-tests.rc"; } |
+    { rc=0; ctest --test-dir "build/$1" --output-on-failure -j "$JOBS" || rc=$?; echo "$rc" > "build/$1-tests.rc"; } |
         tee "build/$1-tests.log"
     [ "$(cat "build/$1-tests.rc")" = 0 ] || status=1
 }

@@ -13,6 +13,11 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 WINE=/usr/lib/wine/wine64
 [ -x "$WINE" ] || WINE=$(command -v wine64 || command -v wine)
 
+# --kill stops the prefix's Wine server and every program in it.
+if [ "${1:-}" = "--kill" ]; then
+    exec "$(dirname "$WINE")/wineserver" -k
+fi
+
 # First use creates the prefix; parallel test runs wait for the one that does.
 mkdir -p "$(dirname "$WINEPREFIX")"
 (

@@ -6,7 +6,6 @@
 #include <cstddef>
 #include <cstdlib>
 #include <gtest/gtest.h>
-#include <map>
 #include <string>
 #include <thread>
 #include <vector>

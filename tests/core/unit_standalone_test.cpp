@@ -3,7 +3,6 @@
 #include <atomic>
 #include <chrono>
 #include <gtest/gtest.h>
-#include <memory>
 #include <thread>
 #include <vector>
 
