@@ -6,7 +6,8 @@ struct HBITMAP__;
 
 // A bitmap whose pixels the system can draw into: on Windows a top-down
 // 32-bit DIB section selected into a memory device context of its own; in
-// the native build the same rows on the heap, without a device context.
+// the native build the same rows on the heap, with the native text
+// renderer's context.
 // The section is kept while a new size fits it; its width is rounded up to
 // 4 pixels.
 class PIX_SysBitmap : public PIX_IBitmap {

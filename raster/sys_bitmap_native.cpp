@@ -1,17 +1,26 @@
 #include <cstdlib>
 
+#include "raster/native_context.h"
 #include "raster/sys_bitmap.h"
 
-// Natively the pixels live on the heap; there is no device context, but the
-// bitmap sizes itself as if there were one.
+// Natively the pixels live on the heap, and the device context is the native
+// text renderer's.
 
-PIX_SysBitmap::PIX_SysBitmap(int width, int height) { SetSize(width, height); }
+PIX_SysBitmap::PIX_SysBitmap(int width, int height)
+{
+    mContext = PIX_CreateNativeContext(this);
+    SetSize(width, height);
+}
 
-PIX_SysBitmap::~PIX_SysBitmap() { ReleaseSection(); }
+PIX_SysBitmap::~PIX_SysBitmap()
+{
+    ReleaseSection();
+    PIX_DeleteNativeContext(mContext);
+}
 
 PIX_PackedColor* PIX_SysBitmap::PixelData() const { return static_cast<PIX_PackedColor*>(mBits); }
 
-bool PIX_SysBitmap::HasContext() const { return true; }
+bool PIX_SysBitmap::HasContext() const { return mContext != nullptr; }
 
 bool PIX_SysBitmap::CreateSection()
 {

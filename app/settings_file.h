@@ -1,0 +1,27 @@
+#pragma once
+
+// The settings file "settings.ini" in the folder "tq_Velvane" of the user's
+// local application-data folder: sections "audio" and "midi", every value as
+// text. All of these run on the UI thread, after CreateSettingsRecords and
+// AllocateSettingsFilePath.
+
+// Writes every field of CurrentSettings to the file at SettingsFilePath, one
+// key at a time; failures are ignored.
+void WriteSettingsFile();
+
+// Reads every key of the file at SettingsFilePath into CurrentSettings; a
+// missing key takes its default, which for the MIDI ports is "no input" and
+// "no output". Integers keep the low 16 bits of the platform's reading.
+void ReadSettingsFile();
+
+// Locates the file in the local application-data folder and prepares it as
+// PrepareSettingsFileIn does. False, after the debug line "could not
+// retrieve the user's application data directory!", when the shell has no
+// such folder.
+bool PrepareSettingsFile();
+
+// Sets SettingsFilePath to baseFolder\tq_Velvane\settings.ini, creates the
+// folder when nothing of that name exists, reads the file when it exists and
+// then writes it. False, with the same debug line as a missing folder, when
+// baseFolder is null or the path would not fit in SettingsFilePath.
+bool PrepareSettingsFileIn(const char* baseFolder);
