@@ -69,7 +69,8 @@ void SpectrumAnalyser::ProcessSamples(const double* left, const double* right, i
         mHopPhase = old - std::floor(old);
         if (old > mHopPhase) {
             if (mFrozen) {
-                ++mShared.skippedCount;
+                // Counts on modulo 2^32 through a freeze of any length.
+                mShared.skippedCount = int(unsigned(mShared.skippedCount) + 1u);
                 mShared.pending = true;
             } else {
                 AnalyseFrame();

@@ -15,6 +15,12 @@ function(velvane_add_test name)
     add_executable(${name} ${T_SOURCES})
     target_link_libraries(${name} PRIVATE ${T_LIBS} ${VELVANE_GTEST_MAIN})
     target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+    # Where tests find the files of the source tree (under Wine through drive Z:).
+    if(CMAKE_CROSSCOMPILING)
+        target_compile_definitions(${name} PRIVATE VELVANE_SOURCE_DIR="Z:${CMAKE_SOURCE_DIR}")
+    else()
+        target_compile_definitions(${name} PRIVATE VELVANE_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+    endif()
     add_test(NAME ${name} COMMAND ${name} --gtest_color=no)
     if(NOT CMAKE_CROSSCOMPILING)
         set_tests_properties(${name} PROPERTIES ENVIRONMENT

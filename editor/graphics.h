@@ -1,14 +1,143 @@
 #pragma once
 
-// The editor as the plug-in core sees it: the plug-in owns it and pushes
-// parameter values into it. The editor framework implements it.
+#include <cstdint>
+
+#include "core/critical_section.h"
+#include "core/pointer_list.h"
+#include "editor/control.h"
+#include "editor/records.h"
+
+class IParameter;
+class IUnitBase;
+class PIX_CachedFont;
+class PIX_IBitmap;
+class PIX_MemBitmap;
+class PIX_SysBitmap;
+class TextBuffer;
+
+// The system's window, opaque here (HWND on Windows).
+struct HWND__;
+using IWindowHandle = HWND__*;
+
+// The abstract editor of a plug-in: its controls in paint order, the
+// off-screen bitmap they paint into, the pointer capture, the parameter
+// fan-out and the process-wide image and font caches. The window system's
+// part is the derived editor's.
 class IGraphics {
 public:
-    virtual ~IGraphics() = default;
+    IGraphics(IUnitBase* plug, int width, int height, int frameRate);
+    virtual ~IGraphics();
+    IGraphics(const IGraphics&) = delete;
+    IGraphics& operator=(const IGraphics&) = delete;
 
-    // Shows a value in every control bound to the parameter (normalising it
-    // first when normalized is false).
-    virtual void ApplyParameterFromCore(int index, double value, bool normalized) = 0;
-    // Prepares the editor's drawing surfaces.
-    virtual void CreateSurfaces() = 0;
+    // Copies the region of the draw surface to the window.
+    virtual bool PresentRegion(const IBox* region) = 0;
+    virtual bool MeasureText(ITextStyle* style, const char* text, IBox* box);
+    virtual void CancelTextEntry() = 0;
+    virtual void ResizeEditor(int width, int height);
+    virtual bool HasWindow();
+    virtual const char* EmptyText();
+    virtual int ShowMessage(const char* text, const char* caption, int type) = 0;
+    virtual void HostFolder(TextBuffer* out) = 0;
+    virtual void ModuleFolder(TextBuffer* out) = 0;
+    virtual void DefaultFileFolder(TextBuffer* out) = 0;
+    virtual void ExtraFolder(TextBuffer* out) = 0;
+    virtual IWindowHandle OpenEditorWindow(IWindowHandle parent) = 0;
+    virtual bool OptionalRequest(intptr_t, intptr_t, intptr_t, intptr_t);
+    virtual void OptionalNotice(intptr_t);
+    virtual void OptionalHook();
+    virtual void CloseEditorWindow() = 0;
+    virtual IWindowHandle WindowHandle() = 0;
+    virtual void HidePointer();
+    virtual void ShowPointer();
+    virtual void PlatformHook() = 0;
+    virtual PIX_IBitmap* LoadImageResource(int resourceId, const char* name) = 0;
+    // Called by the plug-in core, which sees the editor through these two.
+    virtual void ApplyParameterFromCore(int p, double value, bool normalised);
+    virtual void CreateSurfaces();
+
+    // Controls; the editor owns what it is given.
+    int AddControl(IControl* control);
+    void AddImageBackdrop(int resourceId, const char* name);
+    void SetKeyCatcher(IControl* control);
+    int ControlCount() const { return controls.Count(); }
+    IControl* ControlAt(int index) const { return controls.ItemAt(index); }
+
+    // Parameter fan-out.
+    void MarkAllControlsDirty();
+    void HideControlsOfParam(int p, bool hidden);
+    void GreyControlsOfParam(int p, bool greyed);
+    void ClampControlsOfParam(int p, double low, double high, bool normalised);
+    void ApplyValueToControlAt(int index, double normalised);
+    void ApplyEnteredValueToParam(int p, double normalised);
+    void SetControlValueFromText(IControl* control, IParameter* parameter, const char* text);
+    // The editor offers no value prompts: this does nothing.
+    void AskForParamValue(IControl* control, IParameter* parameter, IBox* box);
+
+    // Images and fonts of the process-wide caches.
+    IImageStrip LoadImageStrip(int resourceId, const char* name, int frames, bool framesHorizontal);
+    void AddToImageCache(const IImageStrip* strip);
+    void RemoveFromImageCache(const IImageStrip* strip);
+    PIX_CachedFont* CachedFontFor(ITextStyle* style);
+
+    // Drawing into the draw surface while controls paint.
+    bool BlitImage(const IImageStrip* strip, const IBox* dest, int srcX, int srcY,
+                   const IBlend* blend);
+    bool BlitImageFrame(const IImageStrip* strip, const IBox* dest, int frame, const IBlend* blend);
+    bool DrawTextInBox(ITextStyle* style, const char* text, IBox* box, bool measure);
+
+    // Redraw.
+    bool CollectDirtyRegion(IBox* region);
+    bool RedrawRegion(const IBox* region);
+    void SelectRedrawMode(bool strict);
+
+    // Input.
+    int ControlIndexAt(int x, int y, bool pointerOverMode);
+    void DispatchMouseDown(int x, int y, const IPointerKeys* keys);
+    void DispatchMouseUp(int x, int y, const IPointerKeys* keys);
+    void DispatchMouseDrag(int x, int y, const IPointerKeys* keys);
+    bool DispatchDoubleClick(int x, int y, const IPointerKeys* keys);
+    void DispatchWheel(int x, int y, const IPointerKeys* keys, int steps);
+    bool DispatchPointerOver(int x, int y, const IPointerKeys* keys);
+    void DispatchPointerLeave();
+    void ReleasePointerCapture();
+    bool DispatchKey(int x, int y, IKeyCode key);
+    void NoteClickedParam(int x, int y);
+    int TakeClickedParam();
+    void BroadcastHookToControls();
+
+    PIX_SysBitmap* DrawSurface() const { return drawSurface; }
+    int Width() const { return width; }
+    int Height() const { return height; }
+    int FrameRate() const { return frameRate; }
+    IUnitBase* Plug() const { return plug; }
+
+protected:
+    void DeleteControls();
+    // Ends the parameter gesture the last press began, if one is open.
+    void EndParameterGesture();
+
+    CriticalSection editorLock;
+    PointerList<IControl> controls;
+    IUnitBase* plug;
+    IBox drawClip;
+    bool pointerHidden = false;
+    int hiddenPointerX = -1;
+    int hiddenPointerY = -1;
+    PIX_SysBitmap* drawSurface = nullptr;
+    PIX_MemBitmap* scratchBitmap = nullptr;
+    int width;
+    int height;
+    int frameRate;
+    int capturedControl = -1;
+    int pointerOverControl = -1;
+    int lastPointerX = 0;
+    int lastPointerY = 0;
+    int clickedParam = -1;
+    bool handlePointerOver = false;
+    bool strictDrawing = true;
+    bool showTooltips = false;
+    IControl* keyCatcher = nullptr;
+    // The parameter whose gesture the captured control's press began, -1 none.
+    int gestureParam = -1;
 };

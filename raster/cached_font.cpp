@@ -151,11 +151,15 @@ void PIX_CachedFont::AttachFont(PIX_FontHandle font, int newFlags)
     if ((flags & PIX_FontOwnsGdiFont) && fontHandle && !sameOwned) PIX_DeleteSystemFont(fontHandle);
     flags = newFlags;
     fontHandle = font;
-    if (font && PrepareGlyphBitmap(kMinimumGlyphBitmap)) {
-        PIX_DeviceContext context = PIX_GlyphBitmap()->DeviceContext();
-        const PIX_FontHandle previous = PIX_SelectSystemFont(context, font);
-        cellHeight = PIX_SystemFontHeight(context);
-        PIX_SelectSystemFont(context, previous);
+    if (font) {
+        // Without a glyph bitmap to measure in, the font has no cell.
+        cellHeight = 0;
+        if (PrepareGlyphBitmap(kMinimumGlyphBitmap)) {
+            PIX_DeviceContext context = PIX_GlyphBitmap()->DeviceContext();
+            const PIX_FontHandle previous = PIX_SelectSystemFont(context, font);
+            cellHeight = PIX_SystemFontHeight(context);
+            PIX_SelectSystemFont(context, previous);
+        }
     }
     DropGlyphs();
     if (flags & PIX_FontAsciiOnly)
@@ -315,7 +319,8 @@ bool PIX_CachedFont::PaintGlyph(PIX_IBitmap* bitmap, int code, int x, int y, con
 {
     const PIX_CachedGlyph* glyph = FindGlyph(code);
     if (!glyph || !bitmap || !clip) return false;
-    PIX_Box area = {x, y, x + glyph->width, y + glyph->height};
+    const PIX_Box area = {x, y, PIX_SaturateToInt(int64_t(x) + glyph->width),
+                          PIX_SaturateToInt(int64_t(y) + glyph->height)};
     PIX_Box limit = *clip;
     if (limit.left < 0) limit.left = 0;
     if (limit.top < 0) limit.top = 0;
@@ -350,9 +355,9 @@ bool PIX_CachedFont::PaintGlyph(PIX_IBitmap* bitmap, int code, int x, int y, con
     for (int py = drawn.top; py < drawn.bottom; ++py) {
         const int row = bitmap->IsBottomUp() ? bitmap->PixelHeight() - 1 - py : py;
         PIX_PackedColor* line = pixels + ptrdiff_t(row) * rowStride;
-        const uint8_t* source = map + (py - y) * glyph->width - x;
+        const uint8_t* source = map + ptrdiff_t(py - y) * glyph->width;
         for (int px = drawn.left; px < drawn.right; ++px) {
-            const int c = source[px];
+            const int c = source[px - x];
             if (c == 0) continue;
             const PIX_PackedColor colour = edged && c != kFull ? edgeColor : textColor;
             if (store) {

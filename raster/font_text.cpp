@@ -5,6 +5,7 @@
 #include <new>
 
 #include "raster/blit.h"
+#include "raster/float_to_int.h"
 #include "raster/cached_font.h"
 #include "raster/sys_bitmap.h"
 #include "raster/text_system.h"
@@ -29,6 +30,8 @@ constexpr int kGlyphCacheFlags = PIX_FontSideways | PIX_FontSidewaysUp | PIX_Fon
                                  PIX_FontDropShadow | PIX_FontHalo;
 constexpr int kAlignFlags = PIX_DtCenter | PIX_DtRight | PIX_DtVCenter | PIX_DtBottom;
 constexpr int kLargestCachedCell = 255;
+// The font's own flags, and DT_MODIFYSTRING (the text is the caller's, read only).
+constexpr int kNotForTheSystem = PIX_TextColorAlpha | PIX_TextNested | 0x10000;
 constexpr int kStackUnits = 1024;
 constexpr int kHeapFromUnits = 1000;
 constexpr int kHeapSlack = 32;
@@ -38,6 +41,9 @@ int Max(int a, int b)
 {
     return a > b ? a : b;
 }
+// Coordinates are summed in 64 bits and saturated, so no box overflows.
+int Add(int64_t a, int64_t b) { return PIX_SaturateToInt(a + b); }
+
 int Min(int a, int b)
 {
     return a < b ? a : b;
@@ -136,10 +142,11 @@ int PIX_CachedFont::PaintText(PIX_IBitmap* bitmap, const char* text, int length,
     textFlags &= ~PIX_TextNested;
     if (!bitmap && !(textFlags & PIX_DtCalcRect)) return 0;
     if (!text || !box) return 0;
+    if (length < 0) length = -1;
     const bool systemAllowed = (flags & PIX_FontSystemRenderer) && fontHandle && !nested &&
                                !(textFlags & PIX_TextColorAlpha) && !(flags & kGlyphCacheFlags);
     if (cellHeight > kLargestCachedCell || (systemAllowed && !RunsUnderWine()))
-        return PaintWithSystem(bitmap, text, length, box, textFlags);
+        return PaintWithSystem(bitmap, text, length, box, textFlags & ~kNotForTheSystem);
     if (textFlags & PIX_DtCalcRect) return MeasureCached(text, length, box, textFlags);
     return DrawCached(bitmap, text, length, box, textFlags, nested);
 }
@@ -154,26 +161,26 @@ int PIX_CachedFont::MeasureCached(const char* text, int length, PIX_Box* box, in
         if (step.kind == TextWalker::Step::LineBreak) {
             if (sideways) {
                 y = 0;
-                x += cellHeight;
+                x = Add(x, cellHeight);
             } else {
                 x = 0;
-                y += cellHeight;
+                y = Add(y, cellHeight);
             }
             continue;
         }
         const PIX_CachedGlyph& g = *step.glyph;
         if (sideways) {
-            height = Max(height, Max(y + g.advance, y + g.height));
-            width = Max(width, x + g.width);
-            y += g.advance;
+            height = Max(height, Add(y, Max(g.advance, g.height)));
+            width = Max(width, Add(x, g.width));
+            y = Add(y, g.advance);
         } else {
-            width = Max(width, Max(x + g.advance, x + g.width));
-            height = Max(height, y + g.height);
-            x += g.advance;
+            width = Max(width, Add(x, Max(g.advance, g.width)));
+            height = Max(height, Add(y, g.height));
+            x = Add(x, g.advance);
         }
     }
-    box->right = box->left + width;
-    box->bottom = box->top + height;
+    box->right = Add(box->left, width);
+    box->bottom = Add(box->top, height);
     return sideways ? width : height;
 }
 
@@ -194,14 +201,14 @@ int PIX_CachedFont::DrawCached(PIX_IBitmap* bitmap, const char* text, int length
     const int measuredHeight = measured.bottom - measured.top;
     int startX = box->left, startY = box->top;
     if (textFlags & PIX_DtCenter)
-        startX = box->left + (box->right - box->left - measuredWidth) / 2;
+        startX = Add(box->left, (int64_t(box->right) - box->left - measuredWidth) / 2);
     else if (textFlags & PIX_DtRight)
-        startX = box->right - measuredWidth;
+        startX = Add(box->right, -int64_t(measuredWidth));
     if (textFlags & PIX_DtVCenter)
-        startY = box->top + (box->bottom - box->top - measuredHeight) / 2;
+        startY = Add(box->top, (int64_t(box->bottom) - box->top - measuredHeight) / 2);
     else if (textFlags & PIX_DtBottom)
-        startY = box->bottom - measuredHeight;
-    if (upward) startY += measuredHeight;
+        startY = Add(box->bottom, -int64_t(measuredHeight));
+    if (upward) startY = Add(startY, measuredHeight);
 
     PIX_Box clip = {0, 0, bitmap->PixelWidth(), bitmap->PixelHeight()};
     if (!(textFlags & PIX_DtNoClip))
@@ -217,10 +224,10 @@ int PIX_CachedFont::DrawCached(PIX_IBitmap* bitmap, const char* text, int length
         if (step.kind == TextWalker::Step::LineBreak) {
             if (sideways) {
                 y = startY;
-                x += cellHeight;
+                x = Add(x, cellHeight);
             } else {
                 x = startX;
-                y += cellHeight;
+                y = Add(y, cellHeight);
             }
             continue;
         }
@@ -228,18 +235,18 @@ int PIX_CachedFont::DrawCached(PIX_IBitmap* bitmap, const char* text, int length
         const int advance = step.glyph->advance;
         const int width = step.glyph->width, height = step.glyph->height;
         if (!sideways) {
-            if (PaintGlyph(bitmap, step.code, x, y, &clip)) reached = Max(reached, y + height);
-            x += advance;
+            if (PaintGlyph(bitmap, step.code, x, y, &clip)) reached = Max(reached, Add(y, height));
+            x = Add(x, advance);
         } else if (!upward) {
-            if (PaintGlyph(bitmap, step.code, x, y, &clip)) reached = Max(reached, x + width);
-            y += advance;
+            if (PaintGlyph(bitmap, step.code, x, y, &clip)) reached = Max(reached, Add(x, width));
+            y = Add(y, advance);
         } else {
-            if (PaintGlyph(bitmap, step.code, x, y - height, &clip))
-                reached = Max(reached, x + width);
-            y -= advance;
+            if (PaintGlyph(bitmap, step.code, x, Add(y, -int64_t(height)), &clip))
+                reached = Max(reached, Add(x, width));
+            y = Add(y, -int64_t(advance));
         }
     }
-    return reached - (sideways ? startX : startY);
+    return Add(reached, -int64_t(sideways ? startX : startY));
 }
 
 int PIX_CachedFont::PaintWithSystem(PIX_IBitmap* bitmap, const char* text, int length, PIX_Box* box,
@@ -307,20 +314,20 @@ int PIX_CachedFont::PaintWithSystem(PIX_IBitmap* bitmap, const char* text, int l
         draw(context, &measured, (textFlags & ~kAlignFlags) | PIX_DtCalcRect | PIX_DtNoPrefix);
     const int width = measured.right - measured.left, height = measured.bottom - measured.top;
     if (textFlags & PIX_DtCalcRect) {
-        box->right = box->left + width;
-        box->bottom = box->top + height;
+        box->right = Add(box->left, width);
+        box->bottom = Add(box->top, height);
         unselect(context, previous);
         return result;
     }
 
-    const int x = (textFlags & PIX_DtRight)    ? box->right - width
-                  : (textFlags & PIX_DtCenter) ? (box->left + box->right - width) / 2
+    const int x = (textFlags & PIX_DtRight)    ? Add(box->right, -int64_t(width))
+                  : (textFlags & PIX_DtCenter) ? int((int64_t(box->left) + box->right - width) / 2)
                                                : box->left;
-    const int y = (textFlags & PIX_DtBottom)    ? box->bottom - height
-                  : (textFlags & PIX_DtVCenter) ? (box->top + box->bottom - height) / 2
+    const int y = (textFlags & PIX_DtBottom)    ? Add(box->bottom, -int64_t(height))
+                  : (textFlags & PIX_DtVCenter) ? int((int64_t(box->top) + box->bottom - height) / 2)
                                                 : box->top;
-    PIX_Box placed = {Max(x, 0), Max(y, 0), Min(x + width, bitmap->PixelWidth()),
-                      Min(y + height, bitmap->PixelHeight())};
+    PIX_Box placed = {Max(x, 0), Max(y, 0), Min(Add(x, width), bitmap->PixelWidth()),
+                      Min(Add(y, height), bitmap->PixelHeight())};
     if (!(textFlags & PIX_DtNoClip))
         placed = PIX_Box{Max(placed.left, box->left), Max(placed.top, box->top),
                          Min(placed.right, box->right), Min(placed.bottom, box->bottom)};
@@ -335,8 +342,8 @@ int PIX_CachedFont::PaintWithSystem(PIX_IBitmap* bitmap, const char* text, int l
         }
         if (scratch->PixelWidth() >= placedWidth && scratch->PixelHeight() >= placedHeight) {
             PIX_CopyRegion(scratch, bitmap, 0, 0, &placed, 1.0f, PIX_CombineCopy);
-            PIX_Box area = {x - placed.left, y - placed.top, x - placed.left + width,
-                            y - placed.top + height};
+            const int left = Add(x, -int64_t(placed.left)), top = Add(y, -int64_t(placed.top));
+            PIX_Box area = {left, top, Add(left, width), Add(top, height)};
             result = paint(context, &area, textFlags & ~(kAlignFlags | PIX_DtNoClip));
             PIX_CopyRegionXYWH(bitmap, scratch, placed.left, placed.top, 0, 0, placedWidth,
                                placedHeight, alpha, PIX_CombineCopy);

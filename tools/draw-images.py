@@ -510,6 +510,58 @@ def draw_about():
     return c
 
 
+# ---------------------------------------------------------------- icon
+
+def draw_icon(size):
+    """A dark rounded tile with a small sonogram: columns of the balance
+    colours and a bright band rising across them."""
+    c = Canvas(size, size)
+    k = size / 32.0
+    tile = rounded_rect(0.5, 0.5, size - 0.5, size - 0.5, 5 * k)
+    c.paint((0, 0, size, size), cover(tile), rgb(24, 26, 30))
+    inner = (3 * k, 3 * k, size - 3 * k, size - 3 * k)
+    for x in range(int(inner[0]), int(math.ceil(inner[2]))):
+        t = (x - inner[0]) / max(inner[2] - inner[0] - 1, 1)
+        for y in range(int(inner[1]), int(math.ceil(inner[3]))):
+            u = 1.0 - (y - inner[1]) / max(inner[3] - inner[1] - 1, 1)
+            band = math.exp(-((u - (0.15 + 0.7 * t)) / 0.16) ** 2)
+            level = 0.01 + 0.99 * band ** 2
+            c.blend(x, y, balance_colour(0.5 + 0.5 * math.sin(6.0 * t + 2.0 * u), level), 1.0)
+    c.paint((0, 0, size, size), cover(lambda x, y: abs(tile(x, y) + 0.75) - 0.75),
+            rgb(120, 124, 132), 0.8)
+    return c
+
+
+def write_ico(path, canvases):
+    """An icon group of 32-bit images: BGRA rows bottom-up and an AND mask."""
+    images = []
+    for canvas in canvases:
+        w, h = canvas.width, canvas.height
+        rows = list(canvas.png_rows())
+        xor = bytearray()
+        for row in reversed(rows):
+            for i in range(0, len(row), 4):
+                xor += bytes((row[i + 2], row[i + 1], row[i], row[i + 3]))
+        mask_stride = ((w + 31) // 32) * 4
+        mask = bytearray()
+        for row in reversed(rows):
+            bits = bytearray(mask_stride)
+            for x in range(w):
+                if row[4 * x + 3] == 0:
+                    bits[x // 8] |= 0x80 >> (x % 8)
+            mask += bits
+        header = struct.pack("<IiiHHIIiiII", 40, w, 2 * h, 1, 32, 0, len(xor) + len(mask),
+                             0, 0, 0, 0)
+        images.append((w, h, header + bytes(xor) + bytes(mask)))
+    offset = 6 + 16 * len(images)
+    directory = struct.pack("<HHH", 0, 1, len(images))
+    for w, h, data in images:
+        directory += struct.pack("<BBBBHHII", w % 256, h % 256, 0, 0, 1, 32, len(data), offset)
+        offset += len(data)
+    with open(path, "wb") as f:
+        f.write(directory + b"".join(data for _, _, data in images))
+
+
 # ---------------------------------------------------------------- main
 
 IMAGES = [
@@ -534,6 +586,8 @@ def main():
     for name, draw in IMAGES:
         write_png(os.path.join(out, name), draw())
         print("wrote", os.path.join(out, name))
+    write_ico(os.path.join(out, "velvane.ico"), [draw_icon(16), draw_icon(32)])
+    print("wrote", os.path.join(out, "velvane.ico"))
 
 
 if __name__ == "__main__":

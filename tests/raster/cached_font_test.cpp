@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "raster/sys_bitmap.h"
 #include "raster/text_system.h"
 #include "raster_test_support.h"
+#include "support/failing_allocator.h"
 
 using raster_test::GuardedBitmap;
 using raster_test::Lcg;
@@ -423,6 +425,18 @@ TEST(CachedFont, ColourAlphaScalesTheOpacityForOneCall)
     f.font.SetBlend(PIX_CombineCopy, 128.0f / 255.0f);
     f.font.PaintText(&reference, "Hi", -1, &box, 0);
     EXPECT_EQ(std::memcmp(target.PixelData(), reference.PixelData(), 4 * 60 * 20), 0);
+
+    // The call left the font's own opacity as it was.
+    f.font.SetBlend(PIX_CombineCopy, 1.0f);
+    f.font.SetForegroundColor(0x400000FF);
+    f.font.PaintText(&target, "Hi", -1, &box, PIX_TextColorAlpha);
+    Font fresh(PIX_FontSystemRenderer);
+    for (Font* font : {&f, &fresh}) font->font.SetForegroundColor(0xFF0000FF);
+    PIX_FillBox(&target, 0, 0, 60, 20, 0xFFFFFFFF, 1.0f, PIX_CombineCopy);
+    PIX_FillBox(&reference, 0, 0, 60, 20, 0xFFFFFFFF, 1.0f, PIX_CombineCopy);
+    f.font.PaintText(&target, "Hi", -1, &box, 0);
+    fresh.font.PaintText(&reference, "Hi", -1, &box, 0);
+    EXPECT_EQ(std::memcmp(target.PixelData(), reference.PixelData(), 4 * 60 * 20), 0);
 }
 
 TEST(CachedFont, ChoosesTheRenderer)
@@ -509,6 +523,7 @@ TEST(CachedFont, LengthLimitedTextsDrawOnlyTheirBytes)
         };
         EXPECT_EQ(draw("\xC3\xA9tat\xE2\x82\xAC", 5), draw("\xC3\xA9tat", -1));
         EXPECT_EQ(draw("abcdef", 3), draw("abc", -1));
+        EXPECT_EQ(draw("abc", -2), draw("abc", -1)) << "any negative length";
         EXPECT_NE(draw("abcdef", -1), draw("abc", -1));
     }
 }
@@ -566,3 +581,56 @@ TEST(CachedFont, WineDrawsEditorTextsThroughTheGlyphCache)
     EXPECT_NE(font.FindGlyph('r')->coverageOffset, 0);
 }
 #endif
+
+TEST(CachedFont, AGlyphWithoutCoverageStorageIsEmpty)
+{
+    Font f(0);
+    {
+        FailingAllocator failing;
+        EXPECT_TRUE(f.font.RenderGlyph('A'));
+    }
+    const PIX_CachedGlyph* g = f.font.FindGlyph('A');
+    EXPECT_EQ(g->coverageOffset, -1);
+    EXPECT_EQ(g->advance, 0);
+    ForcedRenderer forced(PIX_TextRendererChoice::GlyphCache);
+    PIX_Box box = {0, 0, 0, 0};
+    f.font.PaintText(nullptr, "AB", -1, &box, PIX_DtCalcRect);
+    PIX_Box b = {0, 0, 0, 0};
+    f.font.PaintText(nullptr, "B", -1, &b, PIX_DtCalcRect);
+    EXPECT_EQ(box.right, b.right) << "the empty glyph neither draws nor advances";
+}
+
+TEST(CachedFont, SidewaysTextsRunDown)
+{
+    ForcedRenderer forced(PIX_TextRendererChoice::GlyphCache);
+    Font down(PIX_FontSideways), plain(0);
+    PIX_Box measured = {0, 0, 0, 0};
+    const int width = down.font.PaintText(nullptr, "AB", -1, &measured, PIX_DtCalcRect);
+    EXPECT_EQ(width, measured.right);
+    EXPECT_EQ(width, plain.font.CellHeight());
+    EXPECT_GE(measured.bottom, plain.font.FindGlyph('A')->advance + plain.font.FindGlyph('B')->advance);
+    PIX_MemBitmap target(40, 60, 4);
+    PIX_FillBox(&target, 0, 0, 40, 60, 0xFFFFFFFF, 1.0f, PIX_CombineCopy);
+    down.font.SetForegroundColor(0xFF000000);
+    PIX_Box box = {5, 5, 40, 60};
+    EXPECT_EQ(down.font.PaintText(&target, "AB", -1, &box, 0), width);
+}
+
+TEST(CachedFont, ExtremeBoxesDoNotOverflow)
+{
+    for (PIX_TextRendererChoice choice :
+         {PIX_TextRendererChoice::SystemWhereAllowed, PIX_TextRendererChoice::GlyphCache}) {
+        ForcedRenderer forced(choice);
+        Font f(PIX_FontSystemRenderer);
+        f.font.SetForegroundColor(0xFF000000);
+        PIX_MemBitmap target(20, 20, 4);
+        const PIX_Box boxes[] = {{INT_MAX - 5, 0, INT_MAX, 10}, {INT_MIN, 0, INT_MAX, 20},
+                                 {INT_MIN, INT_MIN, INT_MIN + 3, INT_MIN + 3}};
+        for (const int flags : {PIX_DtNoClip, PIX_DtCenter | PIX_DtVCenter, PIX_DtRight | PIX_DtBottom}) {
+            for (PIX_Box box : boxes) {
+                f.font.PaintText(&target, "W_y", -1, &box, flags);
+                f.font.PaintText(&target, "W_y", -1, &box, flags | PIX_DtCalcRect);
+            }
+        }
+    }
+}

@@ -1,0 +1,159 @@
+#include "analyser/sono.h"
+
+#include <cstring>
+
+#include "core/parameter.h"
+#include "core/unit_base.h"
+#include "editor/graphics.h"
+#include "editor/text_control.h"
+#include "raster/blit.h"
+#include "raster/line.h"
+#include "raster/sys_bitmap.h"
+
+namespace {
+
+constexpr int kMask = ISono::kWidth - 1;
+constexpr int kTopBin = ISono::kHeight - 1;
+constexpr float kUnitMagnitude = 0.000390625f;  // 1 / 2560: a full-scale sine at a bin's centre
+constexpr PIX_PackedColor kLineBlinkColour = 0xFFA1A1A1u;
+constexpr PIX_PackedColor kLineColour = 0xFF623C62u;
+constexpr int kLabelSize = sizeof ISono::rowLabels[0];
+
+// Column c shown late by offset columns, in 0..kWidth-1.
+int SourceColumn(int c, int offset)
+{
+    return (c - offset % ISono::kWidth + ISono::kWidth) & kMask;
+}
+
+template <typename T>
+T LoadShared(const T* field)
+{
+    return __atomic_load_n(field, __ATOMIC_ACQUIRE);
+}
+
+}  // namespace
+
+PIX_PackedColor* my_MemBitmap::PixelData() const
+{
+    const uintptr_t address = (reinterpret_cast<uintptr_t>(pixelBlock) + 63) & ~uintptr_t(63);
+    return reinterpret_cast<PIX_PackedColor*>(address);
+}
+
+ISono::ISono(IUnitBase* plug, IBox rect, SpectrumShared* shared, ITextControl* cursorReadOut)
+    : IControl(plug, rect, -1, 0),
+      shared(shared),
+      area(rect),
+      bitmap(pixelBlock, kWidth, kHeight),
+      cursorReadOut(cursorReadOut)
+{
+    doubleClickAsClick = true;
+}
+
+void ISono::HandleMouseDown(int, int y, const IPointerKeys* keys)
+{
+    if (!keys) return;
+    if (keys->right) cursorRow = uint16_t(y);
+    if (!keys->left || !plug) return;
+    const IParameter* freeze = plug->ParameterAt(kFreezeParam);
+    if (freeze) plug->SetParameterFromGUI(kFreezeParam, double(int(freeze->Value()) ^ 1));
+}
+
+void ISono::HandleMouseDrag(int, int y, int, int, const IPointerKeys* keys)
+{
+    if (keys && keys->right) cursorRow = uint16_t(y);
+}
+
+void ISono::ColourColumn(int c)
+{
+    c &= kMask;
+    const float(*left)[4] = shared->columns[SourceColumn(c, leftOffset)].bins;
+    const float(*right)[4] = shared->columns[SourceColumn(c, rightOffset)].bins;
+    const float k = kUnitMagnitude * gain;
+    PIX_PackedColor* column = PixelStore() + c;
+    // Bin 0 packs {left DC, left Nyquist, right DC, right Nyquist}.
+    column[kTopBin * kWidth] =
+        SonoBinPixel(0.5f * left[0][0] * k, 0.0f, 0.5f * right[0][2] * k, 0.0f, colourMode);
+    column[0] = SonoBinPixel(0.5f * left[0][1] * k, 0.0f, 0.5f * right[0][3] * k, 0.0f, colourMode);
+    for (int j = 1; j < kTopBin; ++j) {
+        column[(kTopBin - j) * kWidth] = SonoBinPixel(left[j][0] * k, left[j][1] * k,
+                                                      right[j][2] * k, right[j][3] * k, colourMode);
+    }
+}
+
+int ISono::ColourNewColumns()
+{
+    int r = LoadShared(&shared->displayReadIndex) & kMask;
+    const int w = LoadShared(&shared->writeIndex) & kMask;
+    pendingCopy = LoadShared(&shared->pending);
+    // While frozen the target runs ahead by the skipped hops: old columns are
+    // recoloured with the current settings.
+    const int t =
+        pendingCopy ? int((unsigned(w) + unsigned(LoadShared(&shared->skippedCount))) & kMask) : w;
+    colourMode = uint8_t(SonoColourMode(channelMode, phaseMode));
+    while (r != t) {
+        anchorCopy = LoadShared(&shared->scrollAnchor);
+        __atomic_store_n(&shared->displayReadIndex, (r + 1) & kMask, __ATOMIC_RELAXED);
+        ColourColumn(r);
+        r = (r + 1) & kMask;
+    }
+    return r;
+}
+
+// Scrolled, the column before the anchor (the newest) lands at the right edge.
+void ISono::CopyPicture(PIX_IBitmap* surface, int readIndex)
+{
+    if (!scroll) {
+        PIX_CopyRegionXYWH(surface, &bitmap, area.left, area.top, 0, 0, kWidth, kHeight, 1.0f,
+                           PIX_CombineCopy);
+        return;
+    }
+    const int a = (pendingCopy ? anchorCopy : readIndex) & kMask;
+    const int n = kWidth - a;
+    if (a > 0)
+        PIX_CopyRegionXYWH(surface, &bitmap, area.left + n, area.top, 0, 0, a, kHeight, 1.0f,
+                           PIX_CombineCopy);
+    PIX_CopyRegionXYWH(surface, &bitmap, area.left, area.top, a, 0, n, kHeight, 1.0f,
+                       PIX_CombineCopy);
+}
+
+void ISono::DrawCursor(PIX_IBitmap* surface, PIX_PackedColor colour)
+{
+    const int row = cursorRow;
+    const int label = area.bottom - row - 1;
+    const bool shown = area.top <= row && row < area.bottom;
+    if (shown && surface)
+        PIX_DrawSegment(surface, area.left, row, area.right, row, colour, 1.0f, PIX_CombineCopy,
+                        false);
+    if (!cursorReadOut) return;
+    char text[4 + kLabelSize + 1] = "";
+    if (shown && 0 <= label && label <= kTopBin) {
+        std::memcpy(text, "y = ", 4);
+        const void* end = std::memchr(rowLabels[label], '\0', kLabelSize);
+        const size_t length =
+            end ? size_t(static_cast<const char*>(end) - rowLabels[label]) : kLabelSize;
+        std::memcpy(text + 4, rowLabels[label], length);
+        text[4 + length] = '\0';
+    }
+    cursorReadOut->ReplaceText(text);
+}
+
+void ISono::DrawMarkers(PIX_IBitmap* surface, PIX_PackedColor colour)
+{
+    for (const int marker : {marker1, marker2}) {
+        const int x = area.left + marker;
+        PIX_DrawSegment(surface, x, area.top, x, area.bottom - 1, colour, 1.0f, PIX_CombineCopy,
+                        false);
+    }
+}
+
+bool ISono::Paint(IGraphics* graphics)
+{
+    const int readIndex = shared ? ColourNewColumns() : 0;
+    PIX_IBitmap* surface = graphics ? graphics->DrawSurface() : nullptr;
+    const PIX_PackedColor colour =
+        blink.load(std::memory_order_relaxed) ? kLineBlinkColour : kLineColour;
+    if (surface) CopyPicture(surface, readIndex);
+    DrawCursor(surface, colour);
+    if (surface && showMarkers) DrawMarkers(surface, colour);
+    return true;
+}

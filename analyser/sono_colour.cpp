@@ -1,0 +1,154 @@
+// The sonogram's colours: brightness from the two channels' magnitudes, hue
+// from their balance and from how far apart their phases are.
+//
+// Up to the chromaticity the arithmetic is single precision; the conversion
+// to red, green and blue is double precision. atan2 and exp are evaluated in
+// double and rounded to float, so that both C libraries give the same float.
+
+#include <cmath>
+
+#include "analyser/sono.h"
+
+namespace {
+
+constexpr float kPi = 3.14159265f;
+constexpr float kTwoOverPi = 0.63661975f;
+constexpr float kLogisticFloor = 0.04742587357759476f;  // 1 / (1 + e^3)
+constexpr float kLogisticScale = 1.1047914028167725f;   // 1 / (1 - 2 / (1 + e^3))
+constexpr float kGeometricWeight = 0.29289323f;         // 1 - sqrt(1/2)
+constexpr float kPeakWeight = 0.70710677f;              // sqrt(1/2)
+constexpr float kGreenX = 0.321f, kGreenY = 0.597f;
+constexpr float kWhiteX = 0.312731f, kWhiteY = 0.329033f;
+constexpr double kGreenZ = 0.0820000171661377;   // 1 - (x + y) of green, in single precision
+constexpr double kWhiteZ = 0.35823601484298706;  // 1 - (x + y) of white, in single precision
+constexpr double kGamma = 0.45454543828964233;   // 1 / 2.2 in single precision
+constexpr PIX_PackedColor kOpaque = 0xFF000000u;
+
+float Atan2(float y, float x)
+{
+    return float(std::atan2(double(y), double(x)));
+}
+float Exp(float v)
+{
+    return float(std::exp(double(v)));
+}
+
+// 0 for equal phases, 1 for opposite ones; a difference near 2 pi is near 0.
+// Phases of exactly pi and -pi could leave a rounding hair below 0.
+float PhaseDistance(float lr, float li, float rr, float ri)
+{
+    const float d = 1.0f - std::fabs(1.0f - std::fabs(Atan2(li, lr) - Atan2(ri, rr)) / kPi);
+    return d > 0.0f ? d : 0.0f;
+}
+
+// 0 for the left channel alone, 0.5 for equal magnitudes, 1 for the right.
+float Balance(float mL, float mR)
+{
+    return Atan2(mR, mL) * kTwoOverPi;
+}
+
+// Centredness times phase distance on a logistic curve from 0 to 1.
+float Opposition(float b, float d)
+{
+    float u = (1.0f - std::fabs(1.0f - 2.0f * b)) * d;
+    if (u < 0.0f) u = 0.0f;
+    const float logistic = 1.0f / (1.0f + Exp(-3.0f * (2.0f * std::sqrt(u) - 1.0f)));
+    return (logistic - kLogisticFloor) * kLogisticScale;
+}
+
+// Reddish orange at b = 0, the white point at 0.5, blue at 1.
+float BalanceX(float b)
+{
+    return 0.249076f * b * b - 0.699076f * b + 0.6f;
+}
+float BalanceY(float b)
+{
+    return 0.4f + 0.016132f * b - 0.316132f * b * b;
+}
+
+}  // namespace
+
+int SonoColourMode(int channelMode, int phaseMode)
+{
+    if (phaseMode == 0) return channelMode == 1 ? 3 : 4;
+    switch (channelMode) {
+        case 0:
+            return 2;
+        case 2:
+            return 1;
+        default:
+            return 0;
+    }
+}
+
+PIX_PackedColor SonoBinPixel(float lr, float li, float rr, float ri, int colourMode)
+{
+    const float mL = std::sqrt(lr * lr + li * li);
+    const float mR = std::sqrt(rr * rr + ri * ri);
+    const float geometric = std::sqrt(mL * mR);
+    float x, y, Y;
+    switch (colourMode) {
+        case 2:
+            x = kGreenX;
+            y = kGreenY;
+            Y = PhaseDistance(lr, li, rr, ri) * geometric;
+            return ChromaticityToPixel(x, y, Y, colourMode);
+        case 0: {
+            const float b = Balance(mL, mR);
+            const float o = Opposition(b, PhaseDistance(lr, li, rr, ri));
+            const float xb = BalanceX(b), yb = BalanceY(b);
+            x = xb + (kGreenX - xb) * o;
+            y = yb + (kGreenY - yb) * o;
+            break;
+        }
+        case 1: {
+            const float o = Opposition(Balance(mL, mR), PhaseDistance(lr, li, rr, ri));
+            x = kWhiteX + 0.008269012f * o;
+            y = 0.32903299f + 0.26796702f * o;
+            break;
+        }
+        case 3: {
+            const float b = Balance(mL, mR);
+            x = BalanceX(b);
+            y = BalanceY(b);
+            break;
+        }
+        default:
+            x = kWhiteX;
+            y = kWhiteY;
+            break;
+    }
+    Y = kGeometricWeight * geometric + kPeakWeight * (mL > mR ? mL : mR);
+    return ChromaticityToPixel(x, y, Y, colourMode);
+}
+
+// Double precision from z on: the matrix, X, Z and the power.
+PIX_PackedColor ChromaticityToPixel(float x, float y, float Y, int colourMode)
+{
+    if (y == 0.0f) return kOpaque;
+    const double z = colourMode == 2   ? kGreenZ
+                     : colourMode == 4 ? kWhiteZ
+                                       : 1.0 - (double(x) + double(y));
+    const double X = double(x) * Y / y;
+    const double Z = z * Y / y;
+    const double linear[3] = {
+        3.240479 * X - 1.53715 * Y - 0.498535 * Z,
+        -0.969256 * X + 1.875991 * Y + 0.041556 * Z,
+        0.055648 * X - 0.204043 * Y + 1.057311 * Z,
+    };
+    float rgb[3];
+    for (int i = 0; i < 3; ++i)
+        rgb[i] = linear[i] > 0.0 ? float(std::pow(linear[i], kGamma)) : 0.0f;
+    unsigned char bytes[3];
+    RgbToPixelBytes(rgb, bytes);
+    return kOpaque | PIX_PackedColor(bytes[2]) << 16 | PIX_PackedColor(bytes[1]) << 8 | bytes[0];
+}
+
+void RgbToPixelBytes(const float rgb[3], unsigned char out[3])
+{
+    for (int i = 0; i < 3; ++i) {
+        float v = rgb[i] > 0.0f ? rgb[i] : 0.0f;  // a NaN must not reach the conversion
+        if (v > 1.0f) v = 1.0f;
+        out[2 - i] = static_cast<unsigned char>(int(v * 255.0f));
+    }
+}

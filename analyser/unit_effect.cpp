@@ -1,0 +1,283 @@
+#include "analyser/unit_effect.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+#include "analyser/sono.h"
+#include "core/critical_section.h"
+#include "core/parameter.h"
+#include "core/state_chunk.h"
+#include "editor/graphics.h"
+#include "editor/text_control.h"
+
+namespace {
+
+constexpr int kFourCC(const char (&s)[5])
+{
+    return int(uint32_t(uint8_t(s[0])) << 24 | uint32_t(uint8_t(s[1])) << 16 |
+               uint32_t(uint8_t(s[2])) << 8 | uint32_t(uint8_t(s[3])));
+}
+
+// One parameter set-up: int kinds step 1 and shape 1; the two doubles have
+// a curve.
+struct ParamSetup {
+    int index;
+    const char* name;
+    bool isDouble;
+    double defaultValue;
+    double minimum;
+    double maximum;
+    double shape;
+};
+
+// In the order they are declared.
+constexpr ParamSetup kParamSetups[] = {
+    {IUnitEffect::kSpeed, "speed", true, 500, 100, 2000, 2.2479275134435857},
+    {IUnitEffect::kFreeze, "freeze", false, 0, 0, 1, 1},
+    {IUnitEffect::kScroll, "scroll", false, 0, 0, 1, 1},
+    {IUnitEffect::kGain, "gain", true, 1, 0.01, 100, 6.6582114827517955},
+    {IUnitEffect::kWindowType, "window type", false, 0, 0, 4, 1},
+    {IUnitEffect::kShowMarkers, "show markers", false, 0, 0, 1, 1},
+    {IUnitEffect::kMarker1, "marker1", false, 255, 0, 1023, 1},
+    {IUnitEffect::kMarker2, "marker2", false, 767, 0, 1023, 1},
+    {IUnitEffect::kDispOffset, "disp. offset", false, 0, -128, 128, 1},
+    {IUnitEffect::kDispLR, "disp. LR", false, 1, 0, 2, 1},
+    {IUnitEffect::kDispPhase, "disp. Phase", false, 0, 0, 1, 1},
+};
+constexpr double kDoubleStep = 0.001;
+
+constexpr double kBinSpacing = 0.001953125;  // 1/512
+constexpr int kLabelDigits = 5;
+
+// The process-wide lock that serialises plug-in construction.
+CriticalSection* PlugCreationLock()
+{
+    static CriticalSection* lock = [] {
+        CriticalSection* created = new CriticalSection;
+        std::atexit([] { delete PlugCreationLock(); });
+        return created;
+    }();
+    return lock;
+}
+
+}  // namespace
+
+IUnitEffect* CreatePlugInstance(MidiOutputPort* midiOut, uint16_t* midiOutChannel)
+{
+    LockGuard guard(PlugCreationLock());
+    return new IUnitEffect(midiOut, midiOutChannel);
+}
+
+IUnitEffect::IUnitEffect(MidiOutputPort* midiOut, uint16_t* midiOutChannel)
+    : IUnitStandalone(midiOut, midiOutChannel, kParamCount, "1-0 2-0", 1, "tq_Velvane", "",
+                      "Kestrane", 0x10000, kFourCC("Vqlz"), kFourCC("Kzrt"), 0, false, true, false,
+                      0)
+{
+    for (const ParamSetup& s : kParamSetups) {
+        IParameter* parameter = ParameterAt(s.index);
+        if (s.isDouble) {
+            parameter->SetupDouble(s.name, s.defaultValue, s.minimum, s.maximum, kDoubleStep, "",
+                                   "", 1.0);
+            parameter->SetCurveExponent(s.shape);
+        } else {
+            parameter->SetupInt(s.name, int(s.defaultValue), int(s.minimum), int(s.maximum), "",
+                                "");
+        }
+    }
+    IGraphics* editor = CreateEditorGraphics(this, 1044, 347, 60);
+    LayOutEditor(editor);
+    AttachEditor(editor);
+    StoreStateAsPresets("-", 1);
+}
+
+IUnitEffect::~IUnitEffect() = default;
+
+double IUnitEffect::Value(int index) const
+{
+    return ParameterAt(index)->Value();
+}
+
+void IUnitEffect::ResetDspState()
+{
+    LockGuard guard(PluginLock());
+    sampleRate = CurrentSampleRate();
+    samplePeriod = 1.0 / sampleRate;
+    analyser.ResetRings();
+    WriteRowLabels();
+    PaintStartUpPicture();
+    blinkPeriod = int(sampleRate);
+    blinkCounter = 0;
+    for (int index = 0; index < kParamCount; ++index) ParameterChanged(index);
+}
+
+void IUnitEffect::WriteRowLabels()
+{
+    if (!sonogram) return;
+    std::memset(sonogram->rowLabels, 0, sizeof sonogram->rowLabels);
+    std::strcpy(sonogram->rowLabels[0], "-DC-");
+    for (int j = 1; j <= 256; ++j) {
+        const double f = j * (sampleRate * kBinSpacing);
+        const bool kilo = f >= 1000.0;
+        char number[64];
+        std::snprintf(number, sizeof number, "%.3f", kilo ? f * 0.001 : f);
+        char* label = sonogram->rowLabels[j];
+        std::memcpy(label, number, kLabelDigits);
+        std::strcpy(label + kLabelDigits, kilo ? " kHz" : " Hz");
+    }
+}
+
+void IUnitEffect::PaintStartUpPicture()
+{
+    if (!sonogram) return;
+    PIX_PackedColor* pixels = sonogram->PixelStore();
+    for (int r = 0; r < 257; ++r) {
+        float a = float(-0.001 * r);
+        float b = float(0.1 * r);
+        for (int c = 0; c < 1024; ++c) {
+            const double s = std::sin(26.3 * a);
+            const double q = s * s;
+            const double yb = 0.4f + 0.016132f * q - 0.316132f * q * q;
+            const double xb = 0.6f - 0.699076f * q + 0.249076f * q * q;
+            b = float(b + 0.0163);
+            double h = std::cos(double(a) - double(b));
+            for (int k = 0; k < 6; ++k) h *= h;
+            const double y = yb + (0.597f - yb) * h;
+            const double x = xb + (0.321f - xb) * h;
+            a = float(a + 0.003);
+            const double v = a <= 1.0f ? 0.0 : a < 2.0f ? a - 1.0 : a < 3.0f ? 3.0 - a : 0.0;
+            const double luminance = std::pow(v / (1.0 + 0.5 * h), double(3.4f));
+            pixels[r * 1024 + c] = ChromaticityToPixel(float(x), float(y), float(luminance), 0);
+        }
+    }
+}
+
+void IUnitEffect::ParameterChanged(int index)
+{
+    LockGuard guard(PluginLock());
+    if (index < 0 || index >= kParamCount) return;
+    const double v = Value(index);
+    char text[64];
+    switch (index) {
+        case kDispLR:
+            if (sonogram) sonogram->channelMode = uint8_t(int(v));
+            break;
+        case kDispPhase:
+            if (sonogram) sonogram->phaseMode = uint8_t(int(v));
+            break;
+        case kDispOffset: {
+            const int n = int(v);
+            if (sonogram) {
+                sonogram->leftOffset = n < 0 ? -n : 0;
+                sonogram->rightOffset = n > 0 ? n : 0;
+            }
+            if (n > 0)
+                std::snprintf(text, sizeof text, "+%d (R)", n);
+            else if (n < 0)
+                std::snprintf(text, sizeof text, "+%d (L)", -n);
+            else
+                text[0] = '\0';
+            if (readOuts.offset) readOuts.offset->ReplaceText(text);
+            break;
+        }
+        case kWindowType:
+            analyser.SetWindowType(int(v) & 0xFF);
+            if (readOuts.window) readOuts.window->ReplaceText(analyser.WindowName());
+            break;
+        case kSpeed: {
+            analyser.SetHopIncrement(v * samplePeriod);
+            msPerColumn = 1000.0 / v;
+            if (v >= 1000.0)
+                std::snprintf(text, sizeof text, "rate = %6.3f kHz", v * 0.001);
+            else
+                std::snprintf(text, sizeof text, "rate = %6.3f Hz", v);
+            if (readOuts.rate) readOuts.rate->ReplaceText(text);
+            const double hop = sampleRate / v;
+            const double overlap = hop >= 512.0 ? 0.0 : (1.0 - hop * kBinSpacing) * 100.0;
+            std::snprintf(text, sizeof text, "overlap = %.1f%%", overlap);
+            if (readOuts.overlap) readOuts.overlap->ReplaceText(text);
+            UpdateMarkerReadOut();
+            break;
+        }
+        case kGain:
+            if (sonogram) sonogram->gain = float(v);
+            std::snprintf(text, sizeof text, "%.3f", v);
+            if (readOuts.gain) readOuts.gain->ReplaceText(text);
+            break;
+        case kFreeze:
+            analyser.SetFrozen(int(v) != 0);
+            if (readOuts.frozen) readOuts.frozen->ReplaceText(analyser.Frozen() ? "<frozen>" : "");
+            break;
+        case kScroll:
+            if (sonogram) sonogram->scroll = int(v) != 0;
+            break;
+        case kMarker1:
+        case kMarker2: {
+            const uint16_t position = uint16_t(int(v));
+            if (sonogram) (index == kMarker1 ? sonogram->marker1 : sonogram->marker2) = position;
+            (index == kMarker1 ? marker1Position : marker2Position) = position;
+            UpdateMarkerReadOut();
+            break;
+        }
+        case kShowMarkers:
+            if (sonogram) sonogram->showMarkers = int(v) != 0;
+            UpdateMarkerReadOut();
+            break;
+        default:
+            break;
+    }
+}
+
+void IUnitEffect::UpdateMarkerReadOut()
+{
+    if (!readOuts.marker) return;
+    if (!sonogram || !sonogram->showMarkers) {
+        readOuts.marker->ReplaceText("");
+        return;
+    }
+    const double d = std::fabs(marker1Position - marker2Position) * msPerColumn;
+    char text[64];
+    if (d < 10.0)
+        std::snprintf(text, sizeof text, "x = %.3f mS", d);
+    else if (d < 100.0)
+        std::snprintf(text, sizeof text, "x = %.2f mS", d);
+    else if (d < 1000.0)
+        std::snprintf(text, sizeof text, "x = %.1f mS", d);
+    else
+        std::snprintf(text, sizeof text, "x = %.3f S", d * 0.001);
+    readOuts.marker->ReplaceText(text);
+}
+
+void IUnitEffect::ProcessDoubleBlock(double** inputs, double**, int frames)
+{
+    if (frames <= 0 || !inputs || !inputs[0] || !inputs[1]) return;
+    analyser.ProcessSamples(inputs[0], inputs[1], frames);
+    blinkCounter += unsigned(frames);
+    const unsigned quarter = unsigned(blinkPeriod / 4);
+    if (blinkCounter > quarter) {
+        if (sonogram)
+            sonogram->blink.store(!sonogram->blink.load(std::memory_order_relaxed),
+                                  std::memory_order_relaxed);
+        blinkCounter -= quarter;
+    }
+}
+
+bool IUnitEffect::WriteState(IStateChunk* chunk)
+{
+    LockGuard guard(PluginLock());
+    return SerializeParams(chunk);
+}
+
+int IUnitEffect::ReadState(const IStateChunk* chunk, int position)
+{
+    LockGuard guard(PluginLock());
+    return UnserializeParams(chunk, position);
+}
+
+void IUnitEffect::CurrentPresetChanged()
+{
+    LockGuard guard(PluginLock());
+    if (IGraphics* editor = AttachedEditor()) editor->MarkAllControlsDirty();
+}

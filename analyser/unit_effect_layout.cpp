@@ -1,0 +1,93 @@
+// The analyser's editor: a backdrop, eight read-outs, the sonogram, knobs,
+// switches and the about button, in the order they are added.
+
+#include "analyser/about_button.h"
+#include "analyser/notched_knob.h"
+#include "analyser/sono.h"
+#include "analyser/unit_effect.h"
+#include "editor/bitmap_control.h"
+#include "editor/graphics.h"
+#include "editor/knob_control.h"
+#include "editor/text_control.h"
+
+namespace {
+
+enum ImageId {
+    kBackgroundId = 101,
+    kKnobId = 103,
+    kCheckBoxId = 105,
+    kChannelSwitchId = 120,
+    kPhaseSwitchId = 121,
+    kAboutId = 199,
+};
+
+constexpr int kVertical = 0;
+constexpr int kHorizontal = 1;
+
+ITextStyle ReadOutStyle()
+{
+    ITextStyle style;
+    style.colour = IArgb{255, 128, 128, 128};
+    style.align = 1;
+    return style;
+}
+
+}  // namespace
+
+void IUnitEffect::LayOutEditor(IGraphics* editor)
+{
+    editor->AddImageBackdrop(kBackgroundId, "resources/img/back.png");
+    const IImageStrip knob =
+        editor->LoadImageStrip(kKnobId, "resources/img/kwo_knob_x0x.png", 145, false);
+    const IImageStrip checkBox =
+        editor->LoadImageStrip(kCheckBoxId, "resources/img/ckb.png", 2, false);
+    const IImageStrip channelSwitch =
+        editor->LoadImageStrip(kChannelSwitchId, "resources/img/qv_sw_LR.png", 3, false);
+    const IImageStrip phaseSwitch =
+        editor->LoadImageStrip(kPhaseSwitchId, "resources/img/qv_sw_PH.png", 2, false);
+    const IImageStrip about =
+        editor->LoadImageStrip(kAboutId, "resources/img/about_v100.png", 1, false);
+    const ITextStyle style = ReadOutStyle();
+
+    auto readOut = [&](IBox box) {
+        ITextControl* text = new ITextControl(this, box, &style, "");
+        editor->AddControl(text);
+        return text;
+    };
+    readOuts.cursor = readOut({470, 271, 570, 285});
+    readOuts.rate = readOut({834, 271, 934, 285});
+    readOuts.overlap = readOut({734, 271, 834, 285});
+    readOuts.marker = readOut({350, 271, 470, 285});
+    readOuts.window = readOut({104, 271, 204, 285});
+    readOuts.offset = readOut({220, 271, 270, 285});
+    readOuts.frozen = readOut({27, 271, 101, 285});
+    readOuts.gain = readOut({965, 271, 1020, 285});
+
+    sonogram = new ISono(this, IBox{10, 10, 1034, 267}, analyser.Shared(), readOuts.cursor);
+    sonogram->doubleClickAsClick = true;
+    editor->AddControl(sonogram);
+
+    speedKnob = new IKnobMultiControl(this, 870, 304, kSpeed, knob, kVertical, 4.0);
+    editor->AddControl(speedKnob);
+    scrollSwitch = new ISwitchControl(this, 928, 312, kScroll, checkBox, 0);
+    editor->AddControl(scrollSwitch);
+    gainKnob = new IKnobMultiControl(this, 980, 304, kGain, knob, kVertical, 4.0);
+    editor->AddControl(gainKnob);
+    windowKnob = new INotchedKnobControl(this, 140, 304, kWindowType, knob, kVertical, 4.0);
+    editor->AddControl(windowKnob);
+    offsetKnob = new IKnobMultiControl(this, 230, 304, kDispOffset, knob, kVertical, 16.0);
+    editor->AddControl(offsetKnob);
+    showMarkersSwitch = new ISwitchControl(this, 456, 312, kShowMarkers, checkBox, 0);
+    editor->AddControl(showMarkersSwitch);
+    marker1Knob = new IKnobMultiControl(this, 380, 304, kMarker1, knob, kVertical, 16.0);
+    marker2Knob = new IKnobMultiControl(this, 410, 304, kMarker2, knob, kVertical, 16.0);
+    editor->AddControl(marker1Knob);
+    editor->AddControl(marker2Knob);
+    dispLRSwitch = new IKnobMultiControl(this, 33, 302, kDispLR, channelSwitch, kHorizontal, 1.0);
+    dispPhaseSwitch =
+        new IKnobMultiControl(this, 67, 302, kDispPhase, phaseSwitch, kHorizontal, 1.0);
+    editor->AddControl(dispLRSwitch);
+    editor->AddControl(dispPhaseSwitch);
+    aboutButton = new IAboutButton(this, IBox{606, 303, 737, 333}, about, 490, 90);
+    editor->AddControl(aboutButton);
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <string>
+
+#include "app/audio_device_list.h"
+
+class RtAudio;
+
+// The RtAudio object for the driver type of CurrentSettings, and its devices.
+// UI thread.
+
+// Null before CreateAudioApi and after DeleteAudioApi.
+RtAudio* AudioApi();
+
+// Closes the stream of the current object, if one is open, and replaces the
+// object by one for ASIO when CurrentSettings->driver is 1, else for
+// DirectSound. When RtAudio has no support for the driver chosen and falls
+// back to another API, says so in a debug line and on standard output and
+// keeps the text for AudioDriverNotice. The device lists are left alone:
+// ProbeAudioDevices comes next. True (the object exists).
+bool CreateAudioApi();
+
+// Closes the stream, if one is open, and deletes the object.
+void DeleteAudioApi();
+
+// For the user: the text that the driver chosen at the last CreateAudioApi
+// is not available and which API serves instead; null when it is the one
+// chosen.
+const char* AudioDriverNotice();
+
+// Rebuilds the device lists from the current object (empty without one).
+void ProbeAudioDevices();
+const AudioDeviceLists& AudioDevices();
+
+// The name of device index; std::out_of_range outside the device list.
+std::string GetAudioDeviceName(unsigned index);
+
+// The index of the first device named exactly name, -1 for none.
+int FindAudioDeviceIndex(const char* name);

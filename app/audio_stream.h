@@ -1,0 +1,52 @@
+#pragma once
+
+#include <RtAudio.h>
+
+class IUnitStandalone;
+
+// The duplex stream of the current RtAudio object (app/audio_api.h) and its
+// callback, which feeds the plug-in. Everything but AudioCallback runs on the
+// UI thread.
+
+// Frames per device buffer asked of RtAudio, replaced by the size it chose
+// when a stream opens; frames per plug-in block, also the plug-in's block
+// size.
+extern unsigned IoVectorSize;
+extern int SignalVectorSize;
+
+// The plug-in the callback feeds and each start prepares; null for none.
+// Set while no stream runs.
+void AttachAudioPlugIn(IUnitStandalone* plug);
+
+// Aborts and closes the current stream, takes the signal vector size from
+// CurrentSettings (clamped to 1..kMaxAudioVectorSize), writes the debug line
+// "trying to start audio stream ...", resets the callback state, prepares the
+// plug-in (block size, sample rate, reset) and opens and starts a stream of
+// `channels` 64-bit float channels each way, non-interleaved. On success
+// RunningSettings becomes a copy of CurrentSettings. On failure (an RtAudio
+// error, a request RtAudio must not get, no RtAudio object) the reason is
+// printed and written as a debug line, no stream runs and false is returned.
+bool StartAudioStream(unsigned inputDevice, unsigned outputDevice, unsigned sampleRate,
+                      unsigned ioVectorSize, unsigned channels, unsigned firstInput,
+                      unsigned firstOutput);
+
+// StartAudioStream for the devices, rate, sizes and first channels of
+// CurrentSettings. False, leaving the current stream alone, when a device
+// name of the settings is not among the devices.
+bool StartAudioFromSettings();
+
+// The stream's callback (audio thread): reports a nonzero status with the
+// line "Stream underflow detected!" on standard output and hands the buffers
+// to ProcessAudioBuffer with SignalVectorSize and CurrentSettings->monoInput.
+// Always 0 (keep running).
+int AudioCallback(void* outputBuffer, void* inputBuffer, unsigned nFrames, double streamTime,
+                  RtAudioStreamStatus status, void* userData);
+
+bool IsAudioStreamRunning();
+
+// Stops the stream; an RtAudio error (no stream open, for one) is printed
+// and otherwise ignored.
+void StopAudioStream();
+
+// Closes the stream when one is open.
+void CloseAudioStream();

@@ -1,0 +1,91 @@
+#pragma once
+
+#include <windows.h>
+
+#include "core/text_buffer.h"
+#include "editor/graphics.h"
+
+// Editor windows open in the process; the window class is registered while
+// there is one.
+extern int EditorWindowClassUses;
+// The frame rate of the editor whose window is being created.
+extern double EditorTimerFrameRate;
+
+// The redraw timer of an editor window and its period in milliseconds.
+constexpr UINT_PTR kEditorTimerId = 2;
+int EditorTimerPeriod(double frameRate);
+
+// The editor on Win32: a child window of the class "IUnitWndClass" inside
+// the window the host gives. A timer paints the dirty controls; mouse and key
+// messages go to the editor's dispatch.
+class IGraphicsWin : public IGraphics {
+public:
+    IGraphicsWin(IUnitBase* plug, int width, int height, int frameRate);
+    ~IGraphicsWin() override;
+
+    // Valid only while the window handles a paint message.
+    bool PresentRegion(const IBox* region) override;
+    void CancelTextEntry() override;
+    void ResizeEditor(int width, int height) override;
+    bool HasWindow() override;
+    int ShowMessage(const char* text, const char* caption, int type) override;
+    void HostFolder(TextBuffer* out) override;
+    void ModuleFolder(TextBuffer* out) override;
+    void DefaultFileFolder(TextBuffer* out) override;
+    void ExtraFolder(TextBuffer* out) override;
+    // Opening an open editor recreates its window at the same place and size.
+    IWindowHandle OpenEditorWindow(IWindowHandle parent) override;
+    void CloseEditorWindow() override;
+    IWindowHandle WindowHandle() override;
+    void HidePointer() override;
+    void ShowPointer() override;
+    void PlatformHook() override;
+    // A PNG resource of the module, for names whose extension is "png".
+    PIX_IBitmap* LoadImageResource(int resourceId, const char* name) override;
+
+    // The module of the window class and the resources; null means the
+    // running executable.
+    void SetInstance(HINSTANCE module) { instance = module; }
+    // The outermost window above the parent, or, once that is gone, a
+    // top-level window of this process of the same class.
+    HWND TopLevelWindow();
+    // The window's screen rectangle less 6 at the right and 23 at the bottom.
+    IBox WindowBoxInset();
+    void SetWindowTitle(const char* text);
+
+private:
+    friend LRESULT CALLBACK EditorWindowProc(HWND, UINT, WPARAM, LPARAM);
+
+    HINSTANCE Module() const;
+    LRESULT HandleMessage(HWND target, UINT message, WPARAM wParam, LPARAM lParam);
+    void Paint();
+    void Tick();
+    void ForgetDestroyedWindow();
+    void OpenTooltip();
+    void CloseTooltip();
+    void ShowTooltip();
+    void HideTooltip();
+    void SetTooltipText(const char* text);
+
+    HINSTANCE instance = nullptr;
+    HWND window = nullptr;
+    HWND tooltipWindow = nullptr;
+    bool tooltipShown = false;
+    int tooltipControl = -1;
+    HWND parentWindow = nullptr;
+    HWND topLevelWindow = nullptr;
+    TextBuffer topLevelClassName;
+};
+
+// The window procedure of "IUnitWndClass".
+LRESULT CALLBACK EditorWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// The size of the window's rectangle; 0 by 0 for no window.
+void WindowOuterSize(HWND window, int* width, int* height);
+// 0 for no window or one that is not a child; otherwise the low byte is 1
+// unless the window is an MDI child.
+int ChildStyleCode(HWND window);
+// The window's class name, at most 127 characters.
+void WindowClassNameOf(HWND window, TextBuffer* out);
+// The folder of the module's file with its closing backslash, or empty; a
+// null module is the running executable.
+void ModuleFileFolder(HINSTANCE module, TextBuffer* out);

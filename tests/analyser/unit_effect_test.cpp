@@ -1,0 +1,204 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "analyser/about_button.h"
+#include "analyser/notched_knob.h"
+#include "analyser/sono.h"
+#include "analyser/unit_effect.h"
+#include "core/parameter.h"
+#include "core/state_chunk.h"
+#include "editor/bitmap_control.h"
+#include "editor/graphics.h"
+#include "editor/knob_control.h"
+#include "editor/text_control.h"
+
+namespace {
+
+std::unique_ptr<IUnitEffect> MakeUnit(double sampleRate = 44100.0)
+{
+    std::unique_ptr<IUnitEffect> unit(CreatePlugInstance(nullptr, nullptr));
+    unit->ChangeSampleRate(sampleRate);
+    unit->ResetDspState();
+    return unit;
+}
+
+std::string Text(const ITextControl* control)
+{
+    return control->Text();
+}
+
+// Sets a parameter as the editor does and returns the read-out it changed.
+void Set(IUnitEffect& unit, int index, double value)
+{
+    unit.SetParameterFromGUI(index, unit.ParameterAt(index)->Normalize(value));
+}
+
+}  // namespace
+
+TEST(UnitEffect, BuildsTheEditorInOrder)
+{
+    std::unique_ptr<IUnitEffect> unit(CreatePlugInstance(nullptr, nullptr));
+    IGraphics* editor = unit->AttachedEditor();
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->Width(), 1044);
+    EXPECT_EQ(editor->Height(), 347);
+    EXPECT_EQ(editor->FrameRate(), 60);
+    struct Expected {
+        IBox rect;
+        int param;
+    };
+    const Expected expected[] = {
+        {{0, 0, 1044, 347}, -1},    {{470, 271, 570, 285}, -1}, {{834, 271, 934, 285}, -1},
+        {{734, 271, 834, 285}, -1}, {{350, 271, 470, 285}, -1}, {{104, 271, 204, 285}, -1},
+        {{220, 271, 270, 285}, -1}, {{27, 271, 101, 285}, -1},  {{965, 271, 1020, 285}, -1},
+        {{10, 10, 1034, 267}, -1},  {{870, 304, 895, 329}, 4},  {{928, 312, 949, 325}, 7},
+        {{980, 304, 1005, 329}, 5}, {{140, 304, 165, 329}, 3},  {{230, 304, 255, 329}, 2},
+        {{456, 312, 477, 325}, 10}, {{380, 304, 405, 329}, 8},  {{410, 304, 435, 329}, 9},
+        {{33, 302, 58, 331}, 0},    {{67, 302, 92, 331}, 1},    {{606, 303, 737, 333}, -1},
+    };
+    ASSERT_EQ(editor->ControlCount(), 21);
+    for (int i = 0; i < 21; ++i) {
+        const IControl* c = editor->ControlAt(i);
+        EXPECT_EQ(c->rect.left, expected[i].rect.left) << i;
+        EXPECT_EQ(c->rect.top, expected[i].rect.top) << i;
+        EXPECT_EQ(c->rect.right, expected[i].rect.right) << i;
+        EXPECT_EQ(c->rect.bottom, expected[i].rect.bottom) << i;
+        EXPECT_EQ(c->paramIdx, expected[i].param) << i;
+    }
+    EXPECT_NE(dynamic_cast<IBitmapControl*>(editor->ControlAt(0)), nullptr);
+    EXPECT_EQ(editor->ControlAt(0)->blend.kind, 1);
+    EXPECT_EQ(editor->ControlAt(9), unit->Sonogram());
+    EXPECT_TRUE(unit->Sonogram()->doubleClickAsClick);
+    EXPECT_NE(dynamic_cast<INotchedKnobControl*>(editor->ControlAt(13)), nullptr);
+    EXPECT_NE(dynamic_cast<IAboutButton*>(editor->ControlAt(20)), nullptr);
+    for (int i : {11, 15}) EXPECT_NE(dynamic_cast<ISwitchControl*>(editor->ControlAt(i)), nullptr);
+    EXPECT_EQ(editor->ControlIndexAt(20, 20, false), 9) << "the sonogram, not the backdrop";
+}
+
+TEST(UnitEffect, DefaultsAndTheirPreset)
+{
+    std::unique_ptr<IUnitEffect> unit(CreatePlugInstance(nullptr, nullptr));
+    const double defaults[] = {1, 0, 0, 0, 500, 1, 0, 0, 255, 767, 0};
+    const char* names[] = {"disp. LR", "disp. Phase", "disp. offset", "window type",
+                           "speed",    "gain",        "freeze",       "scroll",
+                           "marker1",  "marker2",     "show markers"};
+    for (int i = 0; i < IUnitEffect::kParamCount; ++i) {
+        EXPECT_STREQ(unit->ParameterAt(i)->Name(), names[i]);
+        EXPECT_DOUBLE_EQ(unit->ParameterAt(i)->Value(), defaults[i]) << i;
+    }
+    EXPECT_NEAR(unit->ParameterAt(IUnitEffect::kSpeed)->NormalizedValue(), 0.5, 1e-12);
+    EXPECT_NEAR(unit->ParameterAt(IUnitEffect::kGain)->NormalizedValue(), 0.5, 1e-12);
+    EXPECT_NEAR(unit->AttachedEditor()->ControlAt(10)->value, 0.5, 1e-12) << "speed knob";
+    ASSERT_EQ(unit->PresetCount(), 1);
+    EXPECT_STREQ(unit->PresetAt(0)->name, "-");
+    EXPECT_TRUE(unit->PresetAt(0)->used);
+    IStateChunk state;
+    ASSERT_TRUE(unit->WriteState(&state));
+    const IStateChunk& stored = unit->PresetAt(0)->state;
+    ASSERT_EQ(stored.Size(), state.Size());
+    EXPECT_EQ(std::memcmp(stored.Data(), state.Data(), size_t(state.Size())), 0);
+}
+
+TEST(UnitEffect, ResetWritesLabelsAndTheStartUpPicture)
+{
+    std::unique_ptr<IUnitEffect> unit = MakeUnit();
+    const ISono* sono = unit->Sonogram();
+    const std::pair<int, const char*> labels[] = {
+        {0, "-DC-"},       {1, "86.13 Hz"},    {2, "172.2 Hz"},    {11, "947.4 Hz"},
+        {12, "1.034 kHz"}, {100, "8.613 kHz"}, {255, "21.96 kHz"}, {256, "22.05 kHz"},
+    };
+    for (const auto& [row, label] : labels) EXPECT_STREQ(sono->rowLabels[row], label) << row;
+    EXPECT_EQ(sono->rowLabels[1][8], '\0');
+    EXPECT_EQ(sono->rowLabels[1][9], '\0');
+
+    PIX_PackedColor* pixels = unit->Sonogram()->PixelStore();
+    for (int c = 0; c <= 332; ++c) ASSERT_EQ(pixels[c], 0xFF000000u) << c;
+    EXPECT_NE(pixels[400] & 0xFFFFFF, 0u) << "the bright band";
+}
+
+TEST(UnitEffect, ReadOutTexts)
+{
+    std::unique_ptr<IUnitEffect> unit = MakeUnit();
+    const IUnitEffect::ReadOuts& t = unit->Texts();
+    EXPECT_EQ(Text(t.rate), "rate = 500.000 Hz");
+    EXPECT_EQ(Text(t.overlap), "overlap = 82.8%");
+    EXPECT_EQ(Text(t.window), "blackman-harris");
+    EXPECT_EQ(Text(t.gain), "1.000");
+    EXPECT_EQ(Text(t.marker), "");
+    EXPECT_EQ(Text(t.offset), "");
+    EXPECT_EQ(Text(t.frozen), "");
+
+    struct Case {
+        int index;
+        double value;
+        const ITextControl* readOut;
+        const char* text;
+    };
+    const Case cases[] = {
+        {IUnitEffect::kSpeed, 100, t.rate, "rate = 100.000 Hz"},
+        {IUnitEffect::kSpeed, 100, t.overlap, "overlap = 13.9%"},
+        {IUnitEffect::kSpeed, 1000, t.rate, "rate =  1.000 kHz"},
+        {IUnitEffect::kSpeed, 1000, t.overlap, "overlap = 91.4%"},
+        {IUnitEffect::kSpeed, 2000, t.overlap, "overlap = 95.7%"},
+        {IUnitEffect::kSpeed, 500, t.marker, ""},
+        {IUnitEffect::kShowMarkers, 1, t.marker, "x = 1.024 S"},
+        {IUnitEffect::kMarker2, 260, t.marker, "x = 10.00 mS"},
+        {IUnitEffect::kMarker2, 256, t.marker, "x = 2.000 mS"},
+        {IUnitEffect::kMarker2, 355, t.marker, "x = 200.0 mS"},
+        {IUnitEffect::kDispOffset, -5, t.offset, "+5 (L)"},
+        {IUnitEffect::kDispOffset, 7, t.offset, "+7 (R)"},
+        {IUnitEffect::kDispOffset, 0, t.offset, ""},
+        {IUnitEffect::kFreeze, 1, t.frozen, "<frozen>"},
+        {IUnitEffect::kFreeze, 0, t.frozen, ""},
+        {IUnitEffect::kGain, 0.01, t.gain, "0.010"},
+        {IUnitEffect::kWindowType, 2, t.window, "dolph-chebyshev"},
+    };
+    for (const Case& c : cases) {
+        Set(*unit, c.index, c.value);
+        EXPECT_EQ(Text(c.readOut), c.text) << c.index << " = " << c.value;
+    }
+    EXPECT_EQ(unit->Sonogram()->leftOffset, 0);
+    Set(*unit, IUnitEffect::kDispOffset, -5);
+    EXPECT_EQ(unit->Sonogram()->leftOffset, 5);
+    EXPECT_EQ(unit->Sonogram()->rightOffset, 0);
+    EXPECT_TRUE(unit->Analyser().Frozen() == false);
+
+    std::unique_ptr<IUnitEffect> fast = MakeUnit(96000.0);
+    Set(*fast, IUnitEffect::kSpeed, 100);
+    EXPECT_EQ(Text(fast->Texts().overlap), "overlap = 0.0%");
+}
+
+TEST(UnitEffect, BlinkTogglesEveryQuarterSecond)
+{
+    std::unique_ptr<IUnitEffect> unit = MakeUnit();
+    std::vector<double> left(11025), right(11025);
+    double* inputs[2] = {left.data(), right.data()};
+    const bool before = unit->Sonogram()->blink;
+    unit->ProcessDoubleBlock(inputs, nullptr, 11025);
+    EXPECT_EQ(unit->Sonogram()->blink, before) << "not more than a quarter yet";
+    unit->ProcessDoubleBlock(inputs, nullptr, 1);
+    EXPECT_NE(unit->Sonogram()->blink, before);
+    unit->ProcessDoubleBlock(inputs, nullptr, 0);
+}
+
+TEST(UnitEffect, ResetReappliesEveryParameterInOrder)
+{
+    struct Recording : IUnitEffect {
+        Recording() : IUnitEffect(nullptr, nullptr) {}
+        void ParameterChanged(int index) override
+        {
+            order.push_back(index);
+            IUnitEffect::ParameterChanged(index);
+        }
+        std::vector<int> order;
+    };
+    // The plug-in holds the 4 MiB spectrum ring: never on the stack.
+    auto unit = std::make_unique<Recording>();
+    EXPECT_TRUE(unit->order.empty()) << "construction announces nothing";
+    unit->ResetDspState();
+    EXPECT_EQ(unit->order, (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
+}

@@ -1,0 +1,536 @@
+#include "editor/graphics_win.h"
+
+#include <gtest/gtest.h>
+
+#include <commctrl.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "editor/bitmap_control.h"
+#include "editor/knob_control.h"
+#include "raster/bitmap.h"
+#include "support/test_unit.h"
+
+namespace {
+
+constexpr int kEditorWidth = 120;
+constexpr int kEditorHeight = 80;
+constexpr int kControlSize = 20;
+constexpr int kPngResourceId = 201;  // graphics_win_test.rc
+
+constexpr PIX_PackedColor kBackdropColour = 0xFF404040;
+// Frames of the knob (parameter 0, at 10, 10) and of the switch
+// (parameter 1, at 60, 10).
+const std::vector<PIX_PackedColor> kKnobFrames = {0xFF100000, 0xFF200000, 0xFF300000, 0xFF400000,
+                                                  0xFF500000};
+const std::vector<PIX_PackedColor> kSwitchFrames = {0xFF0000A0, 0xFF00B000};
+constexpr POINT kKnobCentre = {20, 20};
+constexpr POINT kSwitchCentre = {70, 20};
+constexpr POINT kBackdropCorner = {110, 70};
+
+constexpr char kRootClass[] = "VelvaneTestRoot";
+constexpr char kHostClass[] = "VelvaneTestHost";
+
+// Key messages that reached a root window.
+std::vector<std::pair<UINT, WPARAM>> gRootKeys;
+
+LRESULT CALLBACK RootWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_KEYDOWN || message == WM_KEYUP) gRootKeys.emplace_back(message, wParam);
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+void RegisterTestClasses()
+{
+    static bool registered = false;
+    if (registered) return;
+    WNDCLASSEXA root = {};
+    root.cbSize = sizeof root;
+    root.lpfnWndProc = RootWindowProc;
+    root.hInstance = GetModuleHandleA(nullptr);
+    root.lpszClassName = kRootClass;
+    RegisterClassExA(&root);
+    WNDCLASSEXA host = root;
+    host.lpfnWndProc = DefWindowProcA;
+    host.lpszClassName = kHostClass;
+    RegisterClassExA(&host);
+    registered = true;
+}
+
+// Shown without activation: under Wine an activated window is left to a
+// window manager, and there is none to confirm its destruction.
+HWND MakeRootWindow()
+{
+    RegisterTestClasses();
+    HWND root = CreateWindowExA(0, kRootClass, "root", WS_POPUP, 0, 0, 400, 300, nullptr, nullptr,
+                                GetModuleHandleA(nullptr), nullptr);
+    ShowWindow(root, SW_SHOWNOACTIVATE);
+    return root;
+}
+
+// A bordered child, so that its window and client rectangles differ.
+HWND MakeHostWindow(HWND root)
+{
+    return CreateWindowExA(0, kHostClass, "host", WS_CHILD | WS_VISIBLE | WS_BORDER, 15, 12, 300,
+                           200, root, nullptr, GetModuleHandleA(nullptr), nullptr);
+}
+
+// A vertical strip of equal frames, one colour each, owned by the image cache.
+IImageStrip MakeStrip(IGraphics* editor, int width, int frameHeight,
+                      const std::vector<PIX_PackedColor>& frames)
+{
+    const int count = int(frames.size());
+    PIX_MemBitmap* bitmap = new PIX_MemBitmap(width, frameHeight * count, 4);
+    for (int y = 0; y < frameHeight * count; ++y)
+        for (int x = 0; x < width; ++x)
+            bitmap->PixelData()[y * bitmap->RowStride() + x] = frames[y / frameHeight];
+    const IImageStrip strip = {bitmap, width, frameHeight * count, count, false};
+    editor->AddToImageCache(&strip);
+    return strip;
+}
+
+// What the window shows at a point of its client area, as a packed colour.
+PIX_PackedColor WindowPixel(HWND window, POINT p)
+{
+    HDC dc = GetDC(window);
+    const COLORREF c = GetPixel(dc, p.x, p.y);
+    ReleaseDC(window, dc);
+    return 0xFF000000 | PIX_PackedColor(GetRValue(c)) << 16 | PIX_PackedColor(GetGValue(c)) << 8 |
+           GetBValue(c);
+}
+
+// A window's place in its parent's client area, and its size.
+RECT PlaceInParent(HWND window)
+{
+    RECT r;
+    GetWindowRect(window, &r);
+    MapWindowPoints(HWND_DESKTOP, GetParent(window), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+bool ClassRegistered()
+{
+    WNDCLASSEXA info = {};
+    info.cbSize = sizeof info;
+    return GetClassInfoExA(GetModuleHandleA(nullptr), "IUnitWndClass", &info) != 0;
+}
+
+int EditorWindowsIn(HWND parent)
+{
+    int count = 0;
+    for (HWND w = FindWindowExA(parent, nullptr, "IUnitWndClass", nullptr); w;
+         w = FindWindowExA(parent, w, "IUnitWndClass", nullptr))
+        ++count;
+    return count;
+}
+
+// An editor whose tooltips are on.
+class TooltipEditor : public IGraphicsWin {
+public:
+    using IGraphicsWin::IGraphicsWin;
+    void TurnTooltipsOn() { showTooltips = true; }
+};
+
+// A control over the whole editor that takes every key.
+class KeyTaker : public IBitmapControl {
+public:
+    using IBitmapControl::IBitmapControl;
+    bool HitTest(int, int) override { return true; }
+    bool HandleKey(int, int, int) override { return true; }
+};
+
+// A root window, a host window in it and the editor of a test plug-in opened
+// in the host: a backdrop, a knob for parameter 0 and a switch for
+// parameter 1.
+struct EditorScene {
+    explicit EditorScene(int bindingKind = kBindingStandalone)
+        : unit(new TestUnit(2, "2-2", 1, 0x00010000, bindingKind)),
+          root(MakeRootWindow()),
+          host(MakeHostWindow(root))
+    {
+        unit->ParameterAt(0)->SetupDouble("gain", 0.5, 0.0, 1.0, 0.001, "", "", 1.0);
+        unit->ParameterAt(1)->SetupBool("on", false, "", "");
+        editor = new TooltipEditor(unit.get(), kEditorWidth, kEditorHeight, 60);
+        editor->AddControl(new IBitmapControl(
+            unit.get(), 0, 0, -1, MakeStrip(editor, kEditorWidth, kEditorHeight, {kBackdropColour}),
+            1));
+        knob = new IKnobMultiControl(unit.get(), 10, 10, 0,
+                                     MakeStrip(editor, kControlSize, kControlSize, kKnobFrames), 0,
+                                     1.0);
+        knob->blend.kind = 1;
+        editor->AddControl(knob);
+        toggle = new ISwitchControl(
+            unit.get(), 60, 10, 1, MakeStrip(editor, kControlSize, kControlSize, kSwitchFrames), 1);
+        editor->AddControl(toggle);
+        unit->AttachEditor(editor);
+    }
+    ~EditorScene()
+    {
+        unit.reset();  // deletes the editor, which closes its window
+        if (IsWindow(root)) DestroyWindow(root);
+    }
+
+    HWND Open() { return editor->OpenEditorWindow(host); }
+    HWND Window() { return editor->WindowHandle(); }
+    LRESULT Send(UINT message, WPARAM wParam, LPARAM lParam)
+    {
+        return SendMessageA(Window(), message, wParam, lParam);
+    }
+    LRESULT SendAt(UINT message, WPARAM wParam, POINT p)
+    {
+        return Send(message, wParam, MAKELPARAM(p.x, p.y));
+    }
+    void Tick() { Send(WM_TIMER, kEditorTimerId, 0); }
+    bool Logged(const std::string& call) const
+    {
+        for (const std::string& c : unit->calls)
+            if (c == call) return true;
+        return false;
+    }
+
+    std::unique_ptr<TestUnit> unit;
+    HWND root;
+    HWND host;
+    TooltipEditor* editor;
+    IKnobMultiControl* knob;
+    ISwitchControl* toggle;
+};
+
+class EditorWindow : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(EditorWindowClassUses, 0);
+        ASSERT_NE(scene.host, nullptr);
+        gRootKeys.clear();
+    }
+
+    EditorScene scene;
+};
+
+TEST(EditorTimer, PeriodIsTheFrameRatesMillisecondsTruncated)
+{
+    const struct {
+        double rate;
+        int period;
+    } cases[] = {{60, 16}, {25, 40}, {30, 33}, {1000, 1}};
+    for (const auto& c : cases) EXPECT_EQ(EditorTimerPeriod(c.rate), c.period) << c.rate;
+}
+
+TEST_F(EditorWindow, OpensAChildOfItsClassWithTheRedrawTimer)
+{
+    HWND window = scene.Open();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(scene.editor->WindowHandle(), window);
+    EXPECT_TRUE(scene.editor->HasWindow());
+    EXPECT_EQ(GetParent(window), scene.host);
+    char text[64] = {};
+    GetClassNameA(window, text, sizeof text);
+    EXPECT_STREQ(text, "IUnitWndClass");
+    GetWindowTextA(window, text, sizeof text);
+    EXPECT_STREQ(text, "IUnit");
+    const RECT place = PlaceInParent(window);
+    EXPECT_EQ(place.left, 0);
+    EXPECT_EQ(place.top, 0);
+    EXPECT_EQ(place.right, kEditorWidth);
+    EXPECT_EQ(place.bottom, kEditorHeight);
+    EXPECT_EQ(EditorWindowClassUses, 1);
+    EXPECT_EQ(EditorTimerFrameRate, 60.0);
+    EXPECT_TRUE(ClassRegistered());
+    EXPECT_TRUE(KillTimer(window, kEditorTimerId));
+
+    scene.editor->CloseEditorWindow();
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_EQ(scene.editor->WindowHandle(), nullptr);
+    EXPECT_EQ(EditorWindowClassUses, 0);
+    EXPECT_FALSE(ClassRegistered());
+}
+
+TEST_F(EditorWindow, TheFirstTickPaintsEveryControlIntoTheWindow)
+{
+    ASSERT_NE(scene.Open(), nullptr);
+    scene.Tick();
+    EXPECT_EQ(WindowPixel(scene.Window(), kBackdropCorner), kBackdropColour);
+    EXPECT_EQ(WindowPixel(scene.Window(), kKnobCentre), kKnobFrames[2]);  // value 0.5
+    EXPECT_EQ(WindowPixel(scene.Window(), kSwitchCentre), kSwitchFrames[0]);
+    for (int i = 0; i < scene.editor->ControlCount(); ++i)
+        EXPECT_FALSE(scene.editor->ControlAt(i)->NeedsRedraw()) << i;
+}
+
+TEST_F(EditorWindow, APaintOfAnExposedAreaAlsoPaintsTheDirtyControlsElsewhere)
+{
+    ASSERT_NE(scene.Open(), nullptr);
+    scene.Tick();
+    // Dirty for one paint only, unlike a value from the core.
+    scene.toggle->value = 1.0;
+    scene.toggle->MarkDirty(false);
+
+    const RECT exposed = {100, 60, kEditorWidth, kEditorHeight};
+    InvalidateRect(scene.Window(), &exposed, FALSE);
+    UpdateWindow(scene.Window());
+
+    EXPECT_FALSE(scene.toggle->NeedsRedraw());
+    EXPECT_EQ(WindowPixel(scene.Window(), kSwitchCentre), kSwitchFrames[1]);
+    EXPECT_EQ(WindowPixel(scene.Window(), kBackdropCorner), kBackdropColour);
+}
+
+TEST_F(EditorWindow, PressDragAndReleaseTurnTheKnobUnderCapture)
+{
+    ASSERT_NE(scene.Open(), nullptr);
+    scene.SendAt(WM_LBUTTONDOWN, MK_LBUTTON, kKnobCentre);
+    EXPECT_EQ(GetCapture(), scene.Window());
+    EXPECT_TRUE(scene.Logged("begin 0"));
+
+    scene.SendAt(WM_MOUSEMOVE, MK_LBUTTON, POINT{20, 15});  // a quarter of the range up
+    EXPECT_DOUBLE_EQ(scene.knob->value, 0.75);
+    EXPECT_DOUBLE_EQ(scene.unit->ParameterAt(0)->Value(), 0.75);
+
+    // Released outside the knob: the release still goes to it.
+    scene.SendAt(WM_LBUTTONUP, 0, kBackdropCorner);
+    EXPECT_EQ(GetCapture(), nullptr);
+    ASSERT_FALSE(scene.unit->calls.empty());
+    EXPECT_EQ(scene.unit->calls.back(), "end 0");
+
+    // Without the capture a move with the button flag drags nothing.
+    scene.SendAt(WM_MOUSEMOVE, MK_LBUTTON, POINT{20, 5});
+    EXPECT_DOUBLE_EQ(scene.knob->value, 0.75);
+}
+
+TEST_F(EditorWindow, TheMiddleButtonDragsUnderTheCaptureItsReleaseEnds)
+{
+    ASSERT_NE(scene.Open(), nullptr);
+    scene.SendAt(WM_MBUTTONDOWN, MK_MBUTTON, kKnobCentre);
+    EXPECT_EQ(GetCapture(), scene.Window());
+    EXPECT_TRUE(scene.Logged("begin 0"));
+
+    scene.SendAt(WM_MOUSEMOVE, MK_MBUTTON, POINT{20, 15});
+    EXPECT_DOUBLE_EQ(scene.knob->value, 0.75);
+
+    scene.SendAt(WM_MBUTTONUP, 0, kKnobCentre);
+    EXPECT_EQ(GetCapture(), nullptr);
+    ASSERT_FALSE(scene.unit->calls.empty());
+    EXPECT_EQ(scene.unit->calls.back(), "end 0");
+}
+
+TEST_F(EditorWindow, KeysNoControlTakesReachTheRootWindow)
+{
+    ASSERT_NE(scene.Open(), nullptr);
+    for (const WPARAM key : {WPARAM('A'), WPARAM(VK_F12)}) {
+        gRootKeys.clear();
+        scene.Send(WM_KEYDOWN, key, 0);
+        scene.Send(WM_KEYUP, key, 0);
+        const std::vector<std::pair<UINT, WPARAM>> expected = {{WM_KEYDOWN, key}, {WM_KEYUP, key}};
+        EXPECT_EQ(gRootKeys, expected) << key;
+    }
+}
+
+TEST_F(EditorWindow, AKeyAControlTakesStaysInTheEditor)
+{
+    scene.editor->AddControl(new KeyTaker(scene.unit.get(), 0, 0, -1, scene.toggle->image, 1));
+    ASSERT_NE(scene.Open(), nullptr);
+    scene.Send(WM_KEYDOWN, 'A', 0);
+    EXPECT_TRUE(gRootKeys.empty());
+}
+
+TEST_F(EditorWindow, AWheelTurnStepsByWholeNotches)
+{
+    ASSERT_NE(scene.Open(), nullptr);
+    POINT onKnob = kKnobCentre;
+    ClientToScreen(scene.Window(), &onKnob);
+    const struct {
+        short delta;
+        double value;
+    } cases[] = {{-240, 0.48}, {100, 0.48}};
+    for (const auto& c : cases) {
+        scene.unit->calls.clear();
+        scene.Send(WM_MOUSEWHEEL, MAKEWPARAM(0, WORD(c.delta)), MAKELPARAM(onKnob.x, onKnob.y));
+        EXPECT_NEAR(scene.knob->value, c.value, 1e-12) << c.delta;
+        EXPECT_FALSE(scene.unit->calls.empty()) << c.delta;  // the knob received the turn
+    }
+}
+
+TEST_F(EditorWindow, OpeningAgainKeepsOneWindowOneClassAndThePlace)
+{
+    HWND first = scene.Open();
+    ASSERT_NE(first, nullptr);
+    SetWindowPos(first, nullptr, 30, 20, 100, 70, SWP_NOZORDER | SWP_NOACTIVATE);
+
+    HWND second = scene.Open();
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(EditorWindowsIn(scene.host), 1);
+    EXPECT_EQ(EditorWindowClassUses, 1);
+    EXPECT_TRUE(ClassRegistered());
+    const RECT place = PlaceInParent(second);
+    EXPECT_EQ(place.left, 30);
+    EXPECT_EQ(place.top, 20);
+    EXPECT_EQ(place.right - place.left, 100);
+    EXPECT_EQ(place.bottom - place.top, 70);
+}
+
+TEST_F(EditorWindow, DestroyingTheParentLeavesNoStaleWindow)
+{
+    ASSERT_NE(scene.Open(), nullptr);
+    DestroyWindow(scene.host);
+    EXPECT_EQ(scene.editor->WindowHandle(), nullptr);
+    EXPECT_FALSE(scene.editor->HasWindow());
+    EXPECT_EQ(EditorWindowClassUses, 0);
+    scene.editor->CloseEditorWindow();
+    EXPECT_EQ(EditorWindowClassUses, 0);
+
+    // The editor opens again in another parent and closes cleanly.
+    scene.host = MakeHostWindow(scene.root);
+    HWND again = scene.Open();
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(EditorWindowClassUses, 1);
+    scene.Tick();
+    EXPECT_EQ(WindowPixel(again, kKnobCentre), kKnobFrames[2]);
+    scene.editor->CloseEditorWindow();
+    EXPECT_EQ(EditorWindowClassUses, 0);
+    EXPECT_FALSE(ClassRegistered());
+}
+
+// The tooltip window whose tool is the editor window, or null.
+HWND TooltipOf(HWND window)
+{
+    for (HWND w = FindWindowExA(HWND_DESKTOP, nullptr, TOOLTIPS_CLASSA, nullptr); w;
+         w = FindWindowExA(HWND_DESKTOP, w, TOOLTIPS_CLASSA, nullptr)) {
+        TOOLINFOA tool = {};
+        tool.cbSize = sizeof tool;
+        if (SendMessageA(w, TTM_ENUMTOOLSA, 0, reinterpret_cast<LPARAM>(&tool)) &&
+            tool.hwnd == window)
+            return w;
+    }
+    return nullptr;
+}
+
+TEST_F(EditorWindow, TheTooltipWindowGoesWithTheEditorWindow)
+{
+    scene.editor->TurnTooltipsOn();
+    HWND window = scene.Open();
+    ASSERT_NE(window, nullptr);
+    HWND tooltip = TooltipOf(window);
+    ASSERT_NE(tooltip, nullptr);
+    EXPECT_EQ(SendMessageA(tooltip, TTM_GETTOOLCOUNT, 0, 0), 1);
+    scene.editor->CloseEditorWindow();
+    EXPECT_FALSE(IsWindow(tooltip));
+
+    // Owned by the root, it still goes when the editor goes with its parent.
+    window = scene.Open();
+    tooltip = TooltipOf(window);
+    ASSERT_NE(tooltip, nullptr);
+    DestroyWindow(scene.host);
+    EXPECT_FALSE(IsWindow(tooltip));
+    EXPECT_EQ(scene.editor->WindowHandle(), nullptr);
+}
+
+TEST(EditorWindowImages, OnlyNamesEndingInPngLoadTheResource)
+{
+    TestUnit unit;
+    IGraphicsWin editor(&unit, 10, 10, 60);
+    const struct {
+        const char* name;
+        bool loads;
+    } cases[] = {{"knob.PNG", true},   {"a.b.png", true}, {"xpng", true},   {"png", false},
+                 {"image.bmp", false}, {"", false},       {nullptr, false}, {"p", false}};
+    for (const auto& c : cases) {
+        std::unique_ptr<PIX_IBitmap> bitmap(editor.LoadImageResource(kPngResourceId, c.name));
+        const char* shown = c.name ? c.name : "(null)";
+        ASSERT_EQ(bitmap != nullptr, c.loads) << shown;
+        if (!bitmap) continue;
+        EXPECT_EQ(bitmap->PixelWidth(), 5) << shown;
+        EXPECT_EQ(bitmap->PixelHeight(), 3) << shown;
+    }
+    EXPECT_EQ(editor.LoadImageResource(kPngResourceId + 1, "missing.png"), nullptr);
+}
+
+TEST(EditorWindowResize, TheSameSizeChangesNothing)
+{
+    EditorScene scene;
+    HWND window = scene.Open();
+    ASSERT_NE(window, nullptr);
+    const int controls = scene.editor->ControlCount();
+    scene.editor->ResizeEditor(kEditorWidth, kEditorHeight);
+    EXPECT_EQ(scene.editor->ControlCount(), controls);
+    EXPECT_EQ(scene.Window(), window);
+}
+
+TEST(EditorWindowResize, ANewSizeGrowsTheParentAndGrandparentUnlessTheBindingResizesItself)
+{
+    const struct {
+        int bindingKind;
+        bool parentsGrow;
+    } cases[] = {{kBindingStandalone, true}, {kBindingRTAS, false}, {kBindingVST3, false}};
+    for (const auto& c : cases) {
+        EditorScene scene(c.bindingKind);
+        ASSERT_NE(scene.Open(), nullptr);
+        int hostW = 0, hostH = 0, rootW = 0, rootH = 0;
+        WindowOuterSize(scene.host, &hostW, &hostH);
+        WindowOuterSize(scene.root, &rootW, &rootH);
+
+        scene.editor->ResizeEditor(kEditorWidth + 20, kEditorHeight + 10);
+        EXPECT_EQ(scene.editor->Width(), kEditorWidth + 20);
+        EXPECT_EQ(scene.editor->ControlCount(), 0);
+        int w = 0, h = 0;
+        WindowOuterSize(scene.Window(), &w, &h);
+        EXPECT_EQ(w, kEditorWidth + 20) << c.bindingKind;
+        EXPECT_EQ(h, kEditorHeight + 10) << c.bindingKind;
+        const int grow = c.parentsGrow ? 1 : 0;
+        WindowOuterSize(scene.host, &w, &h);
+        EXPECT_EQ(w, hostW + 20 * grow) << c.bindingKind;
+        EXPECT_EQ(h, hostH + 10 * grow) << c.bindingKind;
+        WindowOuterSize(scene.root, &w, &h);
+        EXPECT_EQ(w, rootW + 20 * grow) << c.bindingKind;
+        EXPECT_EQ(h, rootH + 10 * grow) << c.bindingKind;
+    }
+}
+
+TEST(EditorWindowTopLevel, TheRootAboveTheParentAndOnceItIsGoneOneOfItsClass)
+{
+    EditorScene scene;
+    ASSERT_NE(scene.Open(), nullptr);
+    EXPECT_EQ(scene.editor->TopLevelWindow(), scene.root);
+
+    DestroyWindow(scene.root);
+    HWND successor = MakeRootWindow();
+    EXPECT_EQ(scene.editor->TopLevelWindow(), successor);
+    DestroyWindow(successor);
+}
+
+TEST(EditorWindowHelpers, WindowSizesStylesAndFolders)
+{
+    HWND root = MakeRootWindow();
+    HWND host = MakeHostWindow(root);
+    int w = -1, h = -1;
+    WindowOuterSize(nullptr, &w, &h);
+    EXPECT_EQ(w, 0);
+    EXPECT_EQ(h, 0);
+    WindowOuterSize(root, &w, &h);
+    EXPECT_EQ(w, 400);
+    EXPECT_EQ(h, 300);
+    EXPECT_EQ(ChildStyleCode(nullptr), 0);
+    EXPECT_EQ(ChildStyleCode(root), 0);
+    EXPECT_EQ(ChildStyleCode(host) & 0xFF, 1);
+    TextBuffer name;
+    WindowClassNameOf(host, &name);
+    EXPECT_STREQ(name.Get(), kHostClass);
+    DestroyWindow(root);
+
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, sizeof path);
+    TestUnit unit;
+    IGraphicsWin editor(&unit, 10, 10, 60);
+    TextBuffer host_folder, module_folder;
+    editor.HostFolder(&host_folder);
+    editor.ModuleFolder(&module_folder);
+    const std::string folder = host_folder.Get();
+    ASSERT_FALSE(folder.empty());
+    EXPECT_EQ(folder.back(), '\\');
+    EXPECT_EQ(std::string(path).rfind(folder, 0), 0u);
+    EXPECT_EQ(std::string(module_folder.Get()), folder);
+}
+
+}  // namespace

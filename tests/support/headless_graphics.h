@@ -1,0 +1,49 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "editor/graphics.h"
+#include "raster/png_image.h"
+
+#ifndef VELVANE_SOURCE_DIR
+#error "tests that use the headless editor define VELVANE_SOURCE_DIR"
+#endif
+
+// An editor without a window: it records what it presents and loads its
+// images from the files under the source tree that their names give.
+class HeadlessGraphics : public IGraphics {
+public:
+    HeadlessGraphics(IUnitBase* plug, int width, int height, int frameRate = 60)
+        : IGraphics(plug, width, height, frameRate)
+    {
+    }
+
+    bool PresentRegion(const IBox* region) override
+    {
+        presented.push_back(*region);
+        return true;
+    }
+    void CancelTextEntry() override {}
+    int ShowMessage(const char*, const char*, int) override { return 0; }
+    void HostFolder(TextBuffer*) override {}
+    void ModuleFolder(TextBuffer*) override {}
+    void DefaultFileFolder(TextBuffer*) override {}
+    void ExtraFolder(TextBuffer*) override {}
+    IWindowHandle OpenEditorWindow(IWindowHandle) override { return nullptr; }
+    void CloseEditorWindow() override {}
+    IWindowHandle WindowHandle() override { return nullptr; }
+    void PlatformHook() override {}
+    PIX_IBitmap* LoadImageResource(int resourceId, const char* name) override
+    {
+        loads.push_back(resourceId);
+        if (!name || !*name) return nullptr;
+        return PIX_DecodePngFile((std::string(VELVANE_SOURCE_DIR) + "/" + name).c_str(), nullptr);
+    }
+
+    // The draw clip the last redraw set.
+    IBox DrawClip() const { return drawClip; }
+
+    std::vector<IBox> presented;
+    std::vector<int> loads;
+};
