@@ -6,6 +6,8 @@
 // double and rounded to float, so that both C libraries give the same float.
 
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 
 #include "analyser/sono.h"
 
@@ -66,6 +68,62 @@ float BalanceY(float b)
     return 0.4f + 0.016132f * b - 0.316132f * b * b;
 }
 
+// The byte of a linear channel value as the conversion makes it:
+// (int)(min(float(L^gamma), 1) * 255) with negative values as 0.
+int DirectGammaByte(double linear)
+{
+    const float rgb[1] = {linear > 0.0 ? float(std::pow(linear, kGamma)) : 0.0f};
+    float v = rgb[0] > 1.0f ? 1.0f : rgb[0];
+    return int(v * 255.0f);
+}
+
+// The same from a table: the byte never falls as the value grows, so it is
+// the number of bytes whose smallest linear value the value reaches. Each
+// smallest value is found once by bisecting the positive doubles, which
+// order as their bit patterns do.
+class GammaTable {
+public:
+    GammaTable()
+    {
+        for (int b = 1; b < 256; ++b) {
+            uint64_t lo = Bits(0.0), hi = Bits(1.0);  // Byte(lo) < b <= Byte(hi)
+            while (hi - lo > 1) {
+                const uint64_t mid = lo + (hi - lo) / 2;
+                (DirectGammaByte(Value(mid)) >= b ? hi : lo) = mid;
+            }
+            mThreshold[b - 1] = Value(hi);
+        }
+    }
+    int Byte(double linear) const
+    {
+        int n = 0;
+        for (int step = 128; step > 0; step >>= 1)
+            if (n + step <= 255 && linear >= mThreshold[n + step - 1]) n += step;
+        return n;
+    }
+
+private:
+    static uint64_t Bits(double v)
+    {
+        uint64_t u;
+        std::memcpy(&u, &v, sizeof u);
+        return u;
+    }
+    static double Value(uint64_t u)
+    {
+        double v;
+        std::memcpy(&v, &u, sizeof v);
+        return v;
+    }
+    double mThreshold[255];
+};
+
+const GammaTable& Gamma()
+{
+    static const GammaTable table;
+    return table;
+}
+
 }  // namespace
 
 int SonoColourMode(int channelMode, int phaseMode)
@@ -122,13 +180,14 @@ PIX_PackedColor SonoBinPixel(float lr, float li, float rr, float ri, int colourM
     return ChromaticityToPixel(x, y, Y, colourMode);
 }
 
-// Double precision from z on: the matrix, X, Z and the power.
+// z in single precision, as the fixed z of modes 2 and 4 are; double
+// precision from there on: X, Z, the matrix and the power.
 PIX_PackedColor ChromaticityToPixel(float x, float y, float Y, int colourMode)
 {
     if (y == 0.0f) return kOpaque;
     const double z = colourMode == 2   ? kGreenZ
                      : colourMode == 4 ? kWhiteZ
-                                       : 1.0 - (double(x) + double(y));
+                                       : double(1.0f - (x + y));
     const double X = double(x) * Y / y;
     const double Z = z * Y / y;
     const double linear[3] = {
@@ -136,12 +195,9 @@ PIX_PackedColor ChromaticityToPixel(float x, float y, float Y, int colourMode)
         -0.969256 * X + 1.875991 * Y + 0.041556 * Z,
         0.055648 * X - 0.204043 * Y + 1.057311 * Z,
     };
-    float rgb[3];
-    for (int i = 0; i < 3; ++i)
-        rgb[i] = linear[i] > 0.0 ? float(std::pow(linear[i], kGamma)) : 0.0f;
-    unsigned char bytes[3];
-    RgbToPixelBytes(rgb, bytes);
-    return kOpaque | PIX_PackedColor(bytes[2]) << 16 | PIX_PackedColor(bytes[1]) << 8 | bytes[0];
+    const GammaTable& gamma = Gamma();
+    return kOpaque | PIX_PackedColor(gamma.Byte(linear[0])) << 16 |
+           PIX_PackedColor(gamma.Byte(linear[1])) << 8 | PIX_PackedColor(gamma.Byte(linear[2]));
 }
 
 void RgbToPixelBytes(const float rgb[3], unsigned char out[3])

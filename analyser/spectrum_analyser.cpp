@@ -70,8 +70,9 @@ void SpectrumAnalyser::ProcessSamples(const double* left, const double* right, i
         if (old > mHopPhase) {
             if (mFrozen) {
                 // Counts on modulo 2^32 through a freeze of any length.
-                mShared.skippedCount = int(unsigned(mShared.skippedCount) + 1u);
-                mShared.pending = true;
+                const unsigned skipped = unsigned(mShared.skippedCount) + 1u;
+                __atomic_store_n(&mShared.skippedCount, int(skipped), __ATOMIC_RELAXED);
+                __atomic_store_n(&mShared.pending, true, __ATOMIC_RELAXED);
             } else {
                 AnalyseFrame();
             }
@@ -115,7 +116,8 @@ void SpectrumAnalyser::AnalyseFrame()
     // Only now may the sonogram see the column: the index is stored after it.
     const int next = (c + 1) % SpectrumShared::kColumns;
     __atomic_store_n(&mShared.writeIndex, next, __ATOMIC_RELEASE);
-    mShared.scrollAnchor = next;
-    mShared.skippedCount = 0;
-    mShared.pending = false;
+    // The sonogram reads these without the lock.
+    __atomic_store_n(&mShared.scrollAnchor, next, __ATOMIC_RELAXED);
+    __atomic_store_n(&mShared.skippedCount, 0, __ATOMIC_RELAXED);
+    __atomic_store_n(&mShared.pending, false, __ATOMIC_RELAXED);
 }

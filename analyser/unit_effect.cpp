@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <new>
 
 #include "analyser/sono.h"
@@ -87,9 +88,10 @@ IUnitEffect::IUnitEffect(MidiOutputPort* midiOut, uint16_t* midiOutChannel)
                                 "");
         }
     }
-    IGraphics* editor = CreateEditorGraphics(this, 1044, 347, 60);
-    LayOutEditor(editor);
-    AttachEditor(editor);
+    // The editor is the plug-in's once attached; until then a failure frees it.
+    std::unique_ptr<IGraphics> editor(CreateEditorGraphics(this, 1044, 347, 60));
+    LayOutEditor(editor.get());
+    AttachEditor(editor.release());
     StoreStateAsPresets("-", 1);
 }
 

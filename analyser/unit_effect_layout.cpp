@@ -24,6 +24,14 @@ enum ImageId {
 constexpr int kVertical = 0;
 constexpr int kHorizontal = 1;
 
+// The control once the editor owns it; null when the editor could not take
+// it (and deleted it).
+template <class Control>
+Control* Added(IGraphics* editor, Control* control)
+{
+    return editor->AddControl(control) >= 0 ? control : nullptr;
+}
+
 ITextStyle ReadOutStyle()
 {
     ITextStyle style;
@@ -50,9 +58,7 @@ void IUnitEffect::LayOutEditor(IGraphics* editor)
     const ITextStyle style = ReadOutStyle();
 
     auto readOut = [&](IBox box) {
-        ITextControl* text = new ITextControl(this, box, &style, "");
-        editor->AddControl(text);
-        return text;
+        return Added(editor, new ITextControl(this, box, &style, ""));
     };
     readOuts.cursor = readOut({470, 271, 570, 285});
     readOuts.rate = readOut({834, 271, 934, 285});
@@ -63,31 +69,29 @@ void IUnitEffect::LayOutEditor(IGraphics* editor)
     readOuts.frozen = readOut({27, 271, 101, 285});
     readOuts.gain = readOut({965, 271, 1020, 285});
 
-    sonogram = new ISono(this, IBox{10, 10, 1034, 267}, analyser.Shared(), readOuts.cursor);
-    sonogram->doubleClickAsClick = true;
-    editor->AddControl(sonogram);
+    ISono* sono = new ISono(this, IBox{10, 10, 1034, 267}, analyser.Shared(), readOuts.cursor);
+    sono->doubleClickAsClick = true;
+    sonogram = Added(editor, sono);
 
-    speedKnob = new IKnobMultiControl(this, 870, 304, kSpeed, knob, kVertical, 4.0);
-    editor->AddControl(speedKnob);
-    scrollSwitch = new ISwitchControl(this, 928, 312, kScroll, checkBox, 0);
-    editor->AddControl(scrollSwitch);
-    gainKnob = new IKnobMultiControl(this, 980, 304, kGain, knob, kVertical, 4.0);
-    editor->AddControl(gainKnob);
-    windowKnob = new INotchedKnobControl(this, 140, 304, kWindowType, knob, kVertical, 4.0);
-    editor->AddControl(windowKnob);
-    offsetKnob = new IKnobMultiControl(this, 230, 304, kDispOffset, knob, kVertical, 16.0);
-    editor->AddControl(offsetKnob);
-    showMarkersSwitch = new ISwitchControl(this, 456, 312, kShowMarkers, checkBox, 0);
-    editor->AddControl(showMarkersSwitch);
-    marker1Knob = new IKnobMultiControl(this, 380, 304, kMarker1, knob, kVertical, 16.0);
-    marker2Knob = new IKnobMultiControl(this, 410, 304, kMarker2, knob, kVertical, 16.0);
-    editor->AddControl(marker1Knob);
-    editor->AddControl(marker2Knob);
-    dispLRSwitch = new IKnobMultiControl(this, 33, 302, kDispLR, channelSwitch, kHorizontal, 1.0);
-    dispPhaseSwitch =
+    speedKnob = Added(editor, new IKnobMultiControl(this, 870, 304, kSpeed, knob, kVertical, 4.0));
+    scrollSwitch = Added(editor, new ISwitchControl(this, 928, 312, kScroll, checkBox, 0));
+    gainKnob = Added(editor, new IKnobMultiControl(this, 980, 304, kGain, knob, kVertical, 4.0));
+    windowKnob = Added(
+        editor, new INotchedKnobControl(this, 140, 304, kWindowType, knob, kVertical, 4.0));
+    offsetKnob =
+        Added(editor, new IKnobMultiControl(this, 230, 304, kDispOffset, knob, kVertical, 16.0));
+    showMarkersSwitch =
+        Added(editor, new ISwitchControl(this, 456, 312, kShowMarkers, checkBox, 0));
+    // The marker knobs are both built before either is added, as are the
+    // display switches.
+    auto* marker1 = new IKnobMultiControl(this, 380, 304, kMarker1, knob, kVertical, 16.0);
+    auto* marker2 = new IKnobMultiControl(this, 410, 304, kMarker2, knob, kVertical, 16.0);
+    marker1Knob = Added(editor, marker1);
+    marker2Knob = Added(editor, marker2);
+    auto* dispLR = new IKnobMultiControl(this, 33, 302, kDispLR, channelSwitch, kHorizontal, 1.0);
+    auto* dispPhase =
         new IKnobMultiControl(this, 67, 302, kDispPhase, phaseSwitch, kHorizontal, 1.0);
-    editor->AddControl(dispLRSwitch);
-    editor->AddControl(dispPhaseSwitch);
-    aboutButton = new IAboutButton(this, IBox{606, 303, 737, 333}, about, 490, 90);
-    editor->AddControl(aboutButton);
+    dispLRSwitch = Added(editor, dispLR);
+    dispPhaseSwitch = Added(editor, dispPhase);
+    aboutButton = Added(editor, new IAboutButton(this, IBox{606, 303, 737, 333}, about, 490, 90));
 }

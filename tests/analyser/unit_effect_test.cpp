@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -15,6 +16,7 @@
 #include "editor/graphics.h"
 #include "editor/knob_control.h"
 #include "editor/text_control.h"
+#include "raster/sys_bitmap.h"
 
 namespace {
 
@@ -201,4 +203,54 @@ TEST(UnitEffect, ResetReappliesEveryParameterInOrder)
     EXPECT_TRUE(unit->order.empty()) << "construction announces nothing";
     unit->ResetDspState();
     EXPECT_EQ(unit->order, (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
+}
+
+TEST(UnitEffect, SetsTheSonogramFromItsParameters)
+{
+    std::unique_ptr<IUnitEffect> unit = MakeUnit();
+    ISono* sono = unit->Sonogram();
+    Set(*unit, IUnitEffect::kDispLR, 2);
+    Set(*unit, IUnitEffect::kDispPhase, 1);
+    Set(*unit, IUnitEffect::kScroll, 1);
+    Set(*unit, IUnitEffect::kGain, 0.5);
+    Set(*unit, IUnitEffect::kMarker1, 100);
+    Set(*unit, IUnitEffect::kShowMarkers, 1);
+    Set(*unit, IUnitEffect::kFreeze, 1);
+    EXPECT_EQ(sono->channelMode, 2);
+    EXPECT_EQ(sono->phaseMode, 1);
+    EXPECT_TRUE(sono->scroll);
+    EXPECT_NEAR(sono->gain, 0.5f, 1e-6f);
+    EXPECT_EQ(sono->marker1, 100);
+    EXPECT_TRUE(sono->showMarkers);
+    EXPECT_TRUE(unit->Analyser().Frozen());
+    Set(*unit, IUnitEffect::kSpeed, 1000);
+    EXPECT_NEAR(unit->Analyser().HopIncrement(), 1000.0 / 44100.0, 1e-9);
+}
+
+// Audio in, picture out: a tone on the left channel at bin 12's centre
+// lights row 12 of the newest column in the balance colour of the left.
+TEST(UnitEffect, AToneLightsItsRow)
+{
+    std::unique_ptr<IUnitEffect> unit = MakeUnit();
+    const int frames = 22050;
+    std::vector<double> left(frames), right(frames);
+    const double pi = 3.14159265358979323846;
+    for (int i = 0; i < frames; ++i) left[i] = 0.5 * std::sin(2.0 * pi * 12.0 * i / 512.0);
+    double* inputs[2] = {left.data(), right.data()};
+    unit->ProcessDoubleBlock(inputs, nullptr, frames);
+
+    IGraphics* editor = unit->AttachedEditor();
+    IBox region = {0, 0, 1044, 347};
+    editor->RedrawRegion(&region);
+    const int newest = (unit->Analyser().Shared()->writeIndex + 1023) % 1024;
+    const PIX_SysBitmap* surface = editor->DrawSurface();
+    auto at = [&](int row) {
+        return surface->PixelData()[(10 + 256 - row) * surface->RowStride() + 10 + newest];
+    };
+    const PIX_PackedColor lit = at(12), dark = at(100);
+    const int r = (lit >> 16) & 255, g = (lit >> 8) & 255, b = lit & 255;
+    EXPECT_GT(r, 150);
+    EXPECT_GT(r, g + 40) << std::hex << lit;
+    EXPECT_GT(g, b + 20) << std::hex << lit;
+    EXPECT_LT(dark & 0xFFFFFF, 0x202020u) << std::hex << dark;
 }
