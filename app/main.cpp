@@ -1,0 +1,28 @@
+// velvane.exe: one instance at a time; everything else is RunApplication's.
+#include <windows.h>
+
+#include <exception>
+
+#include "app/application.h"
+#include "app/single_instance.h"
+#include "core/debug_text.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
+{
+    HANDLE instanceMutex = ClaimSingleInstance(kInstanceMutexName);
+    if (!instanceMutex) {
+        BringRunningInstanceToFront();
+        return 0;
+    }
+    int result = 0;
+    try {
+        result = RunApplication(instance);
+    } catch (const std::exception& error) {
+        WriteDebugLine("another instance running\n");
+        WriteDebugLine("%s\n", error.what());
+    } catch (...) {
+        WriteDebugLine("another instance running\n");
+    }
+    CloseHandle(instanceMutex);
+    return result;
+}

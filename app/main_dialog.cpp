@@ -1,0 +1,87 @@
+#include "app/main_dialog.h"
+
+#include <cstdio>
+
+#include "analyser/unit_effect.h"
+#include "app/audio_midi_services.h"
+#include "app/preferences_dialog.h"
+#include "app/resource_ids.h"
+#include "app/settings_file.h"
+#include "app/startup.h"
+
+HWND MainDialog = nullptr;
+
+namespace {
+
+void OpenPreferences(HWND owner)
+{
+    const INT_PTR result =
+        DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_PREFERENCES), owner,
+                        PreferencesDlgProc, LPARAM(&RealAudioMidiServices()));
+    if (result == IDOK) WriteSettingsFile();
+}
+
+void ShowAbout(HWND owner)
+{
+    IUnitBase* plug = PlugIn();
+    if (plug && plug->HandleAboutRequest()) return;
+    MessageBoxA(owner, "Kestrane\nBuilt on May 12 2014", "tq_Velvane", MB_OK);
+}
+
+void HandleMenu(HWND window, int id)
+{
+    switch (id) {
+        case IDM_PREFERENCES:
+            OpenPreferences(window);
+            break;
+        case IDM_QUIT:
+            DestroyWindow(window);
+            break;
+        case IDM_ABOUT:
+            ShowAbout(window);
+            break;
+        default:
+            break;
+    }
+}
+
+}  // namespace
+
+INT_PTR CALLBACK MainDlgProc(HWND window, UINT message, WPARAM wParam, LPARAM)
+{
+    switch (message) {
+        case WM_INITDIALOG:
+            MainDialog = window;
+            if (!OpenEditorInMainDialog()) {
+                printf("couldn't attach gui\n");
+                fflush(stdout);
+            }
+            CenterWindowClient(window, kMainClientWidth, kMainClientHeight);
+            ShowWindow(window, SW_SHOW);
+            return TRUE;
+        case WM_COMMAND:
+            HandleMenu(window, LOWORD(wParam));
+            return FALSE;
+        case WM_CLOSE:
+            DestroyWindow(window);
+            return FALSE;
+        case WM_DESTROY:
+            MainDialog = nullptr;
+            PostQuitMessage(0);
+            return FALSE;
+        default:
+            return FALSE;
+    }
+}
+
+void CenterWindowClient(HWND window, int width, int height)
+{
+    const int x = GetSystemMetrics(SM_CXSCREEN) / 2 - width / 2;
+    const int y = GetSystemMetrics(SM_CYSCREEN) / 2 - height / 2;
+    RECT client, outer;
+    GetClientRect(window, &client);
+    GetWindowRect(window, &outer);
+    const int frameWidth = (outer.right - outer.left) - (client.right - client.left);
+    const int frameHeight = (outer.bottom - outer.top) - (client.bottom - client.top);
+    MoveWindow(window, x, y, width + frameWidth, height + frameHeight, FALSE);
+}

@@ -1,0 +1,680 @@
+// The program's shell in real windows under Wine: the preferences dialog
+// from the program's resources driven by messages against fake devices and
+// ports, the main dialog's geometry, the message loop's dialog lookup and
+// the single-instance mutex.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstring>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/audio_midi_services.h"
+#include "app/main_dialog.h"
+#include "app/message_loop.h"
+#include "app/preferences_dialog.h"
+#include "app/preferences_fill.h"
+#include "app/preferences_lists.h"
+#include "app/resource_ids.h"
+#include "app/settings.h"
+#include "app/settings_compare.h"
+#include "app/single_instance.h"
+
+namespace {
+
+using Texts = std::vector<std::string>;
+
+// ---- Fake devices and ports ----
+
+RtAudio::DeviceInfo Device(const std::string& name, unsigned inputs, unsigned outputs,
+                           std::vector<unsigned> rates)
+{
+    RtAudio::DeviceInfo info{};
+    info.probed = true;
+    info.name = name;
+    info.inputChannels = inputs;
+    info.outputChannels = outputs;
+    info.sampleRates = std::move(rates);
+    return info;
+}
+
+// What the dialog sees of audio and MIDI, and what it asked for.
+struct FakeShell {
+    std::vector<RtAudio::DeviceInfo> infos;
+    std::vector<RtAudio::DeviceInfo> infosAfterRecreate;
+    AudioDeviceLists devices;
+    bool running = true;
+    bool midiClients = true;
+    std::vector<std::string> midiIn{"off", "Port A", "Port B"};
+    std::vector<std::string> midiOut{"off", "Synth"};
+    int starts = 0, recreates = 0, writes = 0;
+    Texts openedIn, openedOut;
+
+    void SetDevices(const std::vector<RtAudio::DeviceInfo>& list)
+    {
+        infos = list;
+        devices.Clear();
+        for (const RtAudio::DeviceInfo& d : infos)
+            devices.AddDevice(d.name, d.probed, d.inputChannels, d.outputChannels);
+    }
+};
+
+FakeShell* gFake = nullptr;
+
+const AudioMidiServices kFakeServices = {
+    []() -> const AudioDeviceLists& { return gFake->devices; },
+    [](unsigned index) {
+        // Asking for a device outside the list is a fault of the dialog.
+        EXPECT_LT(index, gFake->infos.size());
+        return index < gFake->infos.size() ? gFake->infos[index] : RtAudio::DeviceInfo{};
+    },
+    [] {
+        ++gFake->recreates;
+        gFake->running = false;
+        gFake->SetDevices(gFake->infosAfterRecreate);
+    },
+    []() -> const char* { return nullptr; },
+    [] {
+        ++gFake->starts;
+        gFake->running = true;
+        *RunningSettings = *CurrentSettings;
+        return true;
+    },
+    [] { return gFake->running; },
+    [] { return gFake->midiClients; },
+    []() -> const std::vector<std::string>& { return gFake->midiIn; },
+    []() -> const std::vector<std::string>& { return gFake->midiOut; },
+    [](const char* name) {
+        gFake->openedIn.push_back(name);
+        return true;
+    },
+    [](const char* name) {
+        gFake->openedOut.push_back(name);
+        return true;
+    },
+    [] { ++gFake->writes; },
+};
+
+// A dialog from the program's template, left hidden: under Wine without a
+// window manager every visible window takes seconds to withdraw.
+HWND CreateHiddenDialog(int id, DLGPROC procedure, LPARAM parameter)
+{
+    HMODULE module = GetModuleHandleA(nullptr);
+    HRSRC resource = FindResourceA(module, MAKEINTRESOURCEA(id), RT_DIALOG);
+    if (!resource) return nullptr;
+    const DWORD size = SizeofResource(module, resource);
+    std::vector<DWORD> copy((size + sizeof(DWORD) - 1) / sizeof(DWORD));
+    std::memcpy(copy.data(), LockResource(LoadResource(module, resource)), size);
+    reinterpret_cast<DLGTEMPLATE*>(copy.data())->style &= ~DWORD(WS_VISIBLE);
+    return CreateDialogIndirectParamA(module, reinterpret_cast<DLGTEMPLATE*>(copy.data()), nullptr,
+                                      procedure, parameter);
+}
+
+Texts ComboTexts(HWND dialog, int id)
+{
+    Texts texts;
+    const int count = int(SendDlgItemMessageA(dialog, id, CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        const int length = int(SendDlgItemMessageA(dialog, id, CB_GETLBTEXTLEN, i, 0));
+        std::string text(size_t(length) + 1, '\0');
+        SendDlgItemMessageA(dialog, id, CB_GETLBTEXT, i, LPARAM(&text[0]));
+        text.resize(size_t(length));
+        texts.push_back(text);
+    }
+    return texts;
+}
+
+int Selection(HWND dialog, int id)
+{
+    return int(SendDlgItemMessageA(dialog, id, CB_GETCURSEL, 0, 0));
+}
+
+// The preferences dialog from the program's resources, modeless, on fake
+// devices: "Default Device" (2 in, 2 out), "Mic" (1 in), "Speakers" (8 out)
+// and a device that failed to probe.
+class PreferencesDialogTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        CreateSettingsRecords();
+        fake.SetDevices({Device("Default Device", 2, 2, {22050, 44100, 48000}),
+                         Device("Mic", 1, 0, {44100}), Device("Speakers", 0, 8, {48000, 44100}),
+                         RtAudio::DeviceInfo{}});
+        fake.infosAfterRecreate = {Device("ASIO Card", 4, 4, {44100, 96000})};
+        gFake = &fake;
+    }
+
+    void TearDown() override
+    {
+        if (dialog) DestroyWindow(dialog);
+        gFake = nullptr;
+        FreeSettingsRecords();
+    }
+
+    void Open()
+    {
+        *RunningSettings = *CurrentSettings;
+        dialog = CreateHiddenDialog(IDD_PREFERENCES, PreferencesDlgProc, LPARAM(&kFakeServices));
+        ASSERT_NE(dialog, nullptr);
+    }
+
+    void Command(int id, int code)
+    {
+        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, code), LPARAM(GetDlgItem(dialog, id)));
+    }
+
+    // As the user picks entry index of a list.
+    void Pick(int id, int index)
+    {
+        SendDlgItemMessageA(dialog, id, CB_SETCURSEL, index, 0);
+        Command(id, CBN_SELCHANGE);
+    }
+
+    void PickText(int id, const char* text)
+    {
+        const int index =
+            int(SendDlgItemMessageA(dialog, id, CB_FINDSTRINGEXACT, WPARAM(-1), LPARAM(text)));
+        ASSERT_GE(index, 0) << text;
+        Pick(id, index);
+    }
+
+    bool Enabled(int id) { return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE; }
+
+    FakeShell fake;
+    HWND dialog = nullptr;
+};
+
+TEST_F(PreferencesDialogTest, OpensWithTheControlsOfTheSettings)
+{
+    CopySettingsText(CurrentSettings->midiInputPort, "port b");  // the list ignores case
+    CurrentSettings->midiOutputChannel = 16;
+    Open();
+    char caption[32] = {};
+    GetWindowTextA(dialog, caption, sizeof caption);
+    EXPECT_STREQ(caption, "Preferences");
+    EXPECT_EQ(ComboTexts(dialog, IDC_DRIVER), (Texts{"DirectSound", "ASIO"}));
+    EXPECT_EQ(Selection(dialog, IDC_DRIVER), 0);
+    EXPECT_EQ(ComboTexts(dialog, IDC_AUDIO_INPUT_DEVICE), (Texts{"Default Device", "Mic"}));
+    EXPECT_EQ(ComboTexts(dialog, IDC_AUDIO_OUTPUT_DEVICE), (Texts{"Default Device", "Speakers"}));
+    EXPECT_EQ(Selection(dialog, IDC_AUDIO_INPUT_DEVICE), 0);
+    EXPECT_EQ(Selection(dialog, IDC_AUDIO_OUTPUT_DEVICE), 0);
+    EXPECT_TRUE(Enabled(IDC_AUDIO_INPUT_DEVICE));
+    EXPECT_FALSE(Enabled(IDC_ASIO_CONFIG));
+    EXPECT_EQ(ComboTexts(dialog, IDC_INPUT_CHANNEL_1), (Texts{"1"}));
+    EXPECT_EQ(ComboTexts(dialog, IDC_INPUT_CHANNEL_2), (Texts{"1", "2"}));
+    EXPECT_EQ(Selection(dialog, IDC_INPUT_CHANNEL_1), 0);
+    EXPECT_EQ(Selection(dialog, IDC_INPUT_CHANNEL_2), 1);
+    EXPECT_EQ(ComboTexts(dialog, IDC_SAMPLE_RATE), (Texts{"22050", "44100", "48000"}));
+    EXPECT_EQ(Selection(dialog, IDC_SAMPLE_RATE), 1);
+    EXPECT_EQ(ComboTexts(dialog, IDC_IO_VECTOR_SIZE).size(), 9u);
+    EXPECT_EQ(Selection(dialog, IDC_IO_VECTOR_SIZE), 4);      // "512"
+    EXPECT_EQ(Selection(dialog, IDC_SIGNAL_VECTOR_SIZE), 1);  // "32"
+    EXPECT_EQ(ComboTexts(dialog, IDC_MIDI_INPUT_PORT), fake.midiIn);
+    EXPECT_EQ(Selection(dialog, IDC_MIDI_INPUT_PORT), 2);
+    EXPECT_EQ(ComboTexts(dialog, IDC_MIDI_INPUT_CHANNEL).size(), 17u);
+    EXPECT_EQ(Selection(dialog, IDC_MIDI_OUTPUT_CHANNEL), 16);
+    EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_MONO_INPUT), BST_UNCHECKED);
+    EXPECT_EQ(fake.writes, 0);
+    EXPECT_TRUE(IdenticalSettings(*BackupSettings, *CurrentSettings));
+}
+
+TEST_F(PreferencesDialogTest, StoredValuesThatAreNoEntriesLeaveTheirListsWithoutSelection)
+{
+    CurrentSettings->driver = 7;  // DirectSound all the same
+    CopySettingsText(CurrentSettings->inputDevice, "Gone");
+    CopySettingsText(CurrentSettings->sampleRate, "96000");
+    CopySettingsText(CurrentSettings->ioVectorSize, "500");
+    CurrentSettings->input1 = 0;
+    CurrentSettings->input2 = 9;
+    Open();
+    EXPECT_EQ(Selection(dialog, IDC_DRIVER), CB_ERR);
+    EXPECT_TRUE(Enabled(IDC_AUDIO_INPUT_DEVICE));
+    EXPECT_EQ(Selection(dialog, IDC_AUDIO_INPUT_DEVICE), 0);  // the first device
+    EXPECT_EQ(Selection(dialog, IDC_SAMPLE_RATE), CB_ERR);
+    EXPECT_EQ(Selection(dialog, IDC_IO_VECTOR_SIZE), CB_ERR);
+    EXPECT_EQ(Selection(dialog, IDC_INPUT_CHANNEL_1), CB_ERR);
+    EXPECT_EQ(Selection(dialog, IDC_INPUT_CHANNEL_2), CB_ERR);
+    EXPECT_STREQ(CurrentSettings->sampleRate, "96000");
+}
+
+struct ChannelCase {
+    unsigned channels;
+    uint16_t first, second;
+    Texts wantFirst, wantSecond;
+    int firstSelected, secondSelected;
+};
+
+TEST_F(PreferencesDialogTest, ChannelListsLeaveRoomForTheSecondChannel)
+{
+    Open();
+    const ChannelCase cases[] = {
+        {0, 1, 2, {}, {}, CB_ERR, CB_ERR},
+        {1, 1, 2, {}, {"1"}, CB_ERR, CB_ERR},
+        {2, 1, 2, {"1"}, {"1", "2"}, 0, 1},
+        {4, 3, 4, {"1", "2", "3"}, {"1", "2", "3", "4"}, 2, 3},
+        {4, 4, 5, {"1", "2", "3"}, {"1", "2", "3", "4"}, CB_ERR, CB_ERR},
+    };
+    for (const ChannelCase& c : cases) {
+        SCOPED_TRACE(c.channels);
+        CurrentSettings->input1 = CurrentSettings->output1 = c.first;
+        CurrentSettings->input2 = CurrentSettings->output2 = c.second;
+        FillInputChannelCombos(dialog, Device("in", c.channels, 0, {}));
+        FillOutputChannelCombos(dialog, Device("out", 0, c.channels, {}));
+        EXPECT_EQ(ComboTexts(dialog, IDC_INPUT_CHANNEL_1), c.wantFirst);
+        EXPECT_EQ(ComboTexts(dialog, IDC_INPUT_CHANNEL_2), c.wantSecond);
+        EXPECT_EQ(ComboTexts(dialog, IDC_OUTPUT_CHANNEL_1), c.wantFirst);
+        EXPECT_EQ(ComboTexts(dialog, IDC_OUTPUT_CHANNEL_2), c.wantSecond);
+        EXPECT_EQ(Selection(dialog, IDC_INPUT_CHANNEL_1), c.firstSelected);
+        EXPECT_EQ(Selection(dialog, IDC_INPUT_CHANNEL_2), c.secondSelected);
+        EXPECT_EQ(Selection(dialog, IDC_OUTPUT_CHANNEL_1), c.firstSelected);
+        EXPECT_EQ(Selection(dialog, IDC_OUTPUT_CHANNEL_2), c.secondSelected);
+    }
+}
+
+TEST_F(PreferencesDialogTest, SampleRatesAreThoseOfBothDevicesInTheInputsOrder)
+{
+    Open();
+    CopySettingsText(CurrentSettings->sampleRate, "48000");
+    FillSampleRateCombo(dialog, Device("in", 2, 0, {96000, 48000, 22050, 44100}),
+                        Device("out", 0, 2, {44100, 48000, 96000}));
+    EXPECT_EQ(ComboTexts(dialog, IDC_SAMPLE_RATE), (Texts{"96000", "48000", "44100"}));
+    EXPECT_EQ(Selection(dialog, IDC_SAMPLE_RATE), 1);
+    FillSampleRateCombo(dialog, Device("in", 2, 0, {}), Device("out", 0, 2, {44100}));
+    EXPECT_TRUE(ComboTexts(dialog, IDC_SAMPLE_RATE).empty());
+}
+
+TEST_F(PreferencesDialogTest, EmptyDeviceListsShowNothingAndReadNoDevice)
+{
+    fake.SetDevices({RtAudio::DeviceInfo{}});  // one device, which failed to probe
+    fake.infosAfterRecreate = {};
+    Open();
+    for (int id :
+         {IDC_AUDIO_INPUT_DEVICE, IDC_AUDIO_OUTPUT_DEVICE, IDC_INPUT_CHANNEL_1, IDC_INPUT_CHANNEL_2,
+          IDC_OUTPUT_CHANNEL_1, IDC_OUTPUT_CHANNEL_2, IDC_SAMPLE_RATE}) {
+        EXPECT_TRUE(ComboTexts(dialog, id).empty()) << id;
+        EXPECT_EQ(Selection(dialog, id), CB_ERR) << id;
+    }
+    // A selection change without any entry changes nothing.
+    Command(IDC_AUDIO_INPUT_DEVICE, CBN_SELCHANGE);
+    Command(IDC_INPUT_CHANNEL_1, CBN_SELCHANGE);
+    EXPECT_STREQ(CurrentSettings->inputDevice, "Default Device");
+
+    // A driver whose API has no devices at all.
+    Pick(IDC_DRIVER, 1);
+    EXPECT_EQ(fake.recreates, 1);
+    EXPECT_STREQ(CurrentSettings->inputDevice, "");
+    EXPECT_STREQ(CurrentSettings->outputDevice, "");
+    EXPECT_TRUE(ComboTexts(dialog, IDC_AUDIO_OUTPUT_DEVICE).empty());
+    EXPECT_TRUE(ComboTexts(dialog, IDC_INPUT_CHANNEL_2).empty());
+}
+
+TEST_F(PreferencesDialogTest, ChangingTheDriverTakesTheFirstDevicesOfTheNewApi)
+{
+    CurrentSettings->input1 = 2;
+    CurrentSettings->output1 = 3;
+    Open();
+    Pick(IDC_DRIVER, 1);
+    EXPECT_EQ(CurrentSettings->driver, 1);
+    EXPECT_EQ(fake.recreates, 1);
+    EXPECT_FALSE(fake.running);  // until Apply, OK or Cancel
+    EXPECT_EQ(fake.starts, 0);
+    EXPECT_STREQ(CurrentSettings->inputDevice, "ASIO Card");
+    EXPECT_STREQ(CurrentSettings->outputDevice, "ASIO Card");
+    EXPECT_EQ(CurrentSettings->input1, 1);
+    EXPECT_EQ(CurrentSettings->input2, 2);
+    EXPECT_EQ(CurrentSettings->output1, 1);
+    EXPECT_EQ(CurrentSettings->output2, 2);
+    EXPECT_FALSE(Enabled(IDC_AUDIO_INPUT_DEVICE));
+    EXPECT_TRUE(Enabled(IDC_ASIO_CONFIG));
+    EXPECT_EQ(Selection(dialog, IDC_AUDIO_INPUT_DEVICE), 0);
+    EXPECT_EQ(ComboTexts(dialog, IDC_INPUT_CHANNEL_2), (Texts{"1", "2", "3", "4"}));
+    EXPECT_EQ(ComboTexts(dialog, IDC_SAMPLE_RATE), (Texts{"44100", "96000"}));
+
+    Pick(IDC_DRIVER, 1);  // the same again: nothing
+    EXPECT_EQ(fake.recreates, 1);
+    Command(IDC_APPLY, BN_CLICKED);
+    EXPECT_EQ(fake.starts, 1);
+}
+
+TEST_F(PreferencesDialogTest, WithAsioTheOutputDeviceServesBothDirections)
+{
+    CurrentSettings->driver = 1;
+    CopySettingsText(CurrentSettings->inputDevice, "Mic");
+    CopySettingsText(CurrentSettings->outputDevice, "Default Device");
+    Open();
+    EXPECT_EQ(Selection(dialog, IDC_AUDIO_INPUT_DEVICE), 0);  // "Default Device", not "Mic"
+    EXPECT_EQ(ComboTexts(dialog, IDC_INPUT_CHANNEL_2), (Texts{"1", "2"}));
+    CopySettingsText(CurrentSettings->outputDevice, "Speakers");  // has no inputs
+    FillAudioDeviceCombos(dialog);
+    EXPECT_EQ(Selection(dialog, IDC_AUDIO_INPUT_DEVICE), CB_ERR);
+    EXPECT_TRUE(ComboTexts(dialog, IDC_INPUT_CHANNEL_2).empty());
+    EXPECT_EQ(ComboTexts(dialog, IDC_SAMPLE_RATE), (Texts{"48000", "44100"}));
+    EXPECT_EQ(ComboTexts(dialog, IDC_OUTPUT_CHANNEL_2).size(), 8u);
+}
+
+TEST_F(PreferencesDialogTest, ADeviceChoiceResetsItsChannels)
+{
+    CurrentSettings->output1 = 1;
+    Open();
+    PickText(IDC_AUDIO_OUTPUT_DEVICE, "Speakers");
+    EXPECT_STREQ(CurrentSettings->outputDevice, "Speakers");
+    EXPECT_EQ(ComboTexts(dialog, IDC_OUTPUT_CHANNEL_1).size(), 7u);
+    EXPECT_EQ(ComboTexts(dialog, IDC_SAMPLE_RATE), (Texts{"44100", "48000"}));
+    PickText(IDC_OUTPUT_CHANNEL_1, "5");
+    EXPECT_EQ(CurrentSettings->output1, 5);
+    EXPECT_EQ(CurrentSettings->output2, 6);
+    EXPECT_EQ(Selection(dialog, IDC_OUTPUT_CHANNEL_2), 5);
+    PickText(IDC_AUDIO_OUTPUT_DEVICE, "Default Device");
+    EXPECT_EQ(CurrentSettings->output1, 1);
+    EXPECT_EQ(CurrentSettings->output2, 2);
+    EXPECT_EQ(fake.starts, 0);  // audio changes act at Apply or OK
+}
+
+TEST_F(PreferencesDialogTest, TheSecondChannelFollowsTheFirst)
+{
+    fake.SetDevices({Device("Default Device", 8, 8, {44100})});
+    Open();
+    PickText(IDC_INPUT_CHANNEL_1, "3");
+    EXPECT_EQ(CurrentSettings->input1, 3);
+    EXPECT_EQ(CurrentSettings->input2, 4);
+    EXPECT_EQ(Selection(dialog, IDC_INPUT_CHANNEL_2), 3);
+    PickText(IDC_INPUT_CHANNEL_2, "7");
+    EXPECT_EQ(CurrentSettings->input2, 4);
+    EXPECT_EQ(Selection(dialog, IDC_INPUT_CHANNEL_2), 3);
+    PickText(IDC_OUTPUT_CHANNEL_2, "8");
+    EXPECT_EQ(Selection(dialog, IDC_OUTPUT_CHANNEL_2), 1);
+}
+
+TEST_F(PreferencesDialogTest, VectorSizesKeepTheSignalVectorWithinTheIoVector)
+{
+    CopySettingsText(CurrentSettings->signalVectorSize, "64");
+    Open();
+    PickText(IDC_IO_VECTOR_SIZE, "32");
+    EXPECT_STREQ(CurrentSettings->ioVectorSize, "32");
+    EXPECT_STREQ(CurrentSettings->signalVectorSize, "16");
+    EXPECT_EQ(Selection(dialog, IDC_SIGNAL_VECTOR_SIZE), CB_ERR);
+    // The signal list has no selection now: its stored "16" counts.
+    PickText(IDC_IO_VECTOR_SIZE, "512");
+    EXPECT_STREQ(CurrentSettings->ioVectorSize, "512");
+    EXPECT_STREQ(CurrentSettings->signalVectorSize, "16");
+    EXPECT_EQ(Selection(dialog, IDC_SIGNAL_VECTOR_SIZE), CB_ERR);
+    PickText(IDC_SIGNAL_VECTOR_SIZE, "64");
+    EXPECT_STREQ(CurrentSettings->ioVectorSize, "512");
+    EXPECT_STREQ(CurrentSettings->signalVectorSize, "64");
+    PickText(IDC_SAMPLE_RATE, "48000");
+    EXPECT_STREQ(CurrentSettings->sampleRate, "48000");
+    EXPECT_EQ(fake.starts, 0);
+}
+
+TEST_F(PreferencesDialogTest, NamesLongerThanAFieldAreCutToIt)
+{
+    const std::string longDevice(120, 'D');
+    const std::string longPort = "Port " + std::string(140, 'p');
+    fake.SetDevices({Device("Default Device", 2, 2, {44100}), Device(longDevice, 2, 2, {44100})});
+    fake.midiIn.push_back(longPort);
+    Open();
+    PickText(IDC_AUDIO_INPUT_DEVICE, longDevice.c_str());
+    EXPECT_EQ(std::string(CurrentSettings->inputDevice), longDevice.substr(0, 99));
+    EXPECT_EQ(Selection(dialog, IDC_AUDIO_INPUT_DEVICE), 1);  // still shown as chosen
+    PickText(IDC_MIDI_INPUT_PORT, longPort.c_str());
+    EXPECT_EQ(std::string(CurrentSettings->midiInputPort), longPort.substr(0, 99));
+    ASSERT_EQ(fake.openedIn.size(), 1u);
+    EXPECT_EQ(fake.openedIn[0], longPort.substr(0, 99));
+}
+
+TEST_F(PreferencesDialogTest, MidiChoicesActAtOnce)
+{
+    Open();
+    PickText(IDC_MIDI_INPUT_PORT, "Port A");
+    PickText(IDC_MIDI_OUTPUT_PORT, "Synth");
+    PickText(IDC_MIDI_INPUT_CHANNEL, "5");
+    PickText(IDC_MIDI_OUTPUT_CHANNEL, "all");
+    EXPECT_EQ(fake.openedIn, (Texts{"Port A"}));
+    EXPECT_EQ(fake.openedOut, (Texts{"Synth"}));
+    EXPECT_STREQ(CurrentSettings->midiInputPort, "Port A");
+    EXPECT_EQ(CurrentSettings->midiInputChannel, 5);
+    EXPECT_EQ(CurrentSettings->midiOutputChannel, 0);
+    CheckDlgButton(dialog, IDC_MONO_INPUT, BST_CHECKED);
+    Command(IDC_MONO_INPUT, BN_CLICKED);
+    EXPECT_EQ(CurrentSettings->monoInput, 1);
+}
+
+TEST_F(PreferencesDialogTest, AStoredPortThatIsNotOfferedBecomesOff)
+{
+    CopySettingsText(CurrentSettings->midiOutputPort, "Unplugged");
+    Open();
+    EXPECT_STREQ(CurrentSettings->midiOutputPort, "off");
+    EXPECT_EQ(Selection(dialog, IDC_MIDI_OUTPUT_PORT), 0);
+    EXPECT_EQ(fake.writes, 1);
+}
+
+TEST_F(PreferencesDialogTest, WithoutMidiClientsTheMidiListsStayEmpty)
+{
+    fake.midiClients = false;
+    Open();
+    EXPECT_FALSE(FillMidiCombos(dialog));
+    for (int id : {IDC_MIDI_INPUT_PORT, IDC_MIDI_OUTPUT_PORT, IDC_MIDI_INPUT_CHANNEL,
+                   IDC_MIDI_OUTPUT_CHANNEL})
+        EXPECT_TRUE(ComboTexts(dialog, id).empty()) << id;
+}
+
+TEST_F(PreferencesDialogTest, OkStartsTheStreamWhenSettingsChangedOrNoneRuns)
+{
+    Open();
+    Command(IDOK, BN_CLICKED);
+    EXPECT_EQ(fake.starts, 0);  // unchanged and running
+
+    fake.running = false;
+    Command(IDOK, BN_CLICKED);
+    EXPECT_EQ(fake.starts, 1);
+
+    PickText(IDC_SAMPLE_RATE, "48000");
+    Command(IDOK, BN_CLICKED);
+    EXPECT_EQ(fake.starts, 2);
+}
+
+TEST_F(PreferencesDialogTest, CancelWithoutChangesRestartsNothing)
+{
+    Open();
+    Command(IDCANCEL, BN_CLICKED);
+    EXPECT_EQ(fake.starts, 0);
+    EXPECT_EQ(fake.recreates, 0);
+    EXPECT_TRUE(fake.openedIn.empty());
+}
+
+TEST_F(PreferencesDialogTest, CancelRestoresTheSettingsAndRestartsWhatChanged)
+{
+    fake.infosAfterRecreate = fake.infos;
+    Open();
+    const AudioMidiSettings opened = *CurrentSettings;
+    Pick(IDC_DRIVER, 1);
+    PickText(IDC_MIDI_INPUT_PORT, "Port B");
+    PickText(IDC_MIDI_OUTPUT_CHANNEL, "3");
+    Command(IDCANCEL, BN_CLICKED);
+    EXPECT_TRUE(IdenticalSettings(*CurrentSettings, opened));
+    EXPECT_EQ(fake.recreates, 2);
+    EXPECT_EQ(fake.starts, 1);
+    EXPECT_EQ(fake.openedIn, (Texts{"Port B", "off"}));
+    EXPECT_EQ(fake.openedOut, (Texts{"off"}));
+}
+
+TEST_F(PreferencesDialogTest, CancelOfAMidiChangeReopensThePortsOnly)
+{
+    Open();
+    PickText(IDC_MIDI_OUTPUT_PORT, "Synth");
+    Command(IDCANCEL, BN_CLICKED);
+    EXPECT_STREQ(CurrentSettings->midiOutputPort, "off");
+    EXPECT_EQ(fake.openedOut, (Texts{"Synth", "off"}));
+    EXPECT_EQ(fake.recreates, 0);
+    EXPECT_EQ(fake.starts, 0);
+}
+
+TEST_F(PreferencesDialogTest, CancelStartsTheStreamThatADriverChangeBackClosed)
+{
+    fake.infosAfterRecreate = fake.infos;
+    Open();
+    Pick(IDC_DRIVER, 1);
+    Pick(IDC_DRIVER, 0);
+    EXPECT_TRUE(SameAudioSettings(*CurrentSettings, *BackupSettings));
+    EXPECT_FALSE(fake.running);
+    Command(IDCANCEL, BN_CLICKED);
+    EXPECT_EQ(fake.starts, 1);
+}
+
+// ---- Main dialog, message loop, single instance ----
+
+void DrainQuitMessage()
+{
+    MSG message;
+    while (PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
+}
+
+TEST(MainDialog, ItsClientAreaIsTheEditorsSizeInTheScreensMiddle)
+{
+    HWND main = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_MAIN),
+                                   GetDesktopWindow(), MainDlgProc, 0);
+    ASSERT_NE(main, nullptr);
+    EXPECT_EQ(MainDialog, main);
+    EXPECT_TRUE(IsWindowVisible(main));
+    char caption[32] = {};
+    GetWindowTextA(main, caption, sizeof caption);
+    EXPECT_STREQ(caption, "Velvane");
+    ASSERT_NE(GetMenu(main), nullptr);
+    char item[32] = {};
+    GetMenuStringA(GetMenu(main), IDM_PREFERENCES, item, sizeof item, MF_BYCOMMAND);
+    EXPECT_STREQ(item, "Preferences...");
+
+    RECT client, outer;
+    GetClientRect(main, &client);
+    GetWindowRect(main, &outer);
+    EXPECT_EQ(client.right, 1044);
+    EXPECT_EQ(client.bottom, 347);
+    EXPECT_EQ(outer.left, GetSystemMetrics(SM_CXSCREEN) / 2 - 522);
+    EXPECT_EQ(outer.top, GetSystemMetrics(SM_CYSCREEN) / 2 - 173);
+
+    SendMessageA(main, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindow(main));
+    EXPECT_EQ(MainDialog, nullptr);
+    MSG quit;
+    ASSERT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(quit.wParam, 0u);
+    DrainQuitMessage();
+}
+
+TEST(MainDialog, CenterWindowClientSizesTheClientAreaOfAnyFrame)
+{
+    HWND window = CreateWindowExA(0, "Static", "framed", WS_OVERLAPPEDWINDOW, 10, 10, 100, 100,
+                                  nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(window, nullptr);
+    CenterWindowClient(window, 301, 199);
+    RECT client, outer;
+    GetClientRect(window, &client);
+    GetWindowRect(window, &outer);
+    EXPECT_EQ(client.right, 301);
+    EXPECT_EQ(client.bottom, 199);
+    EXPECT_EQ(outer.left, GetSystemMetrics(SM_CXSCREEN) / 2 - 150);
+    EXPECT_EQ(outer.top, GetSystemMetrics(SM_CYSCREEN) / 2 - 99);
+    DestroyWindow(window);
+}
+
+HWND MakeWindow(const char* className, DWORD style, HWND parent)
+{
+    HWND window =
+        CreateWindowExA(0, className, "", style, 0, 0, 50, 50, parent, nullptr, nullptr, nullptr);
+    EXPECT_NE(window, nullptr);
+    return window;
+}
+
+TEST(MessageLoop, MessagesGoToTheTopLevelOrOutermostDialogAbove)
+{
+    const DWORD child = WS_CHILD | WS_VISIBLE;
+    HWND topDialog = MakeWindow(WC_DIALOG, WS_POPUP, nullptr);
+    HWND innerDialog = MakeWindow(WC_DIALOG, child, topDialog);
+    HWND button = MakeWindow("Button", child, innerDialog);
+    EXPECT_EQ(DialogForMessage(button), topDialog);
+    EXPECT_EQ(DialogForMessage(topDialog), topDialog);
+
+    HWND plain = MakeWindow("Static", WS_POPUP, nullptr);
+    HWND outerChild = MakeWindow(WC_DIALOG, child, plain);
+    HWND innerChild = MakeWindow(WC_DIALOG, child, outerChild);
+    HWND edit = MakeWindow("Edit", child, innerChild);
+    EXPECT_EQ(DialogForMessage(edit), outerChild);
+    EXPECT_EQ(DialogForMessage(MakeWindow("Button", child, plain)), nullptr);
+    EXPECT_EQ(DialogForMessage(nullptr), nullptr);
+    DestroyWindow(plain);
+    DestroyWindow(topDialog);
+}
+
+std::vector<UINT> gReceived;
+
+LRESULT CALLBACK RecordingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_APP || message == WM_KEYDOWN || message == WM_CHAR)
+        gReceived.push_back(message);
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+TEST(MessageLoop, DispatchesAndTranslatesUntilTheQuitMessage)
+{
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = RecordingProc;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = "VelvaneLoopTest";
+    ASSERT_TRUE(RegisterClassA(&windowClass));
+    HWND window = MakeWindow("VelvaneLoopTest", WS_POPUP, nullptr);
+    gReceived.clear();
+    PostMessageA(window, WM_APP, 0, 0);
+    PostMessageA(window, WM_KEYDOWN, 'A', 1);
+    PostThreadMessageA(GetCurrentThreadId(), WM_APP + 1, 0, 0);
+    PostQuitMessage(0);
+    RunMessageLoop();
+    EXPECT_EQ(gReceived, (std::vector<UINT>{WM_APP, WM_KEYDOWN, WM_CHAR}));
+    DestroyWindow(window);
+    UnregisterClassA("VelvaneLoopTest", GetModuleHandleA(nullptr));
+}
+
+std::string TestMutexName(const char* what)
+{
+    return "velvane-test-" + std::string(what) + "-" + std::to_string(GetCurrentProcessId());
+}
+
+TEST(SingleInstance, OnlyTheFirstClaimSucceedsWhileItHoldsTheMutex)
+{
+    const std::string name = TestMutexName("claim");
+    HANDLE first = ClaimSingleInstance(name.c_str());
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(ClaimSingleInstance(name.c_str()), nullptr);
+    CloseHandle(first);
+    HANDLE again = ClaimSingleInstance(name.c_str());
+    EXPECT_NE(again, nullptr);
+    CloseHandle(again);
+}
+
+TEST(SingleInstance, OfClaimsMadeAtOnceExactlyOneSucceeds)
+{
+    const std::string name = TestMutexName("race");
+    constexpr int kClaimants = 8;
+    std::atomic<int> ready{0};
+    std::vector<HANDLE> handles(kClaimants, nullptr);
+    std::vector<std::thread> threads;
+    for (int i = 0; i < kClaimants; ++i)
+        threads.emplace_back([&, i] {
+            ++ready;
+            while (ready < kClaimants) std::this_thread::yield();
+            handles[i] = ClaimSingleInstance(name.c_str());
+        });
+    for (std::thread& t : threads) t.join();
+    int claimed = 0;
+    for (HANDLE h : handles)
+        if (h) {
+            ++claimed;
+            CloseHandle(h);
+        }
+    EXPECT_EQ(claimed, 1);
+}
+
+}  // namespace

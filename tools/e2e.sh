@@ -1,0 +1,50 @@
+#!/bin/sh
+# The program as a user runs it, end to end: velvane.exe under Wine with a
+# settings file naming a private PulseAudio null sink's devices hears a 1 kHz
+# tone in the left channel and a 3 kHz tone in the right, and its sonogram
+# shows them in their balance colours; again with "Mono Input", which makes
+# the left tone white. A second copy started meanwhile ends at once. Each run
+# ends with "&Quit" from a posted menu command, exit code 0 and the settings
+# file intact. Screenshots stay in build/e2e.
+#   tools/e2e.sh [windows build tree]
+set -eu
+
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
+BUILD=$(cd "${1:-$ROOT/build/win}" && pwd)
+. "$ROOT/tools/session.sh"
+trap session_cleanup EXIT
+session_start "$ROOT/build/e2e"
+python3 "$ROOT/tools/e2e-tones.py" "$SESSION_DIR/tones.wav" 30
+
+run() { # name, mono input
+    session_settings "Monitor of Null Output" "Null Output" "$2"
+    session_program
+    session_play "$SESSION_DIR/tones.wav"
+    sleep 6
+    session_shot "$1"
+    kill "$SESSION_PLAY_PID" 2>/dev/null || true
+    checked=0
+    # shellcheck disable=SC2086
+    python3 "$ROOT/tools/e2e-check.py" "$SESSION_DIR/$1.rgb" "$SCREEN_WIDTH" "$SCREEN_HEIGHT" \
+        $WHERE "$1" || checked=1
+    # A second copy ends at once with exit code 0 and leaves the settings alone.
+    before=$(cksum < "$SETTINGS_DIR/settings.ini")
+    second=0
+    timeout 20 "$ROOT/tools/wine-run.sh" "$BUILD/app/velvane.exe" >/dev/null 2>&1 || second=$?
+    echo "$1: a second copy ended with exit code $second"
+    [ "$second" = 0 ] && [ "$(cksum < "$SETTINGS_DIR/settings.ini")" = "$before" ] || checked=1
+    code=0
+    session_quit || code=$?
+    echo "$1: exit code $code after \"&Quit\""
+    grep -q "^indev=Monitor of Null Output" "$SETTINGS_DIR/settings.ini" &&
+        grep -q "^monoinput=$2" "$SETTINGS_DIR/settings.ini" &&
+        [ "$(grep -c '=' "$SETTINGS_DIR/settings.ini")" = 15 ] || {
+        echo "$1: the settings file changed"
+        checked=1
+    }
+    [ "$code" = 0 ] && [ "$checked" = 0 ]
+}
+
+run stereo 0
+run mono 1
+echo "e2e: passed (screenshots in $SESSION_DIR)"
