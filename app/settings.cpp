@@ -12,7 +12,7 @@ void CopySettingsText(char (&field)[kSettingsTextSize], const char* text)
 {
     if (!text) text = "";
     const size_t length = strnlen(text, kSettingsTextSize - 1);
-    memcpy(field, text, length);
+    memmove(field, text, length);  // text may be the field itself
     memset(field + length, 0, kSettingsTextSize - length);
 }
 
