@@ -5,7 +5,8 @@
 #   session_settings ...   writes settings.ini: [audio] indev outdev monoinput
 #   session_program        starts the program, waits for the editor; sets WHERE
 #   session_play WAV       plays a file into the sink (in the background)
-#   session_shot NAME      screenshot DIR/NAME.png (and NAME.rgb for checks)
+#   session_shot NAME      screenshot DIR/NAME.png (and NAME.rgb for checks);
+#                          sets WHERE again
 #   session_quit           "&Quit" through a posted menu command; the exit code
 # Needs ROOT and BUILD (the Windows tree) set by the caller.
 
@@ -85,6 +86,9 @@ session_play() {
 }
 
 session_shot() {
+    # Where the editor is now: the dialog moves it to the screen's middle after
+    # creating it.
+    WHERE=$(session_probe where | tr -d '\r')
     import -window root "$SESSION_DIR/$1.png"
     convert "$SESSION_DIR/$1.png" -depth 8 "rgb:$SESSION_DIR/$1.rgb"
 }
