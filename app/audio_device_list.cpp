@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "app/settings.h"
+
 void AudioDeviceLists::Clear()
 {
     inputs.clear();
@@ -27,6 +29,9 @@ void AudioDeviceLists::AddDevice(const std::string& name, bool probed, unsigned 
 int AudioDeviceLists::Find(const char* name) const
 {
     if (!name) return -1;
-    const auto found = std::find(names.begin(), names.end(), name);
+    // Compared as a settings field holds a name: cut to the field.
+    const auto found = std::find_if(names.begin(), names.end(), [name](const std::string& n) {
+        return n.compare(0, kSettingsTextSize - 1, name) == 0;
+    });
     return found == names.end() ? -1 : int(found - names.begin());
 }

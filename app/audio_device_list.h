@@ -19,7 +19,8 @@ struct AudioDeviceLists {
     void AddDevice(const std::string& name, bool probed, unsigned inputChannels,
                    unsigned outputChannels);
 
-    // The index of the first device named exactly name (case-sensitive); -1
-    // when there is none or name is null.
+    // The index of the first device named exactly name (case-sensitive), a
+    // name being compared as a settings field holds it (its first 99
+    // characters); -1 when there is none or name is null.
     int Find(const char* name) const;
 };

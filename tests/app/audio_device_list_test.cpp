@@ -49,6 +49,19 @@ TEST(AudioDeviceLists, FindTheFirstExactName)
         EXPECT_EQ(devices.Find(c.name), c.index) << (c.name ? c.name : "null");
 }
 
+TEST(AudioDeviceLists, ALongNameIsFoundByWhatItsSettingsFieldHolds)
+{
+    testing::internal::CaptureStdout();
+    AudioDeviceLists devices;
+    const std::string longName = "Line In " + std::string(120, 'x');
+    devices.AddDevice("Other", true, 2, 2);
+    devices.AddDevice(longName, true, 2, 0);
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(devices.Find(longName.substr(0, 99).c_str()), 1);
+    EXPECT_EQ(devices.Find(longName.substr(0, 98).c_str()), -1);
+    EXPECT_EQ(devices.Find(longName.c_str()), -1) << "a settings field never holds more";
+}
+
 TEST(AudioDeviceLists, ClearEmptiesAllThree)
 {
     testing::internal::CaptureStdout();
