@@ -60,7 +60,14 @@ void ProbeAudioDevices()
     if (!gAudio) return;
     const unsigned count = gAudio->getDeviceCount();
     for (unsigned i = 0; i < count; ++i) {
-        const RtAudio::DeviceInfo info = gAudio->getDeviceInfo(i);
+        RtAudio::DeviceInfo info;
+        try {
+            info = gAudio->getDeviceInfo(i);
+        } catch (const RtAudioError& error) {
+            // A device that vanished since the count: listed, not offered.
+            error.printMessage();
+            info.probed = false;
+        }
         gDevices.AddDevice(info.name, info.probed, info.inputChannels, info.outputChannels);
     }
 }

@@ -173,6 +173,9 @@ void Cancel(HWND dialog, const AudioMidiServices& services)
         services.openMidiIn(CurrentSettings->midiInputPort);
         services.openMidiOut(CurrentSettings->midiOutputPort);
     }
+    // A port that turned "off" while the dialog was open wrote the edits of
+    // then to the file; the file holds the restored settings again.
+    if (audioChanged || midiChanged) services.writeSettings();
 }
 
 void HandleCommand(HWND dialog, int id, int code)

@@ -483,6 +483,7 @@ TEST_F(PreferencesDialogTest, CancelWithoutChangesRestartsNothing)
     EXPECT_EQ(fake.starts, 0);
     EXPECT_EQ(fake.recreates, 0);
     EXPECT_TRUE(fake.openedIn.empty());
+    EXPECT_EQ(fake.writes, 0);
 }
 
 TEST_F(PreferencesDialogTest, CancelRestoresTheSettingsAndRestartsWhatChanged)
@@ -499,6 +500,7 @@ TEST_F(PreferencesDialogTest, CancelRestoresTheSettingsAndRestartsWhatChanged)
     EXPECT_EQ(fake.starts, 1);
     EXPECT_EQ(fake.openedIn, (Texts{"Port B", "off"}));
     EXPECT_EQ(fake.openedOut, (Texts{"off"}));
+    EXPECT_EQ(fake.writes, 1) << "the file holds the restored settings";
 }
 
 TEST_F(PreferencesDialogTest, CancelOfAMidiChangeReopensThePortsOnly)
