@@ -6,22 +6,11 @@
 
 #include "core/unit_standalone.h"
 #include "support/debug_capture.h"
+#include "support/receiving_unit.h"
 
 namespace {
 
 using Bytes = std::vector<unsigned char>;
-
-// A plug-in that keeps the events it receives.
-class ReceivingUnit : public IUnitStandalone {
-public:
-    ReceivingUnit()
-        : IUnitStandalone(nullptr, nullptr, 1, "2-2", 1, "receiver", "", "maker", 0x10000, 1, 2, 0,
-                          false, false, false, 0)
-    {
-    }
-    void ReceiveMidiMessage(const IMidiEvent* event) override { received.push_back(*event); }
-    std::vector<IMidiEvent> received;
-};
 
 struct FilterCase {
     Bytes message;

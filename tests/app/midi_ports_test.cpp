@@ -18,21 +18,11 @@
 #include "core/midi_event.h"
 #include "core/unit_standalone.h"
 #include "support/debug_capture.h"
+#include "support/receiving_unit.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-class ReceivingUnit : public IUnitStandalone {
-public:
-    ReceivingUnit()
-        : IUnitStandalone(nullptr, nullptr, 1, "2-2", 1, "receiver", "", "maker", 0x10000, 1, 2, 0,
-                          false, false, false, 0)
-    {
-    }
-    void ReceiveMidiMessage(const IMidiEvent* event) override { received.push_back(*event); }
-    std::vector<IMidiEvent> received;
-};
 
 RtMidiIn* FailingInput()
 {
