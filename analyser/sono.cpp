@@ -1,5 +1,6 @@
 #include "analyser/sono.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "core/parameter.h"
@@ -126,14 +127,9 @@ void ISono::DrawCursor(PIX_IBitmap* surface, PIX_PackedColor colour)
                         false);
     if (!cursorReadOut) return;
     char text[4 + kLabelSize + 1] = "";
-    if (shown && 0 <= label && label <= kTopBin) {
-        std::memcpy(text, "y = ", 4);
-        const void* end = std::memchr(rowLabels[label], '\0', kLabelSize);
-        const size_t length =
-            end ? size_t(static_cast<const char*>(end) - rowLabels[label]) : kLabelSize;
-        std::memcpy(text + 4, rowLabels[label], length);
-        text[4 + length] = '\0';
-    }
+    // A label without a terminator ends at its field.
+    if (shown && 0 <= label && label <= kTopBin)
+        std::snprintf(text, sizeof text, "y = %.*s", kLabelSize, rowLabels[label]);
     cursorReadOut->ReplaceText(text);
 }
 

@@ -72,9 +72,10 @@ float BalanceY(float b)
 // (int)(min(float(L^gamma), 1) * 255) with negative values as 0.
 int DirectGammaByte(double linear)
 {
-    const float rgb[1] = {linear > 0.0 ? float(std::pow(linear, kGamma)) : 0.0f};
-    float v = rgb[0] > 1.0f ? 1.0f : rgb[0];
-    return int(v * 255.0f);
+    const float rgb[3] = {linear > 0.0 ? float(std::pow(linear, kGamma)) : 0.0f, 0.0f, 0.0f};
+    unsigned char bytes[3];
+    RgbToPixelBytes(rgb, bytes);
+    return bytes[2];
 }
 
 // The same from a table: the byte never falls as the value grows, so it is
@@ -185,9 +186,7 @@ PIX_PackedColor SonoBinPixel(float lr, float li, float rr, float ri, int colourM
 PIX_PackedColor ChromaticityToPixel(float x, float y, float Y, int colourMode)
 {
     if (y == 0.0f) return kOpaque;
-    const double z = colourMode == 2   ? kGreenZ
-                     : colourMode == 4 ? kWhiteZ
-                                       : double(1.0f - (x + y));
+    const double z = colourMode == 2 ? kGreenZ : colourMode == 4 ? kWhiteZ : double(1.0f - (x + y));
     const double X = double(x) * Y / y;
     const double Z = z * Y / y;
     const double linear[3] = {

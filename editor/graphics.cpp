@@ -47,11 +47,7 @@ void IGraphics::ResizeEditor(int newWidth, int newHeight)
     height = newHeight;
     ReleasePointerCapture();
     DeleteControls();
-    delete drawSurface;
-    delete scratchBitmap;
-    drawSurface = nullptr;
-    scratchBitmap = nullptr;
-    CreateSurfaces();
+    CreateSurfaces();  // replaces both bitmaps
     if (plug) plug->ApplyEditorSize(newWidth, newHeight);
 }
 
