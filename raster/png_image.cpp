@@ -14,6 +14,9 @@ namespace {
 // (at most 8 bytes a pixel) before the bitmap's size check.
 constexpr png_uint_32 kMaxImageSide = png_uint_32(1) << 20;
 
+// Deflate makes at most about 1032 bytes of one byte of its data.
+constexpr int64_t kMaxDeflateExpansion = 1032;
+
 using InputSetup = void (*)(png_structp png, void* input);
 
 // Everything a decode holds, outside the frame that takes the error return,
@@ -23,6 +26,7 @@ struct DecodeJob {
     png_infop info = nullptr;
     InputSetup setInput = nullptr;
     void* input = nullptr;
+    int64_t inputBytes = -1;  // the whole input's size; -1 when unknown
     PIX_IBitmap* into = nullptr;
     PIX_MemBitmap* created = nullptr;
     PIX_IBitmap* target = nullptr;
@@ -35,8 +39,30 @@ void SetMemoryInput(png_structp png, void* cursor) { png_set_read_fn(png, cursor
 
 void SetFileInput(png_structp png, void* file) { png_init_io(png, static_cast<FILE*>(file)); }
 
+// The fewest input bytes whose deflate data can inflate to the image's rows,
+// each a filter byte and the packed samples. The passes of an interlaced
+// image hold at least as many bytes.
+int64_t LeastInputBytes(png_uint_32 width, png_uint_32 height, int channels, int depth)
+{
+    const int64_t rowBytes = (int64_t(width) * channels * depth + 7) / 8;
+    const int64_t imageBytes = int64_t(height) * (1 + rowBytes);
+    return (imageBytes + kMaxDeflateExpansion - 1) / kMaxDeflateExpansion;
+}
+
+// The size of an open file, -1 when it cannot be measured; the file is left
+// at its start. A file past what a long holds (2 GiB on Win64) would bound no
+// image that a bitmap takes.
+int64_t FileBytes(FILE* file)
+{
+    if (std::fseek(file, 0, SEEK_END) != 0) return -1;
+    const long size = std::ftell(file);
+    if (std::fseek(file, 0, SEEK_SET) != 0) return -1;
+    return size;
+}
+
 // Header, read transformations, destination and the whole-image read. False
-// when the destination cannot take the image; libpng's errors jump out.
+// when the input cannot hold the image or the destination cannot take it;
+// libpng's errors jump out.
 bool ReadImage(DecodeJob& job)
 {
     png_structp png = job.png;
@@ -47,6 +73,7 @@ bool ReadImage(DecodeJob& job)
     png_uint_32 width = 0, height = 0;
     int depth = 0, type = 0, interlace = 0, compression = 0, filter = 0;
     png_get_IHDR(png, job.info, &width, &height, &depth, &type, &interlace, &compression, &filter);
+    const int channels = png_get_channels(png, job.info);  // samples a pixel in the file
 
     if (type == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(png);
     if (type == PNG_COLOR_TYPE_GRAY && depth < 8) png_set_expand_gray_1_2_4_to_8(png);
@@ -62,8 +89,11 @@ bool ReadImage(DecodeJob& job)
     else
         png_set_filler(png, 0xFF, PNG_FILLER_BEFORE);
 
-    // The pixel block must fit a bitmap before anything is allocated.
+    // Before anything is allocated: the pixel block must fit a bitmap, and
+    // the input must hold the data of the image its header announces.
     if (4 * int64_t(width) * int64_t(height) > PIX_MaxBitmapBytes) return false;
+    if (job.inputBytes >= 0 && LeastInputBytes(width, height, channels, depth) > job.inputBytes)
+        return false;
     const int w = int(width);
     const int h = int(height);
     if (job.into) {
@@ -113,11 +143,12 @@ void RepackRows(const DecodeJob& job)
     }
 }
 
-PIX_IBitmap* Decode(InputSetup setInput, void* input, PIX_IBitmap* into)
+PIX_IBitmap* Decode(InputSetup setInput, void* input, int64_t inputBytes, PIX_IBitmap* into)
 {
     DecodeJob job;
     job.setInput = setInput;
     job.input = input;
+    job.inputBytes = inputBytes;
     job.into = into;
     job.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     if (!job.png) return nullptr;
@@ -187,7 +218,7 @@ PIX_IBitmap* PIX_DecodePngMemory(const void* data, int size, PIX_IBitmap* into)
     if (!data || size < 8) return nullptr;
     if (png_sig_cmp(static_cast<png_const_bytep>(data), 0, 8) != 0) return nullptr;
     PIX_PngMemoryCursor cursor = {static_cast<const uint8_t*>(data), size};
-    return Decode(SetMemoryInput, &cursor, into);
+    return Decode(SetMemoryInput, &cursor, size, into);
 }
 
 #ifndef _WIN32
@@ -198,7 +229,7 @@ PIX_IBitmap* PIX_DecodePngFile(const char* path, PIX_IBitmap* into)
 {
     FILE* file = PIX_OpenPngFile(path);
     if (!file) return nullptr;
-    PIX_IBitmap* result = Decode(SetFileInput, file, into);
+    PIX_IBitmap* result = Decode(SetFileInput, file, FileBytes(file), into);
     std::fclose(file);
     return result;
 }

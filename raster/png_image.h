@@ -16,7 +16,9 @@ struct png_struct_def;
 // chunk applied); an image without alpha gets alpha 255. With `into` given,
 // the result is `into` itself, resized to the image, or null; without it, a
 // new PIX_MemBitmap (row alignment 4) that the caller deletes, or null.
-// Failures give null only; nothing throws.
+// Failures give null only; nothing throws. An image whose rows need more
+// than the input's size of deflate data (at most about 1032 bytes a byte)
+// fails before anything is allocated.
 
 // The state of one decode from memory, handed to libpng as its input pointer.
 struct PIX_PngMemoryCursor {

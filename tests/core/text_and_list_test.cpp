@@ -1,6 +1,9 @@
+#include <atomic>
+#include <chrono>
 #include <cstring>
 #include <gtest/gtest.h>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/critical_section.h"
@@ -193,14 +196,34 @@ TEST(PointerList, RemoveAtUsesTheCallbackAndMovesTheRestDown)
     list.Clear(true);
 }
 
-TEST(LockGuard, NullSectionIsNotTouched)
+// Another thread gets the section only once the last of the nested guards on
+// it has gone. The pauses give a faulty guard the chance to let it in early.
+TEST(LockGuard, HoldsItsSectionUntilTheLastNestedGuardGoes)
 {
-    { LockGuard guard(nullptr); }
     CriticalSection section;
+    std::atomic<int> stage{0};
+    std::atomic<bool> waiting{false};
+    int seen = -1;
+    std::thread other;
     {
         LockGuard outer(&section);
-        LockGuard inner(&section);  // re-entrant
+        {
+            LockGuard inner(&section);  // re-entrant: the owner enters again
+            LockGuard none(nullptr);    // a null section is not touched
+            other = std::thread([&] {
+                waiting = true;
+                LockGuard guard(&section);
+                seen = stage;
+            });
+            while (!waiting) std::this_thread::yield();
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        stage = 1;  // the inner guards have gone, the outer one holds on
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        stage = 2;
     }
+    other.join();
+    EXPECT_EQ(seen, 2);
 }
 
 }  // namespace

@@ -286,18 +286,37 @@ TEST(ImageCacheTest, ALoadThatLosesTheRaceTakesTheWinnersBitmap)
     }
 }
 
+// A bitmap that counts its deletions.
+class CountedBitmap : public PIX_MemBitmap {
+public:
+    explicit CountedBitmap(int* deletions) : PIX_MemBitmap(4, 4, 4), deletions(deletions) {}
+    ~CountedBitmap() override { ++*deletions; }
+    int* deletions;
+};
+
 TEST(ImageCacheTest, AddedImagesBelongToTheCacheUntilRemoved)
 {
-    Editor editor(nullptr, 10, 10);
+    // Static: a bitmap the test fails to remove goes with the cache at exit.
+    static int deletions = 0, strangerDeletions = 0;
     IImageStrip made;
-    made.bitmap = new PIX_MemBitmap(4, 4, 4);
-    editor.AddToImageCache(&made);
+    made.bitmap = new CountedBitmap(&deletions);
+    {
+        Editor editor(nullptr, 10, 10);
+        editor.AddToImageCache(&made);
+    }
+    EXPECT_EQ(deletions, 0);  // the editor that added it has gone, the cache keeps it
+
+    Editor editor(nullptr, 10, 10);
+    CountedBitmap strangerBitmap(&strangerDeletions);
     IImageStrip stranger;
-    PIX_MemBitmap strangerBitmap(1, 1, 4);
     stranger.bitmap = &strangerBitmap;
     editor.RemoveFromImageCache(&stranger);  // not in the cache: nothing happens
-    editor.RemoveFromImageCache(&made);      // deletes it, or the sanitiser reports a leak
-    editor.RemoveFromImageCache(&made);      // gone already: no second delete
+    EXPECT_EQ(strangerDeletions, 0);
+    EXPECT_EQ(deletions, 0);
+    editor.RemoveFromImageCache(&made);
+    EXPECT_EQ(deletions, 1);
+    editor.RemoveFromImageCache(&made);  // gone already: no second delete
+    EXPECT_EQ(deletions, 1);
 }
 
 TEST(FontCacheTest, FontsAreKeyedBySizeOrientationWeightAndExactFace)

@@ -3,6 +3,7 @@
 #include <png.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -466,12 +467,13 @@ TEST(PngDecode, SingleByteCorruptionsFailOrGiveTheSameImage)
     EXPECT_GT(same, 0);
 }
 
-// A one-pixel grey PNG whose header announces another size, CRC mended.
-Bytes WithAnnouncedSize(uint32_t width, uint32_t height)
+// A one-pixel PNG whose header announces another size, CRC mended.
+Bytes WithAnnouncedSize(uint32_t width, uint32_t height, int colorType = PNG_COLOR_TYPE_GRAY,
+                        int bitDepth = 8)
 {
-    TestPicture picture = MakePicture(PNG_COLOR_TYPE_GRAY, 8, false, false);
+    TestPicture picture = MakePicture(colorType, bitDepth, false, false);
     picture.width = picture.height = 1;
-    picture.samples.resize(1);
+    picture.samples.resize(size_t(ChannelsOf(colorType)));
     Bytes png = WritePng(picture);
     for (int i = 0; i < 4; ++i) {
         png[size_t(16 + i)] = uint8_t(width >> (24 - 8 * i));
@@ -482,18 +484,28 @@ Bytes WithAnnouncedSize(uint32_t width, uint32_t height)
     return png;
 }
 
+// Zeros after the IEND chunk up to `size` bytes in all: never read, but part
+// of the input's size.
+Bytes PaddedTo(Bytes png, size_t size)
+{
+    if (png.size() < size) png.resize(size);
+    return png;
+}
+
 TEST(PngDecode, AHugeAnnouncedImageIsRefusedBeforeAnyAllocation)
 {
     const struct {
         uint32_t width, height;
         bool reachesTheBitmap;  // within the limits: 4 bytes a pixel fit 2 GiB
+        size_t paddedTo;        // what its rows need (1032 bytes a byte) where the size fits
     } cases[] = {
-        {(1u << 20) + 1, 1, false}, {1, (1u << 20) + 1, false}, {0x7FFFFFFFu, 1, false},
-        {1u << 20, 1u << 20, false}, {32768, 16385, false},     {32768, 16384, true},
-        {1u << 20, 512, true},
+        {(1u << 20) + 1, 1, false, 0}, {1, (1u << 20) + 1, false, 0},
+        {0x7FFFFFFFu, 1, false, 0},    {1u << 20, 1u << 20, false, 0},
+        {32768, 16385, false, 0},      {32768, 16384, true, 520240},
+        {1u << 20, 512, true, 520225},
     };
     for (const auto& c : cases) {
-        const Bytes png = WithAnnouncedSize(c.width, c.height);
+        const Bytes png = PaddedTo(WithAnnouncedSize(c.width, c.height), c.paddedTo);
         RefusingBitmap into;
         EXPECT_EQ(PIX_DecodePngMemory(png.data(), int(png.size()), &into), nullptr) << c.width << "x" << c.height;
         EXPECT_EQ(into.calls, c.reachesTheBitmap ? 1 : 0) << c.width << "x" << c.height;
@@ -508,6 +520,66 @@ TEST(PngDecode, AHugeAnnouncedImageIsRefusedBeforeAnyAllocation)
     PIX_DecodePngMemory(small.data(), int(small.size()), &into);
     EXPECT_EQ(into.askedWidth, 3);
     EXPECT_EQ(into.askedHeight, 2);
+}
+
+TEST(PngDecode, AHeaderAnnouncingMoreThanTheDataCanHoldFailsBeforeAllocating)
+{
+    // 2 GiB of packed colours over the data of one pixel.
+    const Bytes png = WithAnnouncedSize(32768, 16384);
+    ASSERT_LT(png.size(), 100u);
+    PIX_MemBitmap into(1, 1, 4);
+    const int64_t allocated = into.AllocatedBytes();
+    EXPECT_EQ(PIX_DecodePngMemory(png.data(), int(png.size()), &into), nullptr);
+    EXPECT_EQ(into.AllocatedBytes(), allocated);
+    EXPECT_EQ(into.PixelWidth(), 1);
+    EXPECT_FALSE(DecodeMemory(png));
+}
+
+TEST(PngDecode, TheInputMustHoldWhatTheRowsInflateTo)
+{
+    // Every row inflates to a filter byte and its packed samples, at most
+    // 1032 bytes from one byte of input; `least` is the smallest input that
+    // can hold them.
+    const struct {
+        const char* name;
+        int colorType, bitDepth;
+        uint32_t width, height;
+        size_t least;
+    } cases[] = {
+        {"grey8, rows of 1031 + 1 bytes", PNG_COLOR_TYPE_GRAY, 8, 1031, 1500, 1500},
+        {"grey1, 8241 pixels in 1031 bytes", PNG_COLOR_TYPE_GRAY, 1, 8241, 1500, 1500},
+        {"rgba16, over 4 GiB of rows", PNG_COLOR_TYPE_RGB_ALPHA, 16, 32768, 16384, 4161806},
+    };
+    for (const auto& c : cases) {
+        const Bytes png = WithAnnouncedSize(c.width, c.height, c.colorType, c.bitDepth);
+        ASSERT_LT(png.size(), c.least - 1) << c.name;
+        for (size_t size : {c.least - 1, c.least}) {
+            const Bytes input = PaddedTo(png, size);
+            RefusingBitmap into;
+            EXPECT_EQ(PIX_DecodePngMemory(input.data(), int(input.size()), &into), nullptr) << c.name;
+            EXPECT_EQ(into.calls, size == c.least ? 1 : 0) << c.name << ", " << size << " bytes";
+        }
+    }
+}
+
+TEST(PngDecode, APictureCompressedAsFarAsDeflateGoesStillDecodes)
+{
+    // Transparent black inflates from zeros alone: the closest a real file
+    // comes to the limit.
+    TestPicture picture;
+    picture.width = picture.height = 2048;
+    picture.colorType = PNG_COLOR_TYPE_RGB_ALPHA;
+    picture.samples.assign(size_t(picture.width) * size_t(picture.height) * 4, 0);
+    const Bytes png = WritePng(picture);
+    const int64_t inflated = int64_t(picture.height) * (1 + 4 * picture.width);
+    EXPECT_GT(inflated / int64_t(png.size()), 1000);
+    BitmapPtr image = DecodeMemory(png);
+    ASSERT_TRUE(image);
+    ASSERT_EQ(image->PixelWidth(), picture.width);
+    ASSERT_EQ(image->PixelHeight(), picture.height);
+    const PIX_PackedColor* pixels = image->PixelData();
+    EXPECT_TRUE(std::all_of(pixels, pixels + size_t(image->RowStride()) * size_t(picture.height),
+                            [](PIX_PackedColor p) { return p == 0; }));
 }
 
 TEST(PngMemoryReader, ZeroFillsAndCopiesWhatIsLeft)
@@ -588,6 +660,26 @@ TEST_F(PngFiles, MissingShortAndForeignFilesGiveNull)
         EXPECT_EQ(PIX_DecodePngFile(path.c_str(), &into), nullptr) << path;
     }
     EXPECT_EQ(PIX_DecodePngFile(nullptr, nullptr), nullptr);
+}
+
+TEST_F(PngFiles, AHeaderAnnouncingMoreThanTheFileHoldsFailsBeforeAllocating)
+{
+    const Bytes png = WithAnnouncedSize(32768, 16384);
+    const std::string path = Write("huge.png", png);
+    PIX_MemBitmap into(1, 1, 4);
+    const int64_t allocated = into.AllocatedBytes();
+    EXPECT_EQ(PIX_DecodePngFile(path.c_str(), &into), nullptr);
+    EXPECT_EQ(PIX_LoadImageThroughHandlers(path.c_str(), &into, true), nullptr);
+    EXPECT_EQ(into.AllocatedBytes(), allocated);
+    EXPECT_EQ(into.PixelWidth(), 1);
+    EXPECT_EQ(PIX_DecodePngFile(path.c_str(), nullptr), nullptr);
+
+    // The file's own size is the bound: padded to what the rows need, the
+    // header reaches the destination.
+    const std::string padded = Write("padded.png", PaddedTo(png, 520240));
+    RefusingBitmap refusing;
+    EXPECT_EQ(PIX_DecodePngFile(padded.c_str(), &refusing), nullptr);
+    EXPECT_EQ(refusing.calls, 1);
 }
 
 // The strings of a filter list, up to its closing empty string.

@@ -87,6 +87,17 @@ TEST(PngResource, MissingShortAndForeignResourcesGiveNull)
     EXPECT_EQ(PIX_DecodePngResource(GetModuleHandleA("kernel32.dll"), 101, nullptr), nullptr);
 }
 
+TEST(PngResource, AHeaderAnnouncingMoreThanTheResourceHoldsFailsBeforeAllocating)
+{
+    ASSERT_LT(ResourceSize(106), 200u);
+    PIX_MemBitmap into(1, 1, 4);
+    const int64_t allocated = into.AllocatedBytes();
+    EXPECT_EQ(PIX_DecodePngResource(GetModuleHandleA(nullptr), 106, &into), nullptr);
+    EXPECT_EQ(into.AllocatedBytes(), allocated);
+    EXPECT_EQ(into.PixelWidth(), 1);
+    EXPECT_EQ(PIX_DecodePngResource(GetModuleHandleA(nullptr), 106, nullptr), nullptr);
+}
+
 TEST(PngRegistry, ListsThePngHandlerWithoutBeingNamed)
 {
     char* text = PIX_BuildImageFilter(true, false);
