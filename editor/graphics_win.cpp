@@ -60,6 +60,12 @@ IPointerKeys PointerKeysOf(WPARAM wParam)
     return keys;
 }
 
+bool IsInputMessage(UINT message)
+{
+    return (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) ||
+           (message >= WM_KEYFIRST && message <= WM_KEYLAST);
+}
+
 int SignedLow(LPARAM value)
 {
     return short(LOWORD(value));
@@ -212,6 +218,7 @@ IWindowHandle IGraphicsWin::OpenEditorWindow(IWindowHandle parent)
         return nullptr;
     }
     window = created;
+    lastTickTime = GetTickCount();
     MarkAllControlsDirty();
     if (showTooltips) OpenTooltip();
     return window;
@@ -382,6 +389,7 @@ void IGraphicsWin::Paint()
 
 void IGraphicsWin::Tick()
 {
+    lastTickTime = GetTickCount();
     IBox region;
     if (!CollectDirtyRegion(&region)) return;
     const RECT dirty = RectOf(region);
@@ -389,11 +397,20 @@ void IGraphicsWin::Tick()
     UpdateWindow(window);
 }
 
+// The system hands out the timer's message only when no input waits, so a
+// storm of input would hold every frame back until its end: input that comes
+// a period or more after the last tick is preceded by the tick.
+void IGraphicsWin::TickIfOverdue()
+{
+    if (GetTickCount() - lastTickTime >= DWORD(EditorTimerPeriod(frameRate))) Tick();
+}
+
 // The target is the window itself; the field may be cleared while a message
 // is handled.
 LRESULT IGraphicsWin::HandleMessage(HWND target, UINT message, WPARAM wParam, LPARAM lParam)
 {
     const int x = SignedLow(lParam), y = SignedHigh(lParam);
+    if (IsInputMessage(message)) TickIfOverdue();
     switch (message) {
         case WM_SETFOCUS:
         case WM_KILLFOCUS:

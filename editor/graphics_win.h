@@ -60,6 +60,7 @@ private:
     LRESULT HandleMessage(HWND target, UINT message, WPARAM wParam, LPARAM lParam);
     void Paint();
     void Tick();
+    void TickIfOverdue();
     void ForgetDestroyedWindow();
     void OpenTooltip();
     void CloseTooltip();
@@ -69,6 +70,8 @@ private:
 
     HINSTANCE instance = nullptr;
     HWND window = nullptr;
+    // When the last tick began (GetTickCount).
+    DWORD lastTickTime = 0;
     HWND tooltipWindow = nullptr;
     bool tooltipShown = false;
     int tooltipControl = -1;

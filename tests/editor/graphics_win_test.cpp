@@ -143,6 +143,21 @@ public:
     bool HandleKey(int, int, int) override { return true; }
 };
 
+// A control that asks to be drawn on every frame, as a sonogram does, and
+// counts the frames that drew it.
+class FrameCounter : public IControl {
+public:
+    FrameCounter(IUnitBase* plug, IBox rect) : IControl(plug, rect, -1, 0) {}
+    bool Paint(IGraphics*) override
+    {
+        ++frames;
+        return true;
+    }
+    bool NeedsRedraw() override { return true; }
+
+    int frames = 0;
+};
+
 // A root window, a host window in it and the editor of a test plug-in opened
 // in the host: a backdrop, a knob for parameter 0 and a switch for
 // parameter 1.
@@ -351,6 +366,80 @@ TEST_F(EditorWindow, AWheelTurnStepsByWholeNotches)
         EXPECT_NEAR(scene.knob->value, c.value, 1e-12) << c.delta;
         EXPECT_FALSE(scene.unit->calls.empty()) << c.delta;  // the knob received the turn
     }
+}
+
+// Dispatches the next wheel message of the queue; false when there is none.
+bool DispatchNextWheel()
+{
+    MSG message;
+    if (!PeekMessageA(&message, nullptr, WM_MOUSEWHEEL, WM_MOUSEWHEEL, PM_REMOVE)) return false;
+    DispatchMessageA(&message);
+    return true;
+}
+
+// Runs the message loop until the window's timer has ticked `wanted` times,
+// or for at most five seconds; the ticks seen.
+int RunUntilTicks(HWND window, int wanted)
+{
+    int ticks = 0;
+    for (const DWORD start = GetTickCount(); ticks < wanted && GetTickCount() - start < 5000;) {
+        MSG message;
+        if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+            continue;
+        }
+        if (message.message == WM_TIMER && message.hwnd == window &&
+            message.wParam == kEditorTimerId)
+            ++ticks;
+        DispatchMessageA(&message);
+    }
+    return ticks;
+}
+
+// Posted wheel messages come before the timer's in the queue, as a storm of
+// them from the system's input does: the frames must not wait for its end.
+TEST_F(EditorWindow, FramesGoOnThroughAFloodOfWheelMessagesAndTheTimerTicksAfterIt)
+{
+    FrameCounter* counter = new FrameCounter(scene.unit.get(), IBox{90, 40, 110, 60});
+    scene.editor->AddControl(counter);
+    HWND window = scene.Open();
+    ASSERT_NE(window, nullptr);
+    scene.Tick();
+    ASSERT_EQ(WindowPixel(window, kKnobCentre), kKnobFrames[2]);
+    const int framesBefore = counter->frames;
+
+    // Notches up over the knob: a backlog of them stays in the queue for
+    // twenty timer periods, then the queue is drained of them.
+    POINT onKnob = kKnobCentre;
+    ClientToScreen(window, &onKnob);
+    auto postNotch = [&](short delta) {
+        return PostMessageA(window, WM_MOUSEWHEEL, MAKEWPARAM(0, WORD(delta)),
+                            MAKELPARAM(onKnob.x, onKnob.y)) != 0;
+    };
+    for (int i = 0; i < 500; ++i) ASSERT_TRUE(postNotch(WHEEL_DELTA));
+    const DWORD flood = DWORD(20 * EditorTimerPeriod(60));
+    for (const DWORD start = GetTickCount(); GetTickCount() - start < flood;) {
+        ASSERT_TRUE(postNotch(WHEEL_DELTA));
+        ASSERT_TRUE(DispatchNextWheel());
+    }
+    while (DispatchNextWheel()) {
+    }
+    EXPECT_GT(counter->frames, framesBefore);
+    EXPECT_EQ(WindowPixel(window, kKnobCentre), kKnobFrames[4]);
+
+    // A last few notches down, and the timer ticks again and draws them.
+    for (int i = 0; i < 25; ++i) ASSERT_TRUE(postNotch(-WHEEL_DELTA));
+    scene.toggle->value = 1.0;
+    scene.toggle->MarkDirty(false);
+    const int framesAfterFlood = counter->frames;
+    EXPECT_EQ(RunUntilTicks(window, 2), 2);
+    EXPECT_GE(counter->frames, framesAfterFlood + 2);
+    EXPECT_NEAR(scene.knob->value, 0.75, 1e-9);
+    EXPECT_NEAR(scene.unit->ParameterAt(0)->Value(), 0.75, 1e-9);
+    EXPECT_FALSE(scene.knob->NeedsRedraw());
+    EXPECT_FALSE(scene.toggle->NeedsRedraw());
+    EXPECT_EQ(WindowPixel(window, kKnobCentre), kKnobFrames[3]);
+    EXPECT_EQ(WindowPixel(window, kSwitchCentre), kSwitchFrames[1]);
 }
 
 TEST_F(EditorWindow, OpeningAgainKeepsOneWindowOneClassAndThePlace)
