@@ -2,36 +2,67 @@
 
 #include <commctrl.h>
 
+#include <cstdio>
+#include <string>
+
 #include "app/audio_api.h"
 #include "app/main_dialog.h"
 #include "app/message_loop.h"
+#include "app/notices.h"
 #include "app/resource_ids.h"
 #include "app/settings.h"
 #include "app/settings_file.h"
 #include "app/startup.h"
+#include "core/debug_text.h"
+
+namespace {
+
+int FailStart(const char* reason)
+{
+    WriteDebugLine("%s\n", reason);
+    ShowStartFailure(reason);
+    return 1;
+}
+
+// An audio thread that never came back may still run into the plug-in and
+// the libraries: the process ends without running anything more of ours.
+[[noreturn]] void EndProcessNow()
+{
+    WriteDebugLine("the audio stream did not end; the process ends without the rest of its "
+                   "shutdown\n");
+    fflush(stdout);
+    fflush(stderr);
+    TerminateProcess(GetCurrentProcess(), 0);
+    for (;;) Sleep(INFINITE);
+}
+
+}  // namespace
 
 int RunApplication(HINSTANCE instance)
 {
     InitCommonControls();
     CreateSettingsRecords();
     AllocateSettingsFilePath();
-    if (!PrepareSettingsFile()) {
+    std::string problem;
+    if (!PrepareSettingsFile(&problem)) {
         FreeSettingsRecords();
         FreeSettingsFilePath();
-        return 1;
+        return FailStart(problem.c_str());
     }
     StartUpAudioMidiAndPlug();
 
     HWND main = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_MAIN), GetDesktopWindow(),
                                    MainDlgProc, 0);
+    int result = 0;
     // Without a main dialog nothing would ever end the loop.
     if (main) {
         const char* notice = AudioDriverNotice();
-        if (notice && CurrentSettings->driver == 1)
-            MessageBoxA(main, notice, "Velvane", MB_OK | MB_ICONINFORMATION);
+        if (notice && CurrentSettings->driver == 1) ShowAudioNotice(main, notice);
         RunMessageLoop();
+    } else {
+        result = FailStart("Velvane could not create its main window.");
     }
     if (MainDialog) DestroyWindow(MainDialog);
-    ShutdownAudioMidiAndPlug();
-    return 0;
+    if (!ShutdownAudioMidiAndPlug()) EndProcessNow();
+    return result;
 }

@@ -2,8 +2,10 @@
 
 #include <RtAudio.h>
 
+#include <chrono>
 #include <cstdio>
 
+#include "app/call_within.h"
 #include "app/settings.h"
 #include "core/debug_text.h"
 
@@ -12,6 +14,7 @@ namespace {
 RtAudio* gAudio = nullptr;
 AudioDeviceLists gDevices;
 std::string gDriverNotice;
+bool gAbandoned = false;
 
 void NoteDriverFallback(RtAudio::Api wanted, RtAudio::Api got)
 {
@@ -22,6 +25,21 @@ void NoteDriverFallback(RtAudio::Api wanted, RtAudio::Api got)
     WriteDebugLine("%s\n", gDriverNotice.c_str());
     printf("%s\n", gDriverNotice.c_str());
     fflush(stdout);
+}
+
+void AbortAndClose(RtAudio* audio)
+{
+    try {
+        if (audio->isStreamRunning()) audio->abortStream();
+    } catch (const RtAudioError& error) {
+        error.printMessage();
+    }
+    // A failed abort still leaves a stream to close.
+    try {
+        if (audio->isStreamOpen()) audio->closeStream();
+    } catch (const RtAudioError& error) {
+        error.printMessage();
+    }
 }
 
 }  // namespace
@@ -43,10 +61,33 @@ bool CreateAudioApi()
 
 void DeleteAudioApi()
 {
-    if (!gAudio) return;
-    if (gAudio->isStreamOpen()) gAudio->closeStream();
+    if (!CloseAudioApiStream()) return;
     delete gAudio;
     gAudio = nullptr;
+}
+
+bool CloseAudioApiStream()
+{
+    RtAudio* audio = gAudio;
+    if (!audio || !audio->isStreamOpen()) return true;
+    if (CallWithin([audio] { AbortAndClose(audio); },
+                   std::chrono::milliseconds(kStreamEndBoundMs)))
+        return true;
+    WriteDebugLine("the audio stream did not end within %u ms; its audio API is given up\n",
+                   kStreamEndBoundMs);
+    gAudio = nullptr;
+    gAbandoned = true;
+    return false;
+}
+
+bool AudioApiWasAbandoned()
+{
+    return gAbandoned;
+}
+
+bool AudioApiIsAsio()
+{
+    return gAudio && gAudio->getCurrentApi() == RtAudio::WINDOWS_ASIO;
 }
 
 const char* AudioDriverNotice()

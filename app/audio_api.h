@@ -20,8 +20,27 @@ RtAudio* AudioApi();
 // ProbeAudioDevices comes next. True (the object exists).
 bool CreateAudioApi();
 
-// Closes the stream, if one is open, and deletes the object.
+// Closes the stream, if one is open, and deletes the object; an object given
+// up by CloseAudioApiStream is left to its threads.
 void DeleteAudioApi();
+
+// How long the audio library may take to end a stream.
+constexpr unsigned kStreamEndBoundMs = 3000;
+
+// Aborts (when it runs) and closes the current object's stream, if one is
+// open, on a thread of its own; RtAudio errors are printed. When that takes
+// longer than kStreamEndBoundMs (a device or sound server that went away can
+// block the library) the object is given up: AudioApi() becomes null, the
+// object is never touched or deleted again, and false is returned.
+bool CloseAudioApiStream();
+
+// Whether an object was given up since the program started: its stream's
+// thread may still call the callback.
+bool AudioApiWasAbandoned();
+
+// Whether the current object serves the ASIO API (driver 1 falls back to
+// DirectSound where ASIO is missing); false without an object.
+bool AudioApiIsAsio();
 
 // For the user: the text that the driver chosen at the last CreateAudioApi
 // is not available and which API serves instead; null when it is the one

@@ -26,9 +26,10 @@ void RecreateAudioApi()
 }
 
 const AudioMidiServices kRealServices = {
-    AudioDevices,           DeviceInfoOf,         RecreateAudioApi,  AudioDriverNotice,
-    StartAudioFromSettings, IsAudioStreamRunning, MidiClientsExist,  MidiInputPortList,
-    MidiOutputPortList,     OpenMidiInByName,     OpenMidiOutByName, WriteSettingsFile,
+    AudioDevices,       DeviceInfoOf,           RecreateAudioApi,     AudioDriverNotice,
+    AudioApiIsAsio,     StartAudioFromSettings, IsAudioStreamRunning, MidiClientsExist,
+    MidiInputPortList,  MidiOutputPortList,     OpenMidiInByName,     OpenMidiOutByName,
+    WriteSettingsFile,
 };
 
 }  // namespace

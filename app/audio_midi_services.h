@@ -18,6 +18,9 @@ struct AudioMidiServices {
     // A new audio API for CurrentSettings->driver, with its devices probed.
     void (*recreateAudioApi)();
     const char* (*driverNotice)();
+    // Whether the API in use is ASIO (driver 1 may fall back to DirectSound):
+    // its rules then hold for devices, lists, channels and rates.
+    bool (*asioInUse)();
     bool (*startAudio)();
     bool (*audioRunning)();
     bool (*midiClientsExist)();

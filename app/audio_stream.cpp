@@ -1,11 +1,15 @@
 #include "app/audio_stream.h"
 
+#include <windows.h>
+
+#include <atomic>
 #include <cstdio>
 #include <string>
 
 #include "app/audio_api.h"
 #include "app/audio_blocks.h"
 #include "app/audio_stream_request.h"
+#include "app/audio_stream_watch.h"
 #include "app/settings.h"
 #include "core/debug_text.h"
 #include "core/unit_standalone.h"
@@ -17,6 +21,12 @@ namespace {
 
 IUnitStandalone* gPlug = nullptr;
 AudioCallbackState gCallbackState;
+
+// Written by the callback, read by the UI thread.
+std::atomic<uint64_t> gFramesReceived{0};
+std::atomic<uint32_t> gUnderflows{0};
+uint32_t gUnderflowsPrinted = 0;
+AudioStreamWatch gWatch;
 
 std::string DeviceNameOrBlank(unsigned index)
 {
@@ -31,25 +41,21 @@ bool ReportStartFailure(const char* reason)
     return false;
 }
 
-void EndCurrentStream(RtAudio* audio)
-{
-    if (!audio->isStreamOpen()) return;
-    if (audio->isStreamRunning()) {
-        try {
-            audio->abortStream();
-        } catch (const RtAudioError& error) {
-            error.printMessage();
-        }
-    }
-    audio->closeStream();
-}
-
 void PreparePlugIn(unsigned sampleRate)
 {
     if (!gPlug) return;
     gPlug->ChangeBlockSize(SignalVectorSize);
     gPlug->ChangeSampleRate(double(sampleRate));
     gPlug->ResetDspState();
+}
+
+// A stream that stopped delivering, or an audio API that was given up, had
+// devices that went away: they are looked up anew before the next start.
+void RenewDevicesAfterFailure()
+{
+    if (!gWatch.Failed() && (AudioApi() || !AudioApiWasAbandoned())) return;
+    CreateAudioApi();
+    ProbeAudioDevices();
 }
 
 }  // namespace
@@ -63,9 +69,10 @@ bool StartAudioStream(unsigned inputDevice, unsigned outputDevice, unsigned samp
                       unsigned ioVectorSize, unsigned channels, unsigned firstInput,
                       unsigned firstOutput)
 {
+    gWatch.Ended();
+    if (!CloseAudioApiStream()) return ReportStartFailure("the audio devices do not answer");
     RtAudio* audio = AudioApi();
     if (!audio) return ReportStartFailure("there is no audio API");
-    EndCurrentStream(audio);
 
     RtAudio::StreamParameters output{outputDevice, channels, firstOutput};
     RtAudio::StreamParameters input{inputDevice, channels, firstInput};
@@ -100,15 +107,18 @@ bool StartAudioStream(unsigned inputDevice, unsigned outputDevice, unsigned samp
         if (audio->isStreamOpen()) audio->closeStream();
         return false;
     }
+    gWatch.Started(GetTickCount64(), sampleRate, gFramesReceived.load());
     if (CurrentSettings && RunningSettings) *RunningSettings = *CurrentSettings;
     return true;
 }
 
 bool StartAudioFromSettings()
 {
+    RenewDevicesAfterFailure();
     AudioStreamRequest request;
     if (!CurrentSettings ||
-        !AudioStreamRequestFromSettings(*CurrentSettings, AudioDevices(), &request))
+        !AudioStreamRequestFromSettings(*CurrentSettings, AudioDevices(), AudioApiIsAsio(),
+                                        &request))
         return false;
     return StartAudioStream(request.inputDevice, request.outputDevice, request.sampleRate,
                             request.ioVectorSize, request.channels, request.firstInput,
@@ -118,10 +128,8 @@ bool StartAudioFromSettings()
 int AudioCallback(void* outputBuffer, void* inputBuffer, unsigned nFrames, double,
                   RtAudioStreamStatus status, void*)
 {
-    if (status) {
-        printf("Stream underflow detected!\n");
-        fflush(stdout);
-    }
+    if (status) gUnderflows.fetch_add(1, std::memory_order_relaxed);
+    gFramesReceived.fetch_add(nFrames, std::memory_order_relaxed);
     const bool monoInput = CurrentSettings && CurrentSettings->monoInput != 0;
     ProcessAudioBuffer(gCallbackState, static_cast<double*>(outputBuffer),
                        static_cast<double*>(inputBuffer), nFrames, SignalVectorSize, monoInput,
@@ -131,20 +139,34 @@ int AudioCallback(void* outputBuffer, void* inputBuffer, unsigned nFrames, doubl
 
 bool IsAudioStreamRunning()
 {
-    return AudioApi() && AudioApi()->isStreamRunning();
+    return AudioApi() && AudioApi()->isStreamRunning() && !gWatch.Failed();
 }
 
-void StopAudioStream()
+void PrintAudioUnderflows()
 {
-    if (!AudioApi()) return;
-    try {
-        AudioApi()->stopStream();
-    } catch (const RtAudioError& error) {
-        error.printMessage();
+    const uint32_t counted = gUnderflows.load(std::memory_order_relaxed);
+    if (counted == gUnderflowsPrinted) return;
+    gUnderflowsPrinted = counted;
+    printf("Stream underflow detected!\n");
+    fflush(stdout);
+}
+
+std::string TakeAudioStreamTrouble()
+{
+    switch (gWatch.Check(GetTickCount64(), gFramesReceived.load(std::memory_order_relaxed))) {
+        case AudioStreamTrouble::NoSound:
+            return "The audio stream delivers no sound. Choose other devices or settings in "
+                   "File, Preferences...";
+        case AudioStreamTrouble::Stopped:
+            return "The audio stream has stopped delivering sound: its device or the sound "
+                   "server may be gone. When it is back, press OK in File, Preferences... to "
+                   "open it again; if the sound does not return, restart Velvane.";
+        case AudioStreamTrouble::TooSlow:
+            return "The audio stream delivers only " + std::to_string(gWatch.DeliveredPercent()) +
+                   "% of the sound in time: an I/O vector size of " +
+                   std::to_string(IoVectorSize) +
+                   " is too small for the device. Choose a larger one in File, Preferences...";
+        default:
+            return std::string();
     }
-}
-
-void CloseAudioStream()
-{
-    if (AudioApi() && AudioApi()->isStreamOpen()) AudioApi()->closeStream();
 }

@@ -2,6 +2,8 @@
 
 #include <RtAudio.h>
 
+#include <string>
+
 class IUnitStandalone;
 
 // The duplex stream of the current RtAudio object (app/audio_api.h) and its
@@ -18,7 +20,7 @@ extern int SignalVectorSize;
 // Set while no stream runs.
 void AttachAudioPlugIn(IUnitStandalone* plug);
 
-// Aborts and closes the current stream, takes the signal vector size from
+// Ends the current stream (CloseAudioApiStream), takes the signal vector size from
 // CurrentSettings (clamped to 1..kMaxAudioVectorSize), writes the debug line
 // "trying to start audio stream ...", resets the callback state, prepares the
 // plug-in (block size, sample rate, reset) and opens and starts a stream of
@@ -32,21 +34,27 @@ bool StartAudioStream(unsigned inputDevice, unsigned outputDevice, unsigned samp
 
 // StartAudioStream for the devices, rate, sizes and first channels of
 // CurrentSettings. False, leaving the current stream alone, when a device
-// name of the settings is not among the devices.
+// name of the settings is not among the devices. After a stream that stopped
+// delivering, or an audio API that was given up, the audio API is created
+// and its devices probed anew first.
 bool StartAudioFromSettings();
 
-// The stream's callback (audio thread): reports a nonzero status with the
-// line "Stream underflow detected!" on standard output and hands the buffers
-// to ProcessAudioBuffer with SignalVectorSize and CurrentSettings->monoInput.
-// Always 0 (keep running).
+// The stream's callback (audio thread): counts a nonzero status as an
+// underflow and the frames it received, and hands the buffers to
+// ProcessAudioBuffer with SignalVectorSize and CurrentSettings->monoInput.
+// It blocks on nothing but the plug-in lock. Always 0 (keep running).
 int AudioCallback(void* outputBuffer, void* inputBuffer, unsigned nFrames, double streamTime,
                   RtAudioStreamStatus status, void* userData);
 
+// Whether a stream runs and was not found delivering nothing.
 bool IsAudioStreamRunning();
 
-// Stops the stream; an RtAudio error (no stream open, for one) is printed
-// and otherwise ignored.
-void StopAudioStream();
+// UI thread, a few times a second: the line "Stream underflow detected!" on
+// standard output when the callback counted underflows since the last call
+// (one line for all of them).
+void PrintAudioUnderflows();
 
-// Closes the stream when one is open.
-void CloseAudioStream();
+// UI thread, a few times a second: what to tell the user when the running
+// stream delivers no sound, stopped delivering or delivers too slowly (an
+// AudioStreamWatch's findings, each start told once); empty otherwise.
+std::string TakeAudioStreamTrouble();

@@ -16,10 +16,11 @@ int DecimalInt(const char* text)
 }  // namespace
 
 bool AudioStreamRequestFromSettings(const AudioMidiSettings& settings,
-                                    const AudioDeviceLists& devices, AudioStreamRequest* request)
+                                    const AudioDeviceLists& devices, bool oneDeviceBothWays,
+                                    AudioStreamRequest* request)
 {
-    const bool asio = settings.driver == 1;
-    const int input = devices.Find(asio ? settings.outputDevice : settings.inputDevice);
+    const int input =
+        devices.Find(oneDeviceBothWays ? settings.outputDevice : settings.inputDevice);
     const int output = devices.Find(settings.outputDevice);
     if (input < 0 || output < 0) return false;
     *request = {unsigned(input),
@@ -40,6 +41,7 @@ const char* AudioStreamRequestProblem(const AudioStreamRequest& request)
     if (request.firstOutput > lastFirst) return "the output channels are out of range";
     if (request.sampleRate < kMinSampleRate || request.sampleRate > kMaxSampleRate)
         return "the sample rate is out of range";
+    if (request.ioVectorSize < kMinIoVectorSize) return "the I/O vector size is too small";
     if (request.ioVectorSize > kMaxAudioVectorSize) return "the I/O vector size is too large";
     return nullptr;
 }

@@ -9,7 +9,9 @@
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
-    HANDLE instanceMutex = ClaimSingleInstance(kInstanceMutexName);
+    // A copy that is still ending holds the mutex for a moment: it is waited
+    // for; a copy that is starting shows its window within seconds.
+    HANDLE instanceMutex = ClaimSingleInstanceWhenFree(kInstanceMutexName, 10000);
     if (!instanceMutex) {
         BringRunningInstanceToFront();
         return 0;

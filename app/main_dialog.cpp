@@ -1,9 +1,13 @@
 #include "app/main_dialog.h"
 
 #include <cstdio>
+#include <string>
 
 #include "analyser/unit_effect.h"
 #include "app/audio_midi_services.h"
+#include "app/audio_stream.h"
+#include "app/build_date.h"
+#include "app/notices.h"
 #include "app/preferences_dialog.h"
 #include "app/resource_ids.h"
 #include "app/settings_file.h"
@@ -13,8 +17,17 @@ HWND MainDialog = nullptr;
 
 namespace {
 
+// The audio watch: underflow lines and stream troubles, four times a second.
+constexpr UINT_PTR kAudioWatchTimer = 1;
+constexpr UINT kAudioWatchPeriodMs = 250;
+
+// One preferences dialog at a time: a second command brings it to the front.
 void OpenPreferences(HWND owner)
 {
+    if (HWND open = PreferencesDialog()) {
+        SetForegroundWindow(open);
+        return;
+    }
     const INT_PTR result =
         DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_PREFERENCES), owner,
                         PreferencesDlgProc, LPARAM(&RealAudioMidiServices()));
@@ -25,7 +38,20 @@ void ShowAbout(HWND owner)
 {
     IUnitBase* plug = PlugIn();
     if (plug && plug->HandleAboutRequest()) return;
-    MessageBoxA(owner, "Kestrane\nBuilt on May 12 2014", "tq_Velvane", MB_OK);
+    MessageBoxA(owner, "Kestrane\nBuilt on " VELVANE_BUILD_DATE, "tq_Velvane", MB_OK);
+}
+
+void WatchAudio(HWND window)
+{
+    static bool telling = false;
+    PrintAudioUnderflows();
+    // The timer goes on while the notice's own message loop runs.
+    if (telling) return;
+    const std::string trouble = TakeAudioStreamTrouble();
+    if (trouble.empty()) return;
+    telling = true;
+    ShowAudioNotice(window, trouble.c_str());
+    telling = false;
 }
 
 void HandleMenu(HWND window, int id)
@@ -58,7 +84,11 @@ INT_PTR CALLBACK MainDlgProc(HWND window, UINT message, WPARAM wParam, LPARAM)
             }
             CenterWindowClient(window, kMainClientWidth, kMainClientHeight);
             ShowWindow(window, SW_SHOW);
+            SetTimer(window, kAudioWatchTimer, kAudioWatchPeriodMs, nullptr);
             return TRUE;
+        case WM_TIMER:
+            if (wParam == kAudioWatchTimer) WatchAudio(window);
+            return FALSE;
         case WM_COMMAND:
             HandleMenu(window, LOWORD(wParam));
             return FALSE;

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/combo_box.h"
+#include "app/notices.h"
 #include "app/preferences_fill.h"
 #include "app/preferences_lists.h"
 #include "app/resource_ids.h"
@@ -11,10 +12,11 @@
 
 namespace {
 
+HWND gOpenDialog = nullptr;
+
 void ShowDriverNotice(HWND dialog, const AudioMidiServices& services)
 {
-    if (const char* notice = services.driverNotice())
-        MessageBoxA(dialog, notice, "Velvane", MB_OK | MB_ICONINFORMATION);
+    if (const char* notice = services.driverNotice()) ShowAudioNotice(dialog, notice);
 }
 
 const char* FirstDeviceName(const AudioDeviceLists& devices, const std::vector<unsigned>& usable)
@@ -191,12 +193,6 @@ void HandleCommand(HWND dialog, int id, int code)
         case IDC_APPLY:
             services.startAudio();
             break;
-        case IDC_ASIO_CONFIG:
-            // This build's RtAudio has no ASIO back-end, hence no control
-            // panel: the button says which driver serves instead.
-            if (code == BN_CLICKED && CurrentSettings->driver == 1 && services.audioRunning())
-                ShowDriverNotice(dialog, services);
-            break;
         case IDC_MONO_INPUT:
             CurrentSettings->monoInput = IsDlgButtonChecked(dialog, IDC_MONO_INPUT) == BST_CHECKED;
             break;
@@ -212,6 +208,7 @@ INT_PTR CALLBACK PreferencesDlgProc(HWND dialog, UINT message, WPARAM wParam, LP
 {
     switch (message) {
         case WM_INITDIALOG:
+            gOpenDialog = dialog;
             SetWindowLongPtrA(dialog, DWLP_USER, lParam);
             InitPreferencesControls(dialog);
             *BackupSettings = *CurrentSettings;
@@ -219,7 +216,15 @@ INT_PTR CALLBACK PreferencesDlgProc(HWND dialog, UINT message, WPARAM wParam, LP
         case WM_COMMAND:
             HandleCommand(dialog, LOWORD(wParam), HIWORD(wParam));
             return TRUE;
+        case WM_DESTROY:
+            if (gOpenDialog == dialog) gOpenDialog = nullptr;
+            return FALSE;
         default:
             return FALSE;
     }
+}
+
+HWND PreferencesDialog()
+{
+    return gOpenDialog;
 }

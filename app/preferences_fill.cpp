@@ -110,7 +110,10 @@ void FillAudioDeviceCombos(HWND dialog)
 {
     const AudioMidiServices& services = ServicesOf(dialog);
     const AudioDeviceLists& devices = services.devices();
-    const bool asio = CurrentSettings->driver == 1;
+    // The rules are those of the API in use, not of the driver chosen: where
+    // ASIO falls back to DirectSound, DirectSound's hold. This build has no
+    // ASIO, hence no ASIO control panel for "ASIO Config..." to open.
+    const bool asio = services.asioInUse();
     EnableWindow(GetDlgItem(dialog, IDC_AUDIO_INPUT_DEVICE), !asio);
     EnableWindow(GetDlgItem(dialog, IDC_ASIO_CONFIG), asio);
 

@@ -21,9 +21,10 @@ void FillAudioCombos(HWND dialog);
 
 // The device lists with their selections, then the channel and sample-rate
 // lists for the selected devices. An empty device list stays without a
-// selection and its channel lists stay empty. With ASIO (driver 1) the
-// output device serves both directions: the input list shows it and the
-// input channels and rates are its own.
+// selection and its channel lists stay empty. While the ASIO API is in use
+// (AudioMidiServices::asioInUse) the output device serves both directions:
+// the input list shows it and the input channels and rates are its own; only
+// then is "ASIO Config..." enabled.
 void FillAudioDeviceCombos(HWND dialog);
 
 // "1" to "n - 1" in the first list and "1" to "n" in the second, for the

@@ -65,10 +65,42 @@ bool PathExists(const char* path)
     return _stat(path, &info) == 0;
 }
 
-bool ReportNoDataFolder()
+bool FolderExists(const std::string& path)
+{
+    struct _stat info;
+    return _stat(path.c_str(), &info) == 0 && (info.st_mode & _S_IFDIR) != 0;
+}
+
+bool ReportNoDataFolder(std::string* problem, const std::string& text)
 {
     WriteDebugLine("could not retrieve the user's application data directory!\n");
+    if (problem) *problem = text;
     return false;
+}
+
+// The length of the path's root ("C:\", "\\server\share\" or nothing), which
+// is not made.
+size_t RootLength(const std::string& path)
+{
+    if (path.size() >= 2 && path[1] == ':') return path.size() > 2 && path[2] == '\\' ? 3 : 2;
+    if (path.compare(0, 2, "\\\\") != 0) return 0;
+    size_t end = path.find('\\', 2);
+    if (end != std::string::npos) end = path.find('\\', end + 1);
+    return end == std::string::npos ? path.size() : end + 1;
+}
+
+// Makes each missing folder of path, from the outermost; the first that
+// cannot be made is the result, empty when every folder exists.
+std::string MakeFolders(const std::string& path)
+{
+    for (size_t end = RootLength(path); end <= path.size(); ++end) {
+        if (end < path.size() && path[end] != '\\' && path[end] != '/') continue;
+        const std::string folder = path.substr(0, end);
+        if (folder.empty() || FolderExists(folder)) continue;
+        CreateDirectoryA(folder.c_str(), nullptr);
+        if (!FolderExists(folder)) return folder;
+    }
+    return std::string();
 }
 
 }  // namespace
@@ -102,25 +134,31 @@ void ReadSettingsFile()
     }
 }
 
-bool PrepareSettingsFile()
+bool PrepareSettingsFile(std::string* problem)
 {
     char folder[MAX_PATH];
-    if (SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, folder) != S_OK)
-        return ReportNoDataFolder();
-    return PrepareSettingsFileIn(folder);
+    if (SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr,
+                         SHGFP_TYPE_CURRENT, folder) != S_OK)
+        return ReportNoDataFolder(
+            problem, "Velvane could not find your local application-data folder, where it "
+                     "keeps its settings.");
+    return PrepareSettingsFileIn(folder, problem);
 }
 
-bool PrepareSettingsFileIn(const char* baseFolder)
+bool PrepareSettingsFileIn(const char* baseFolder, std::string* problem)
 {
-    if (!baseFolder) return ReportNoDataFolder();
+    if (!baseFolder)
+        return ReportNoDataFolder(problem, "Velvane has no folder for its settings.");
+    const std::string folder = std::string(baseFolder) + "\\" + kFolderName;
     // The whole file path must fit before anything is created.
-    const size_t folderLength = strlen(baseFolder) + 1 + strlen(kFolderName);
-    if (folderLength + 1 + strlen(kFileName) >= kSettingsFilePathSize) return ReportNoDataFolder();
-
-    snprintf(SettingsFilePath, kSettingsFilePathSize, "%s\\%s", baseFolder, kFolderName);
-    if (!PathExists(SettingsFilePath)) CreateDirectoryA(SettingsFilePath, nullptr);
-    snprintf(SettingsFilePath + folderLength, kSettingsFilePathSize - folderLength, "\\%s",
-             kFileName);
+    if (folder.size() + 1 + strlen(kFileName) >= kSettingsFilePathSize)
+        return ReportNoDataFolder(problem, "The path of Velvane's settings folder, " + folder +
+                                               ", is too long.");
+    const std::string unmade = MakeFolders(folder);
+    if (!unmade.empty())
+        return ReportNoDataFolder(problem, "Velvane could not make the folder " + unmade +
+                                               " for its settings.");
+    snprintf(SettingsFilePath, kSettingsFilePathSize, "%s\\%s", folder.c_str(), kFileName);
     if (PathExists(SettingsFilePath)) ReadSettingsFile();
     WriteSettingsFile();
     return true;

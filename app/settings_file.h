@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 // The settings file "settings.ini" in the folder "tq_Velvane" of the user's
 // local application-data folder: sections "audio" and "midi", every value as
 // text. All of these run on the UI thread, after CreateSettingsRecords and
@@ -14,14 +16,16 @@ void WriteSettingsFile();
 // "no output". Integers keep the low 16 bits of the platform's reading.
 void ReadSettingsFile();
 
-// Locates the file in the local application-data folder and prepares it as
-// PrepareSettingsFileIn does. False, after the debug line "could not
-// retrieve the user's application data directory!", when the shell has no
-// such folder.
-bool PrepareSettingsFile();
+// Locates the file in the local application-data folder (which the shell
+// creates when it is missing) and prepares it as PrepareSettingsFileIn does.
+// False, after the debug line "could not retrieve the user's application
+// data directory!", when the shell has no such folder.
+bool PrepareSettingsFile(std::string* problem);
 
 // Sets SettingsFilePath to baseFolder\tq_Velvane\settings.ini, creates the
-// folder when nothing of that name exists, reads the file when it exists and
+// folders of that path that are missing, reads the file when it exists and
 // then writes it. False, with the same debug line as a missing folder, when
-// baseFolder is null or the path would not fit in SettingsFilePath.
-bool PrepareSettingsFileIn(const char* baseFolder);
+// baseFolder is null, the path would not fit in SettingsFilePath or a folder
+// cannot be made (a file of its name is in the way, for one); then problem,
+// when not null, tells the user what went wrong.
+bool PrepareSettingsFileIn(const char* baseFolder, std::string* problem);

@@ -10,9 +10,26 @@ HANDLE ClaimSingleInstance(const char* name)
     return mutex;
 }
 
+HWND RunningMainWindow()
+{
+    // An ending copy's main dialog is hidden while the system destroys it.
+    HWND main = FindWindowA(WC_DIALOG, "Velvane");
+    return main && IsWindowVisible(main) ? main : nullptr;
+}
+
+HANDLE ClaimSingleInstanceWhenFree(const char* name, DWORD waitMs)
+{
+    const ULONGLONG start = GetTickCount64();
+    for (;;) {
+        if (HANDLE mutex = ClaimSingleInstance(name)) return mutex;
+        if (RunningMainWindow() || GetTickCount64() - start >= waitMs) return nullptr;
+        Sleep(100);
+    }
+}
+
 void BringRunningInstanceToFront()
 {
-    HWND main = FindWindowA(WC_DIALOG, "Velvane");
+    HWND main = RunningMainWindow();
     if (!main) return;
     if (IsIconic(main)) ShowWindow(main, SW_RESTORE);
     SetForegroundWindow(main);

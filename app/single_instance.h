@@ -11,5 +11,15 @@ constexpr char kInstanceMutexName[] = "tq_Velvane";
 // copies started at once cannot both get a handle.
 HANDLE ClaimSingleInstance(const char* name);
 
+// The running instance's main dialog, null when none shows (an ending
+// instance's is hidden).
+HWND RunningMainWindow();
+
+// ClaimSingleInstance, tried again every 100 ms for up to waitMs while
+// another instance holds the mutex without a main dialog: one that is still
+// ending (a start right after "&Quit") is waited for, so that the start
+// succeeds. Null at once when the other instance's main dialog shows.
+HANDLE ClaimSingleInstanceWhenFree(const char* name, DWORD waitMs);
+
 // Brings the running instance's main dialog to the front, when it has one.
 void BringRunningInstanceToFront();

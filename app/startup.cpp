@@ -42,11 +42,13 @@ bool OpenEditorInMainDialog()
     return true;
 }
 
-void ShutdownAudioMidiAndPlug()
+bool ShutdownAudioMidiAndPlug()
 {
-    StopAudioStream();
+    // Aborted rather than stopped: the output is silent, and a stop waits for
+    // buffers to drain that a vanished device never plays.
+    CloseAudioApiStream();
     CloseMidiPorts();
-    CloseAudioStream();
+    if (AudioApiWasAbandoned()) return false;
     // No thread calls the plug-in any more.
     AttachAudioPlugIn(nullptr);
     AttachMidiPlugIn(nullptr);
@@ -56,4 +58,5 @@ void ShutdownAudioMidiAndPlug()
     DeleteMidiClients();
     DeleteAudioApi();
     FreeSettingsFilePath();
+    return true;
 }

@@ -18,7 +18,9 @@ bool StartUpAudioMidiAndPlug();
 // without a plug-in, an editor or a window.
 bool OpenEditorInMainDialog();
 
-// Stops the stream and the MIDI input, deletes the plug-in, frees the
-// settings records, deletes the MIDI clients and the audio API and frees the
-// settings file path.
-void ShutdownAudioMidiAndPlug();
+// Ends the audio stream (CloseAudioApiStream) and the MIDI input, deletes the
+// plug-in, frees the settings records, deletes the MIDI clients and the audio
+// API and frees the settings file path. False, after closing the MIDI ports
+// only, when an audio API was given up: its stream's thread may still call
+// into the plug-in, so nothing it reaches may go.
+bool ShutdownAudioMidiAndPlug();

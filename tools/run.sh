@@ -39,7 +39,13 @@ sleep 2
 ticks() { # utime + stime of a process, in clock ticks
     awk '{ print $14 + $15 }' "/proc/$1/stat"
 }
-server=$(pgrep -n -f "wineserver" || true)
+# This session's own Wine server: the one started for its prefix.
+server=""
+for pid in $(pgrep -f wineserver || true); do
+    if tr '\0' '\n' < "/proc/$pid/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX"; then
+        server=$pid
+    fi
+done
 hz=$(getconf CLK_TCK)
 p0=$(ticks "$SESSION_PROGRAM_PID"); s0=$([ -n "$server" ] && ticks "$server" || echo 0)
 sleep 10

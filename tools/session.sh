@@ -8,7 +8,8 @@
 #   session_shot NAME      screenshot DIR/NAME.png (and NAME.rgb for checks);
 #                          sets WHERE again
 #   session_quit           "&Quit" through a posted menu command; the exit code
-# Needs ROOT and BUILD (the Windows tree) set by the caller.
+# Needs ROOT and BUILD (the Windows tree) set by the caller; VELVANE_SESSION_PREFIX
+# names another Wine prefix than build/wine-session.
 
 SESSION_PIDS=""
 session_cleanup() {
@@ -22,7 +23,7 @@ session_start() {
     SESSION_PLAY_PID="" SESSION_PROGRAM_PID=""
     rm -rf "$SESSION_DIR"
     mkdir -p "$SESSION_DIR/pulse"
-    export VELVANE_WINEPREFIX="$ROOT/build/wine-session"
+    export VELVANE_WINEPREFIX="${VELVANE_SESSION_PREFIX:-$ROOT/build/wine-session}"
     export WINEPREFIX="$VELVANE_WINEPREFIX"
     export XDG_RUNTIME_DIR="$SESSION_DIR/pulse"
     PROBE="$BUILD/tests/e2e/editor_probe.exe"

@@ -18,10 +18,11 @@ protected:
     bool Request()
     {
         request = {};
-        return AudioStreamRequestFromSettings(settings, devices, &request);
+        return AudioStreamRequestFromSettings(settings, devices, asioInUse, &request);
     }
 
     AudioMidiSettings settings = InitialSettings();
+    bool asioInUse = false;
     AudioDeviceLists devices;
     AudioStreamRequest request{};
 };
@@ -60,6 +61,7 @@ TEST_F(AudioStreamRequestTest, DirectSoundTakesEachDirectionsDeviceAndFirstChann
 TEST_F(AudioStreamRequestTest, AsioUsesTheOutputDeviceForBothDirections)
 {
     settings.driver = 1;
+    asioInUse = true;
     CopySettingsText(settings.outputDevice, "Card");
     for (const char* input : {"Line In", "no such device"}) {
         CopySettingsText(settings.inputDevice, input);
@@ -67,6 +69,16 @@ TEST_F(AudioStreamRequestTest, AsioUsesTheOutputDeviceForBothDirections)
         EXPECT_EQ(request.inputDevice, 2u);
         EXPECT_EQ(request.outputDevice, 2u);
     }
+}
+
+TEST_F(AudioStreamRequestTest, AsioChosenWhereDirectSoundServesTakesEachDirectionsDevice)
+{
+    settings.driver = 1;
+    CopySettingsText(settings.inputDevice, "Line In");
+    CopySettingsText(settings.outputDevice, "Card");
+    ASSERT_TRUE(Request());
+    EXPECT_EQ(request.inputDevice, 1u);
+    EXPECT_EQ(request.outputDevice, 2u);
 }
 
 TEST_F(AudioStreamRequestTest, AnUnknownDeviceNameGivesNoRequest)
@@ -110,7 +122,7 @@ TEST(AudioStreamRequestProblem, RefusesWhatTheLibraryOrTheCallbackCannotTake)
         const char* problem;
     } cases[] = {
         {{0, 0, 44100, 512, 2, 0, 0}, nullptr},
-        {{0, 0, 4000, 0, 2, 65533, 65533}, nullptr},
+        {{0, 0, 4000, kMinIoVectorSize, 2, 65533, 65533}, nullptr},
         {{0, 0, 384000, 32, 2, 0, 0}, nullptr},
         {{0, 0, 44100, kMaxAudioVectorSize, 2, UINT_MAX - 2, UINT_MAX - 2}, nullptr},
         {{0, 0, 44100, 512, 1, 0, 0}, "the stream needs two channels each way"},
@@ -122,6 +134,11 @@ TEST(AudioStreamRequestProblem, RefusesWhatTheLibraryOrTheCallbackCannotTake)
         {{0, 0, 0, 512, 2, 0, 0}, "the sample rate is out of range"},
         {{0, 0, UINT_MAX - 4, 512, 2, 0, 0}, "the sample rate is out of range"},
         {{0, 0, 44100, kMaxAudioVectorSize + 1, 2, 0, 0}, "the I/O vector size is too large"},
+        // The audio library would make these 32 without a word.
+        {{0, 0, 44100, 0, 2, 0, 0}, "the I/O vector size is too small"},
+        {{0, 0, 44100, 1, 2, 0, 0}, "the I/O vector size is too small"},
+        {{0, 0, 44100, 3, 2, 0, 0}, "the I/O vector size is too small"},
+        {{0, 0, 44100, kMinIoVectorSize - 1, 2, 0, 0}, "the I/O vector size is too small"},
         {{0, 0, 44100, UINT_MAX, 2, 0, 0}, "the I/O vector size is too large"},
     };
     for (const auto& c : cases) {

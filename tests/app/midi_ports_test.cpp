@@ -55,7 +55,7 @@ protected:
         fs::create_directories(mBase);
         CreateSettingsRecords();
         AllocateSettingsFilePath();
-        ASSERT_TRUE(PrepareSettingsFileIn(mBase.string().c_str()));
+        ASSERT_TRUE(PrepareSettingsFileIn(mBase.string().c_str(), nullptr));
         gOutputsMade = 0;
     }
 

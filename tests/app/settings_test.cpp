@@ -6,6 +6,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -179,17 +180,41 @@ protected:
 TEST_F(SettingsFileTest, FirstStartCreatesTheFolderAndWritesInitialValues)
 {
     ASSERT_FALSE(fs::exists(Folder()));
-    ASSERT_TRUE(PrepareSettingsFileIn(Base().c_str()));
+    ASSERT_TRUE(PrepareSettingsFileIn(Base().c_str(), nullptr));
     EXPECT_TRUE(fs::is_directory(Folder()));
     EXPECT_EQ(std::string(SettingsFilePath), Base() + "\\tq_Velvane\\settings.ini");
     EXPECT_EQ(FileLines(), kInitialFileLines);
     EXPECT_TRUE(SameBytes(*CurrentSettings, InitialSettings()));
 }
 
+TEST_F(SettingsFileTest, EveryMissingFolderOfThePathIsMade)
+{
+    const fs::path base = mBase / "Local" / "Data";
+    ASSERT_TRUE(PrepareSettingsFileIn(base.string().c_str(), nullptr));
+    EXPECT_TRUE(fs::is_regular_file(base / "tq_Velvane" / "settings.ini"));
+}
+
+TEST_F(SettingsFileTest, AFolderThatCannotBeMadeIsNamedToTheUser)
+{
+    // A file where the settings folder, or a folder above it, would go.
+    for (const fs::path& blocker : {Folder(), mBase / "Local"}) {
+        std::ofstream(blocker, std::ios::binary) << "kept";
+        const fs::path base = blocker == Folder() ? mBase : mBase / "Local" / "Data";
+        DebugCapture capture;
+        std::string problem;
+        EXPECT_FALSE(PrepareSettingsFileIn(base.string().c_str(), &problem));
+        EXPECT_EQ(problem, "Velvane could not make the folder " + blocker.string() +
+                               " for its settings.");
+        EXPECT_EQ(capture.Texts(), std::vector<std::string>{kNoFolderLine});
+        std::ifstream in(blocker, std::ios::binary);
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "kept");
+    }
+}
+
 TEST_F(SettingsFileTest, FolderWithoutFileGetsInitialValuesWithoutReading)
 {
     fs::create_directories(Folder());
-    ASSERT_TRUE(PrepareSettingsFileIn(Base().c_str()));
+    ASSERT_TRUE(PrepareSettingsFileIn(Base().c_str(), nullptr));
     // Reading would have given the MIDI ports "no input" and "no output".
     EXPECT_EQ(FileLines(), kInitialFileLines);
     EXPECT_TRUE(SameBytes(*CurrentSettings, InitialSettings()));
@@ -198,7 +223,7 @@ TEST_F(SettingsFileTest, FolderWithoutFileGetsInitialValuesWithoutReading)
 TEST_F(SettingsFileTest, MissingKeysTakeTheirReadDefaultsAndAreWrittenBack)
 {
     PutFile("[audio]\r\ndriver=1\r\n");
-    ASSERT_TRUE(PrepareSettingsFileIn(Base().c_str()));
+    ASSERT_TRUE(PrepareSettingsFileIn(Base().c_str(), nullptr));
 
     AudioMidiSettings expected = InitialSettings();
     expected.driver = 1;
@@ -215,7 +240,7 @@ TEST_F(SettingsFileTest, MissingKeysTakeTheirReadDefaultsAndAreWrittenBack)
 
 TEST_F(SettingsFileTest, EveryKeyIsWrittenInOrderAndReadBack)
 {
-    ASSERT_TRUE(PrepareSettingsFileIn(Base().c_str()));
+    ASSERT_TRUE(PrepareSettingsFileIn(Base().c_str(), nullptr));
     AudioMidiSettings& s = *CurrentSettings;
     s.driver = 1;
     CopySettingsText(s.inputDevice, "Line In (USB)");
@@ -249,7 +274,7 @@ TEST_F(SettingsFileTest, EveryKeyIsWrittenInOrderAndReadBack)
 TEST_F(SettingsFileTest, ExistingFileIsReadAndRewrittenWithEveryKey)
 {
     PutFile("[midi]\r\noutchan=9\r\nindev=Keys\r\n[audio]\r\nsr=96000\r\nextra=kept\r\n");
-    ASSERT_TRUE(PrepareSettingsFileIn(Base().c_str()));
+    ASSERT_TRUE(PrepareSettingsFileIn(Base().c_str(), nullptr));
     EXPECT_STREQ(CurrentSettings->sampleRate, "96000");
     EXPECT_STREQ(CurrentSettings->midiInputPort, "Keys");
     EXPECT_EQ(CurrentSettings->midiOutputChannel, 9);
@@ -264,7 +289,7 @@ TEST_F(SettingsFileTest, ExistingFileIsReadAndRewrittenWithEveryKey)
 
 TEST_F(SettingsFileTest, IntegersKeepTheLow16BitsOfThePlatformsReading)
 {
-    ASSERT_TRUE(PrepareSettingsFileIn(Base().c_str()));
+    ASSERT_TRUE(PrepareSettingsFileIn(Base().c_str(), nullptr));
     struct Case {
         const char* text;
         uint16_t read;
@@ -285,7 +310,7 @@ TEST_F(SettingsFileTest, IntegersKeepTheLow16BitsOfThePlatformsReading)
 
 TEST_F(SettingsFileTest, LongTextsAreCutTo99CharactersWithoutTouchingOtherFields)
 {
-    ASSERT_TRUE(PrepareSettingsFileIn(Base().c_str()));
+    ASSERT_TRUE(PrepareSettingsFileIn(Base().c_str(), nullptr));
     const AudioMidiSettings before = *CurrentSettings;
     for (size_t length : {98, 99, 100, 150, 1000, 5}) {
         const std::string text(length, 'n');
@@ -309,12 +334,15 @@ TEST_F(SettingsFileTest, APathThatDoesNotFitCountsAsAMissingFolder)
     fs::create_directories(tooLong);
 
     DebugCapture capture;
-    EXPECT_FALSE(PrepareSettingsFileIn(tooLong.c_str()));
-    EXPECT_FALSE(PrepareSettingsFileIn(nullptr));
+    std::string problem;
+    EXPECT_FALSE(PrepareSettingsFileIn(tooLong.c_str(), &problem));
+    EXPECT_EQ(problem,
+              "The path of Velvane's settings folder, " + tooLong + "\\tq_Velvane, is too long.");
+    EXPECT_FALSE(PrepareSettingsFileIn(nullptr, nullptr));
     EXPECT_EQ(capture.Texts(), (std::vector<std::string>{kNoFolderLine, kNoFolderLine}));
     EXPECT_FALSE(fs::exists(tooLong + "\\tq_Velvane"));
 
-    ASSERT_TRUE(PrepareSettingsFileIn(fits.c_str()));
+    ASSERT_TRUE(PrepareSettingsFileIn(fits.c_str(), nullptr));
     EXPECT_EQ(strlen(SettingsFilePath), kSettingsFilePathSize - 1);
     EXPECT_TRUE(fs::exists(SettingsFilePath));
     EXPECT_EQ(capture.Texts().size(), 2u);

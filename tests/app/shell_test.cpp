@@ -45,8 +45,10 @@ RtAudio::DeviceInfo Device(const std::string& name, unsigned inputs, unsigned ou
 struct FakeShell {
     std::vector<RtAudio::DeviceInfo> infos;
     std::vector<RtAudio::DeviceInfo> infosAfterRecreate;
+    bool asioAfterRecreate = false;
     AudioDeviceLists devices;
     bool running = true;
+    bool asio = false;  // the API in use
     bool midiClients = true;
     std::vector<std::string> midiIn{"off", "Port A", "Port B"};
     std::vector<std::string> midiOut{"off", "Synth"};
@@ -74,9 +76,11 @@ const AudioMidiServices kFakeServices = {
     [] {
         ++gFake->recreates;
         gFake->running = false;
+        gFake->asio = gFake->asioAfterRecreate;
         gFake->SetDevices(gFake->infosAfterRecreate);
     },
     []() -> const char* { return nullptr; },
+    [] { return gFake->asio; },
     [] {
         ++gFake->starts;
         gFake->running = true;
@@ -144,6 +148,7 @@ protected:
                          Device("Mic", 1, 0, {44100}), Device("Speakers", 0, 8, {48000, 44100}),
                          RtAudio::DeviceInfo{}});
         fake.infosAfterRecreate = {Device("ASIO Card", 4, 4, {44100, 96000})};
+        fake.asioAfterRecreate = true;
         gFake = &fake;
     }
 
@@ -342,6 +347,7 @@ TEST_F(PreferencesDialogTest, ChangingTheDriverTakesTheFirstDevicesOfTheNewApi)
 TEST_F(PreferencesDialogTest, WithAsioTheOutputDeviceServesBothDirections)
 {
     CurrentSettings->driver = 1;
+    fake.asio = true;
     CopySettingsText(CurrentSettings->inputDevice, "Mic");
     CopySettingsText(CurrentSettings->outputDevice, "Default Device");
     Open();
@@ -353,6 +359,22 @@ TEST_F(PreferencesDialogTest, WithAsioTheOutputDeviceServesBothDirections)
     EXPECT_TRUE(ComboTexts(dialog, IDC_INPUT_CHANNEL_2).empty());
     EXPECT_EQ(ComboTexts(dialog, IDC_SAMPLE_RATE), (Texts{"48000", "44100"}));
     EXPECT_EQ(ComboTexts(dialog, IDC_OUTPUT_CHANNEL_2).size(), 8u);
+}
+
+// "ASIO" chosen where the build has none: DirectSound serves, with its rules.
+TEST_F(PreferencesDialogTest, AsioChosenWhereDirectSoundServesKeepsDirectSoundsRules)
+{
+    CurrentSettings->driver = 1;
+    CopySettingsText(CurrentSettings->inputDevice, "Mic");
+    CopySettingsText(CurrentSettings->outputDevice, "Default Device");
+    Open();
+    EXPECT_EQ(Selection(dialog, IDC_DRIVER), 1);
+    EXPECT_TRUE(Enabled(IDC_AUDIO_INPUT_DEVICE));
+    EXPECT_FALSE(Enabled(IDC_ASIO_CONFIG));
+    EXPECT_EQ(ComboTexts(dialog, IDC_AUDIO_INPUT_DEVICE)[Selection(dialog, IDC_AUDIO_INPUT_DEVICE)],
+              "Mic");
+    EXPECT_EQ(ComboTexts(dialog, IDC_INPUT_CHANNEL_2), (Texts{"1"}));
+    EXPECT_EQ(ComboTexts(dialog, IDC_SAMPLE_RATE), (Texts{"44100"}));
 }
 
 TEST_F(PreferencesDialogTest, ADeviceChoiceResetsItsChannels)
@@ -677,6 +699,49 @@ TEST(SingleInstance, OfClaimsMadeAtOnceExactlyOneSucceeds)
             CloseHandle(h);
         }
     EXPECT_EQ(claimed, 1);
+}
+
+INT_PTR CALLBACK InertDlgProc(HWND, UINT, WPARAM, LPARAM)
+{
+    return FALSE;
+}
+
+// A start right after "&Quit" meets the mutex of the copy that is ending.
+TEST(SingleInstance, AClaimWaitsForAnInstanceThatEndsWithoutWindow)
+{
+    const std::string name = TestMutexName("ending");
+    HANDLE ending = ClaimSingleInstance(name.c_str());
+    ASSERT_NE(ending, nullptr);
+    std::thread end([ending] {
+        Sleep(300);
+        CloseHandle(ending);
+    });
+    const ULONGLONG start = GetTickCount64();
+    HANDLE claimed = ClaimSingleInstanceWhenFree(name.c_str(), 5000);
+    const ULONGLONG waited = GetTickCount64() - start;
+    end.join();
+    ASSERT_NE(claimed, nullptr);
+    EXPECT_GE(waited, 250u);
+    EXPECT_LT(waited, 5000u);
+    CloseHandle(claimed);
+}
+
+TEST(SingleInstance, ARunningInstanceWithItsWindowIsNotWaitedFor)
+{
+    const std::string name = TestMutexName("window");
+    HANDLE running = ClaimSingleInstance(name.c_str());
+    HWND main = CreateHiddenDialog(IDD_MAIN, InertDlgProc, 0);  // captioned "Velvane"
+    ASSERT_NE(main, nullptr);
+    EXPECT_EQ(RunningMainWindow(), nullptr);  // hidden, as an ending copy's is
+    ShowWindow(main, SW_SHOWNA);
+    EXPECT_EQ(RunningMainWindow(), main);
+    const ULONGLONG start = GetTickCount64();
+    EXPECT_EQ(ClaimSingleInstanceWhenFree(name.c_str(), 5000), nullptr);
+    EXPECT_LT(GetTickCount64() - start, 1000u);
+    DestroyWindow(main);
+    // Without the window, a claim gives up after its wait.
+    EXPECT_EQ(ClaimSingleInstanceWhenFree(name.c_str(), 200), nullptr);
+    CloseHandle(running);
 }
 
 }  // namespace

@@ -2,9 +2,13 @@
 // running program's windows and posts what a user would do.
 //   editor_probe where          the editor's client origin on the screen ("x y");
 //                               exit 1 while there is none
-//   editor_probe menu ID        posts the main window's menu command ID
+//   editor_probe menu ID [N]    posts the main window's menu command ID (N times
+//                               in a row)
 //   editor_probe wheel X Y N    turns the wheel N steps over editor point (X, Y)
-//   editor_probe cancel TITLE   presses Cancel in the dialog titled TITLE
+//   editor_probe cancel TITLE   presses Cancel in the dialog titled TITLE (also
+//                               closes a message box)
+//   editor_probe ok TITLE       presses OK in the dialog titled TITLE
+//   editor_probe count TITLE    the number of top-level windows titled TITLE
 #include <windows.h>
 
 #include <cstdio>
@@ -13,7 +17,17 @@
 
 namespace {
 
-HWND MainWindow() { return FindWindowA(nullptr, "Velvane"); }
+// The first visible top-level window titled title (an ending program's main
+// window is hidden while the system destroys it).
+HWND VisibleWindow(const char* title)
+{
+    for (HWND w = FindWindowExA(nullptr, nullptr, nullptr, title); w;
+         w = FindWindowExA(nullptr, w, nullptr, title))
+        if (IsWindowVisible(w)) return w;
+    return nullptr;
+}
+
+HWND MainWindow() { return VisibleWindow("Velvane"); }
 
 HWND Editor()
 {
@@ -32,10 +46,13 @@ int Where()
     return 0;
 }
 
-int Menu(int id)
+int Menu(int id, int times)
 {
     HWND main = MainWindow();
-    return main && PostMessageA(main, WM_COMMAND, WPARAM(id), 0) ? 0 : 1;
+    if (!main) return 1;
+    for (int i = 0; i < times; ++i)
+        if (!PostMessageA(main, WM_COMMAND, WPARAM(id), 0)) return 1;
+    return 0;
 }
 
 int Wheel(int x, int y, int steps)
@@ -48,10 +65,21 @@ int Wheel(int x, int y, int steps)
     return PostMessageA(editor, WM_MOUSEWHEEL, wParam, MAKELPARAM(at.x, at.y)) ? 0 : 1;
 }
 
-int Cancel(const char* title)
+int Press(const char* title, int button)
 {
-    HWND dialog = FindWindowA(nullptr, title);
-    return dialog && PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0) ? 0 : 1;
+    HWND dialog = VisibleWindow(title);
+    return dialog && PostMessageA(dialog, WM_COMMAND, WPARAM(button), 0) ? 0 : 1;
+}
+
+int Count(const char* title)
+{
+    int count = 0;
+    for (HWND w = FindWindowExA(nullptr, nullptr, nullptr, title); w;
+         w = FindWindowExA(nullptr, w, nullptr, title))
+        if (IsWindowVisible(w)) ++count;
+    std::printf("%d\n", count);
+    std::fflush(stdout);
+    return 0;
 }
 
 }  // namespace
@@ -60,10 +88,15 @@ int main(int argc, char** argv)
 {
     const char* command = argc > 1 ? argv[1] : "";
     if (argc == 2 && std::strcmp(command, "where") == 0) return Where();
-    if (argc == 3 && std::strcmp(command, "menu") == 0) return Menu(std::atoi(argv[2]));
+    if ((argc == 3 || argc == 4) && std::strcmp(command, "menu") == 0)
+        return Menu(std::atoi(argv[2]), argc == 4 ? std::atoi(argv[3]) : 1);
     if (argc == 5 && std::strcmp(command, "wheel") == 0)
         return Wheel(std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]));
-    if (argc == 3 && std::strcmp(command, "cancel") == 0) return Cancel(argv[2]);
-    std::fprintf(stderr, "usage: editor_probe where | menu ID | wheel X Y STEPS | cancel TITLE\n");
+    if (argc == 3 && std::strcmp(command, "cancel") == 0) return Press(argv[2], IDCANCEL);
+    if (argc == 3 && std::strcmp(command, "ok") == 0) return Press(argv[2], IDOK);
+    if (argc == 3 && std::strcmp(command, "count") == 0) return Count(argv[2]);
+    std::fprintf(stderr,
+                 "usage: editor_probe where | menu ID [N] | wheel X Y STEPS | cancel TITLE | "
+                 "ok TITLE | count TITLE\n");
     return 2;
 }

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <cstdint>
+
+// What the user is to hear of a stream that runs but does not deliver.
+enum class AudioStreamTrouble {
+    None,
+    NoSound,  // no buffer arrived after the start
+    Stopped,  // buffers arrived, then none
+    TooSlow,  // buffers arrive with far fewer frames than real time
+};
+
+// Watches the running stream through the count of frames its callback has
+// received, read a few times a second on the UI thread. Times are in
+// milliseconds of any steady clock.
+class AudioStreamWatch {
+public:
+    static constexpr uint64_t kFirstBufferMs = 5000;  // devices under Wine take about 2 s
+    static constexpr uint64_t kStallMs = 2000;
+    static constexpr uint64_t kSettleMs = 2000;  // from the first buffer to full speed
+    static constexpr uint64_t kRateWindowMs = 3000;
+    static constexpr uint64_t kTooSlowPercent = 50;
+
+    // A stream started at nowMs; frames is the count then.
+    void Started(uint64_t nowMs, unsigned sampleRate, uint64_t frames);
+    // No stream runs.
+    void Ended();
+
+    // The trouble found now, told once per start (None before and after):
+    // NoSound when no frame arrived within kFirstBufferMs of the start,
+    // Stopped when none arrived for kStallMs after some had, TooSlow when over
+    // a window of kRateWindowMs, kSettleMs after the first frames, fewer than
+    // kTooSlowPercent of real time arrived.
+    AudioStreamTrouble Check(uint64_t nowMs, uint64_t frames);
+
+    // Whether the stream was found delivering nothing (NoSound or Stopped).
+    bool Failed() const { return mFailed; }
+    // Frames of the last full window in percent of real time.
+    unsigned DeliveredPercent() const { return mDeliveredPercent; }
+
+private:
+    AudioStreamTrouble Tell(AudioStreamTrouble trouble);
+    AudioStreamTrouble CheckRate(uint64_t nowMs, uint64_t frames);
+
+    bool mRunning = false;
+    bool mTold = false;
+    bool mFailed = false;
+    unsigned mSampleRate = 0;
+    uint64_t mStartMs = 0;
+    uint64_t mLastFrames = 0;
+    uint64_t mLastChangeMs = 0;
+    bool mDelivering = false;
+    uint64_t mFirstFramesMs = 0;
+    bool mWindowOpen = false;
+    uint64_t mWindowStartMs = 0;
+    uint64_t mWindowFrames = 0;
+    unsigned mDeliveredPercent = 100;
+};

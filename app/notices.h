@@ -1,0 +1,13 @@
+#pragma once
+
+#include <windows.h>
+
+// The program's message boxes. None is captioned "Velvane", the main
+// window's caption, by which a second copy finds the main window.
+
+// A notice about the audio: caption "Velvane audio", information icon.
+void ShowAudioNotice(HWND owner, const char* text);
+
+// Why the program cannot start: caption "Velvane cannot start", error icon,
+// no owner (there is no main window yet).
+void ShowStartFailure(const char* text);

@@ -1,0 +1,217 @@
+#!/bin/sh
+# The program under faults a hostile user meets, end to end under Wine with a
+# private PulseAudio: the sound server killed or its sink unloaded mid-run,
+# "Preferences..." posted ten times, "ASIO" chosen in a build without it, an
+# I/O vector size the device cannot serve, the settings folder missing or
+# blocked. Each run that gets a main window ends with "&Quit", which must end
+# the process within a bound with exit code 0 and the settings file
+# byte-identical. Screenshots stay in build/e2e-faults.
+#   tools/e2e-faults.sh [windows build tree [case ...]]
+# Cases: killed terminated unloaded burst asio iovs folder (all by default).
+set -eu
+
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
+BUILD=$(cd "${1:-$ROOT/build/win}" && pwd)
+export VELVANE_SESSION_PREFIX="$ROOT/build/wine-session-faults"
+. "$ROOT/tools/session.sh"
+trap session_cleanup EXIT
+session_start "$ROOT/build/e2e-faults"
+python3 "$ROOT/tools/e2e-tones.py" "$SESSION_DIR/tones.wav" 120
+QUIT_BOUND=15
+failures=0
+
+fail() { echo "FAILED: $*"; failures=$((failures + 1)); }
+
+# Polls until `editor_probe count TITLE` prints N (default: at least 1).
+wait_for_window() { # title, seconds, [exact count]
+    for _ in $(seq $(($2 * 4))); do
+        n=$(session_probe count "$1" 2>/dev/null | tr -d '\r')
+        if [ -n "${3:-}" ]; then [ "$n" = "$3" ] && return 0
+        else [ "${n:-0}" -ge 1 ] && return 0; fi
+        sleep 0.25
+    done
+    return 1
+}
+
+# "&Quit", then the process must end within QUIT_BOUND seconds with exit code
+# 0 and the settings file as it was before the run.
+quit_within_bound() { # name, settings checksum
+    session_probe menu 40007 >/dev/null || fail "$1: no main window to quit"
+    for _ in $(seq $((QUIT_BOUND * 4))); do
+        kill -0 "$SESSION_PROGRAM_PID" 2>/dev/null || break
+        sleep 0.25
+    done
+    if kill -0 "$SESSION_PROGRAM_PID" 2>/dev/null; then
+        fail "$1: the process did not end within $QUIT_BOUND s of \"&Quit\""
+        kill "$SESSION_PROGRAM_PID" 2>/dev/null || true
+        "$ROOT/tools/wine-run.sh" --kill 2>/dev/null || true
+    fi
+    code=0
+    wait "$SESSION_PROGRAM_PID" || code=$?
+    SESSION_PROGRAM_PID=""
+    [ "$code" = 0 ] || fail "$1: exit code $code after \"&Quit\""
+    [ "$(cksum < "$SETTINGS_DIR/settings.ini")" = "$2" ] || fail "$1: the settings file changed"
+    echo "$1: exit code $code after \"&Quit\""
+}
+
+pulse_pid() { cat "$XDG_RUNTIME_DIR/pulse/pid"; }
+pulse_start() {
+    pulseaudio -D --exit-idle-time=-1 -n --load=module-native-protocol-unix \
+        --load="module-null-sink sink_name=vsink" >>"$SESSION_DIR/pulse.log" 2>&1
+    SESSION_PIDS="$SESSION_PIDS $(pulse_pid)"
+}
+
+# The tones' rows show in the sonogram.
+tones_shown() { # name
+    session_shot "$1"
+    # shellcheck disable=SC2086
+    python3 "$ROOT/tools/e2e-check.py" "$SESSION_DIR/$1.rgb" "$SCREEN_WIDTH" "$SCREEN_HEIGHT" \
+        $WHERE stereo >/dev/null
+}
+
+start() { # settings lines to change, as sed expressions
+    session_settings "Monitor of Null Output" "Null Output" 0
+    for change in "$@"; do sed -i "$change" "$SETTINGS_DIR/settings.ini"; done
+    SUM=$(cksum < "$SETTINGS_DIR/settings.ini")
+    session_program || fail "no main window"
+}
+
+# The sound server goes away mid-run (killed, or its sink unloaded): the user
+# is told, the preferences stay usable, OK opens the devices again once they
+# are back, and "&Quit" ends the process.
+server_gone() { # name, how: KILL | TERM | unload
+    pactl info >/dev/null 2>&1 || pulse_start
+    start
+    session_play "$SESSION_DIR/tones.wav"
+    sleep 4
+    case "$2" in
+        unload)
+            module=$(pactl list short modules | awk '/module-null-sink/ { print $1 }')
+            pactl unload-module "$module" ;;
+        *) kill "-$2" "$(pulse_pid)" ;;
+    esac
+    wait_for_window "Velvane audio" 10 || fail "$1: no notice that the stream stopped"
+    session_probe cancel "Velvane audio" >/dev/null || true
+    # Apply on the dead devices: the dialog must stay usable.
+    session_probe menu 40006 >/dev/null
+    wait_for_window "Preferences" 10 || fail "$1: no preferences dialog"
+    session_probe menu 40024 >/dev/null  # ignored by the main window
+    session_probe cancel "Preferences" >/dev/null
+    wait_for_window "Preferences" 10 0 || fail "$1: the preferences dialog does not answer"
+    case "$2" in
+        unload) pactl load-module module-null-sink sink_name=vsink >/dev/null ;;
+        KILL) pulse_start ;;
+    esac
+    if [ "$2" != TERM ]; then
+        kill "$SESSION_PLAY_PID" 2>/dev/null || true
+        session_play "$SESSION_DIR/tones.wav"
+        session_probe menu 40006 >/dev/null
+        wait_for_window "Preferences" 10 || fail "$1: no preferences dialog"
+        session_probe ok "Preferences" >/dev/null
+        sleep 7
+        tones_shown "$1-back" || fail "$1: no sound after OK once the devices were back"
+    fi
+    kill "$SESSION_PLAY_PID" 2>/dev/null || true
+    quit_within_bound "$1" "$SUM"
+}
+
+case_killed() { server_gone killed KILL; }
+case_terminated() { server_gone terminated TERM; }
+case_unloaded() { server_gone unloaded unload; }
+
+# "Preferences..." ten times in a row: one dialog, and "&Quit" with it open
+# ends the process.
+case_burst() {
+    start
+    session_probe menu 40006 10 >/dev/null
+    sleep 3
+    [ "$(session_probe count Preferences | tr -d '\r')" = 1 ] ||
+        fail "burst: not exactly one preferences dialog"
+    quit_within_bound burst "$SUM"
+}
+
+# "ASIO" in a build without it: the notice, then sound through DirectSound.
+case_asio() {
+    start "s/^driver=.*/driver=1/"
+    wait_for_window "Velvane audio" 10 || fail "asio: no notice of its own"
+    session_probe cancel "Velvane audio" >/dev/null || true
+    session_play "$SESSION_DIR/tones.wav"
+    sleep 7
+    tones_shown asio || fail "asio: no sound through DirectSound"
+    kill "$SESSION_PLAY_PID" 2>/dev/null || true
+    quit_within_bound asio "$SUM"
+}
+
+case_iovs() {
+    # A size the device takes but cannot keep up with: told.
+    start "s/^iovs=.*/iovs=32/" "s/^sigvs=.*/sigvs=1024/"
+    wait_for_window "Velvane audio" 15 || fail "iovs 32: the slow stream is not told"
+    session_probe cancel "Velvane audio" >/dev/null || true
+    quit_within_bound "iovs 32" "$SUM"
+    # One the audio library would silently replace: refused with a message.
+    start "s/^iovs=.*/iovs=3/"
+    sleep 2
+    grep -q "the I/O vector size is too small" "$SESSION_DIR/program.log" ||
+        fail "iovs 3: not refused"
+    quit_within_bound "iovs 3" "$SUM"
+}
+
+case_folder() {
+    # The local application-data folder missing: made again.
+    rm -rf "$(dirname "$SETTINGS_DIR")"
+    session_program || fail "missing folder: no main window"
+    [ -f "$SETTINGS_DIR/settings.ini" ] || fail "missing folder: no settings file made"
+    quit_within_bound "missing folder" "$(cksum < "$SETTINGS_DIR/settings.ini" 2>/dev/null)"
+    # A file where the settings folder goes: the user is told, exit code 1.
+    rm -rf "$SETTINGS_DIR"
+    echo kept > "$SETTINGS_DIR"
+    "$ROOT/tools/wine-run.sh" "$BUILD/app/velvane.exe" >"$SESSION_DIR/program.log" 2>&1 &
+    SESSION_PROGRAM_PID=$!
+    wait_for_window "Velvane cannot start" 20 || fail "blocked folder: no message"
+    session_probe ok "Velvane cannot start" >/dev/null || true
+    code=0
+    wait "$SESSION_PROGRAM_PID" || code=$?
+    SESSION_PROGRAM_PID=""
+    [ "$code" = 1 ] || fail "blocked folder: exit code $code"
+    [ "$(cat "$SETTINGS_DIR")" = kept ] || fail "blocked folder: the file in the way changed"
+    rm -f "$SETTINGS_DIR"
+}
+
+# A start right after "&Quit" waits for the copy that is ending and starts;
+# ten copies started at once give one window, the others end with exit code 0.
+case_copies() {
+    start
+    session_probe menu 40007 >/dev/null
+    old=$SESSION_PROGRAM_PID
+    wait_for_window Velvane 10 0 || fail "restart: the main window stays"
+    session_program || fail "restart: a start right after \"&Quit\" gave no window"
+    wait "$old" || fail "restart: the ending copy's exit code $?"
+    quit_within_bound restart "$SUM"
+
+    pids=""
+    for i in $(seq 10); do
+        "$ROOT/tools/wine-run.sh" "$BUILD/app/velvane.exe" >"$SESSION_DIR/copy$i.log" 2>&1 &
+        pids="$pids $!"
+    done
+    wait_for_window Velvane 30 1 || fail "copies: no main window"
+    ended=0 running=""
+    for pid in $pids; do
+        for _ in $(seq 80); do kill -0 "$pid" 2>/dev/null || break; sleep 0.25; done
+        if kill -0 "$pid" 2>/dev/null; then running="$running $pid"
+        else wait "$pid" && ended=$((ended + 1)); fi
+    done
+    [ "$ended" = 9 ] || fail "copies: $ended copies ended with exit code 0, not 9"
+    [ "$(session_probe count Velvane | tr -d '\r')" = 1 ] || fail "copies: not one main window"
+    SESSION_PROGRAM_PID=$(echo $running | cut -d' ' -f1)
+    quit_within_bound copies "$SUM"
+}
+
+CASES="killed terminated unloaded burst asio iovs folder copies"
+if [ $# -gt 1 ]; then
+    shift
+    CASES="$*"
+fi
+for name in $CASES; do "case_$name"; done
+
+[ "$failures" = 0 ] && echo "e2e faults: passed (screenshots in $SESSION_DIR)"
+[ "$failures" = 0 ]
