@@ -26,6 +26,13 @@ int SourceColumn(int c, int offset)
     return (c - offset % ISono::kWidth + ISono::kWidth) & kMask;
 }
 
+// Whether c lies in (from, to], going round the ring.
+bool AfterUpTo(int c, int from, int to)
+{
+    const int distance = (c - from) & kMask;
+    return distance != 0 && distance <= ((to - from) & kMask);
+}
+
 template <typename T>
 T LoadShared(const T* field)
 {
@@ -85,7 +92,11 @@ int ISono::ColourNewColumns()
 {
     int r = LoadShared(&shared->displayReadIndex) & kMask;
     const int w = LoadShared(&shared->writeIndex) & kMask;
+    // The recolouring while frozen may have run into the columns analysed
+    // since: colouring restarts at the first of them.
+    if (pendingCopy && AfterUpTo(r, resumeColumn, w)) r = resumeColumn;
     pendingCopy = LoadShared(&shared->pending);
+    if (pendingCopy) resumeColumn = w;
     // While frozen the target runs ahead by the skipped hops: old columns are
     // recoloured with the current settings.
     const int t =

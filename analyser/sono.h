@@ -60,6 +60,7 @@ public:
     bool scroll = false;
     bool pendingCopy = false;
     int anchorCopy = 0;
+    int resumeColumn = 0;  // the write index the last paint saw pending: where analysis resumes
     uint16_t marker1 = 0, marker2 = 0;
     bool showMarkers = false;
     std::atomic<bool> blink{false};  // toggled by the audio thread without the lock

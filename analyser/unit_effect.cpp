@@ -102,17 +102,20 @@ double IUnitEffect::Value(int index) const
     return ParameterAt(index)->Value();
 }
 
-void IUnitEffect::ResetDspState()
+bool IUnitEffect::ResetDspState()
 {
     LockGuard guard(PluginLock());
     sampleRate = CurrentSampleRate();
     samplePeriod = 1.0 / sampleRate;
-    analyser.ResetRings();
+    const bool ready = analyser.ResetRings();
+    // The ring starts again: the sonogram has no freeze to resume after.
+    if (sonogram) sonogram->pendingCopy = false;
     WriteRowLabels();
     PaintStartUpPicture();
     blinkPeriod = int(sampleRate);
     blinkCounter = 0;
     for (int index = 0; index < kParamCount; ++index) ParameterChanged(index);
+    return ready;
 }
 
 void IUnitEffect::WriteRowLabels()

@@ -35,12 +35,14 @@ public:
     IUnitEffect(MidiOutputPort* midiOut, uint16_t* midiOutChannel);
     ~IUnitEffect() override;
 
-    void ResetDspState() override;
+    bool ResetDspState() override;
     void ParameterChanged(int index) override;
     void ProcessDoubleBlock(double** inputs, double** outputs, int frames) override;
     bool WriteState(IStateChunk* chunk) override;
     int ReadState(const IStateChunk* chunk, int position) override;
     void CurrentPresetChanged() override;
+    // The editor deleted its controls: the plug-in forgets them.
+    void EditorResized() override;
 
     SpectrumAnalyser& Analyser() { return analyser; }
     ISono* Sonogram() const { return sonogram; }

@@ -5,6 +5,7 @@
 #include "analyser/notched_knob.h"
 #include "analyser/sono.h"
 #include "analyser/unit_effect.h"
+#include "core/critical_section.h"
 #include "editor/bitmap_control.h"
 #include "editor/graphics.h"
 #include "editor/knob_control.h"
@@ -94,4 +95,16 @@ void IUnitEffect::LayOutEditor(IGraphics* editor)
     dispLRSwitch = Added(editor, dispLR);
     dispPhaseSwitch = Added(editor, dispPhase);
     aboutButton = Added(editor, new IAboutButton(this, IBox{606, 303, 737, 333}, about, 490, 90));
+}
+
+void IUnitEffect::EditorResized()
+{
+    LockGuard guard(PluginLock());
+    sonogram = nullptr;
+    readOuts = {};
+    speedKnob = gainKnob = marker1Knob = marker2Knob = offsetKnob = nullptr;
+    dispLRSwitch = dispPhaseSwitch = nullptr;
+    windowKnob = nullptr;
+    scrollSwitch = showMarkersSwitch = nullptr;
+    aboutButton = nullptr;
 }

@@ -43,6 +43,9 @@ bool IGraphics::MeasureText(ITextStyle* style, const char* text, IBox* box)
 
 void IGraphics::ResizeEditor(int newWidth, int newHeight)
 {
+    // The plug-in lets go of the deleted controls (through ApplyEditorSize)
+    // under the lock its audio thread holds while it reaches them.
+    LockGuard lock(plug ? plug->PluginLock() : nullptr);
     width = newWidth;
     height = newHeight;
     ReleasePointerCapture();

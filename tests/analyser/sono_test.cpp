@@ -8,6 +8,7 @@
 #include <string>
 
 #include "analyser/sono.h"
+#include "analyser/spectrum_analyser.h"
 #include "core/heap_buffer.h"
 #include "core/parameter.h"
 #include "editor/text_control.h"
@@ -295,6 +296,57 @@ TEST_F(SonoTest, FrozenRecolouringKeepsThePictureStill)
     EXPECT_EQ(Picture(99, 0), kBlack);
     EXPECT_EQ(Surface(kArea.right - 1, kArea.top + 255), Picture(99, 255));
     EXPECT_EQ(Surface(kArea.left + 1, kArea.top + 255), 0xFFFEFFFEu) << "column 101";
+}
+
+// The real analyser at one hop per sample, fed a steady tone on the left
+// channel at bin 12's centre: freeze, S skipped hops, a paint, unfreeze, h
+// analysed columns, a paint. The ring's columns from the resume column on
+// held silence before, so a new column not coloured from its own spectrum
+// does not show the tone.
+TEST_F(SonoTest, ColouringResumesAtTheFirstColumnAnalysedAfterAFreeze)
+{
+    struct Case {
+        int skipped, analysed;
+    };
+    const Case cases[] = {{1, 1}, {3, 8}, {8, 8}, {1030, 33}, {9, 8}, {1000, 33}, {1024, 8}};
+    constexpr int kToneRow = ISono::kHeight - 1 - 12;
+    constexpr double kPi = 3.14159265358979323846;
+    for (const Case& k : cases) {
+        auto analyser = std::make_unique<SpectrumAnalyser>();
+        analyser->SetWindowType(0);
+        ASSERT_TRUE(analyser->ResetRings());
+        analyser->SetHopIncrement(1.0);
+        SpectrumShared* ring = analyser->Shared();
+        sono->shared = ring;
+        int n = 0;
+        auto feed = [&](int samples) {
+            for (int i = 0; i < samples; ++i, ++n) {
+                const double left = 0.5 * std::sin(2.0 * kPi * 12.0 * n / 512.0), right = 0.0;
+                analyser->ProcessSamples(&left, &right, 1);
+            }
+        };
+        feed(512);  // the first sample does not hop
+        const int resumeColumn = ring->writeIndex;
+        ASSERT_EQ(resumeColumn, 511);
+        sono->Paint(&editor);
+        const PIX_PackedColor tone = Picture(resumeColumn - 1, kToneRow);
+        ASSERT_NE(tone & 0xFFFFFF, 0u) << "the tone is lit";
+
+        analyser->SetFrozen(true);
+        feed(k.skipped);
+        ASSERT_EQ(ring->skippedCount, k.skipped);
+        sono->Paint(&editor);
+        analyser->SetFrozen(false);
+        feed(k.analysed);
+        ASSERT_EQ(ring->writeIndex, resumeColumn + k.analysed);
+        sono->Paint(&editor);
+
+        int stale = 0;
+        for (int c = resumeColumn; c < resumeColumn + k.analysed; ++c)
+            if (Picture(c, kToneRow) != tone) ++stale;
+        EXPECT_EQ(stale, 0) << "S " << k.skipped << ", h " << k.analysed;
+        EXPECT_EQ(ring->displayReadIndex, ring->writeIndex);
+    }
 }
 
 TEST_F(SonoTest, CursorRowLabelAndLimits)

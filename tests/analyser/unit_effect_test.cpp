@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "analyser/about_button.h"
@@ -201,7 +203,7 @@ TEST(UnitEffect, ResetReappliesEveryParameterInOrder)
     // The plug-in holds the 4 MiB spectrum ring: never on the stack.
     auto unit = std::make_unique<Recording>();
     EXPECT_TRUE(unit->order.empty()) << "construction announces nothing";
-    unit->ResetDspState();
+    EXPECT_TRUE(unit->ResetDspState());
     EXPECT_EQ(unit->order, (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
 }
 
@@ -225,6 +227,78 @@ TEST(UnitEffect, SetsTheSonogramFromItsParameters)
     EXPECT_TRUE(unit->Analyser().Frozen());
     Set(*unit, IUnitEffect::kSpeed, 1000);
     EXPECT_NEAR(unit->Analyser().HopIncrement(), 1000.0 / 44100.0, 1e-9);
+}
+
+// A reset while frozen starts the ring again, the freeze the sonogram saw
+// with it: the start-up picture stays where no column has come since.
+TEST(UnitEffect, AResetWhileFrozenKeepsTheStartUpPicture)
+{
+    std::unique_ptr<IUnitEffect> unit = MakeUnit();
+    IGraphics* editor = unit->AttachedEditor();
+    const IBox all = {0, 0, 1044, 347};
+    std::vector<double> left(30000), right(30000);
+    double* inputs[2] = {left.data(), right.data()};
+    unit->ProcessDoubleBlock(inputs, nullptr, 30000);
+    editor->RedrawRegion(&all);
+    Set(*unit, IUnitEffect::kFreeze, 1);
+    unit->ProcessDoubleBlock(inputs, nullptr, 1000);
+    editor->RedrawRegion(&all);
+    ASSERT_TRUE(unit->Sonogram()->pendingCopy);
+
+    unit->ResetDspState();
+    const PIX_PackedColor* picture = unit->Sonogram()->PixelStore();
+    const std::vector<PIX_PackedColor> startUp(picture, picture + ISono::kWidth * ISono::kHeight);
+    unit->ProcessDoubleBlock(inputs, nullptr, 1000);
+    editor->RedrawRegion(&all);
+    const SpectrumShared* ring = unit->Analyser().Shared();
+    ASSERT_TRUE(ring->pending);
+    const int recoloured = ring->skippedCount;
+    int changed = 0;
+    for (int row = 0; row < ISono::kHeight; ++row)
+        for (int c = recoloured; c < ISono::kWidth; ++c)
+            if (picture[row * ISono::kWidth + c] != startUp[row * ISono::kWidth + c]) ++changed;
+    EXPECT_EQ(changed, 0);
+}
+
+// Resizing deletes the editor's controls while the audio thread processes
+// blocks (each toggles the sonogram's blink flag): the plug-in lets go of
+// them, and blocks, parameter changes, a reset and paints after it reach
+// none of them.
+TEST(UnitEffect, ResizingTheEditorLetsGoOfItsControls)
+{
+    std::unique_ptr<IUnitEffect> unit = MakeUnit();
+    IGraphics* editor = unit->AttachedEditor();
+    const int frames = 44100 / 4 + 1;
+    std::vector<double> left(frames), right(frames);
+    double* inputs[2] = {left.data(), right.data()};
+    std::atomic<int> blocks{0};
+    std::atomic<bool> stop{false};
+    std::thread audio([&] {
+        while (!stop) {
+            unit->ProcessBlockLocked(inputs, nullptr, frames);
+            ++blocks;
+        }
+    });
+    while (blocks == 0) std::this_thread::yield();
+    editor->ResizeEditor(800, 300);
+    const int resizedAt = blocks;
+    while (blocks < resizedAt + 2) std::this_thread::yield();  // one block wholly after it
+    stop = true;
+    audio.join();
+
+    EXPECT_EQ(editor->ControlCount(), 0);
+    EXPECT_EQ(unit->Sonogram(), nullptr);
+    const IUnitEffect::ReadOuts& t = unit->Texts();
+    for (const ITextControl* readOut :
+         {t.cursor, t.rate, t.overlap, t.marker, t.window, t.offset, t.frozen, t.gain})
+        EXPECT_EQ(readOut, nullptr);
+
+    unit->ResetDspState();
+    Set(*unit, IUnitEffect::kShowMarkers, 1);
+    unit->ProcessBlockLocked(inputs, nullptr, frames);
+    const IBox region = {0, 0, 800, 300};
+    editor->RedrawRegion(&region);
+    EXPECT_EQ(editor->DrawSurface()->PixelWidth(), 800);
 }
 
 // Audio in, picture out: a tone on the left channel at bin 12's centre
