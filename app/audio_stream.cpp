@@ -41,12 +41,12 @@ bool ReportStartFailure(const char* reason)
     return false;
 }
 
-void PreparePlugIn(unsigned sampleRate)
+bool PreparePlugIn(unsigned sampleRate)
 {
-    if (!gPlug) return;
+    if (!gPlug) return true;
     gPlug->ChangeBlockSize(SignalVectorSize);
     gPlug->ChangeSampleRate(double(sampleRate));
-    gPlug->ResetDspState();
+    return gPlug->ResetDspState();
 }
 
 // A stream that stopped delivering, or an audio API that was given up, had
@@ -86,7 +86,8 @@ bool StartAudioStream(unsigned inputDevice, unsigned outputDevice, unsigned samp
         DeviceNameOrBlank(inputDevice).c_str(), int(outputDevice),
         DeviceNameOrBlank(outputDevice).c_str());
     gCallbackState = AudioCallbackState();
-    PreparePlugIn(sampleRate);
+    if (!PreparePlugIn(sampleRate))
+        return ReportStartFailure("the plug-in could not prepare its processing");
 
     const AudioStreamRequest request{inputDevice, outputDevice, sampleRate, ioVectorSize,
                                      channels,    firstInput,   firstOutput};

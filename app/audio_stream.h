@@ -23,7 +23,8 @@ void AttachAudioPlugIn(IUnitStandalone* plug);
 // Ends the current stream (CloseAudioApiStream), takes the signal vector size from
 // CurrentSettings (clamped to 1..kMaxAudioVectorSize), writes the debug line
 // "trying to start audio stream ...", resets the callback state, prepares the
-// plug-in (block size, sample rate, reset) and opens and starts a stream of
+// plug-in (block size, sample rate, reset; a reset that fails is a failed
+// start) and opens and starts a stream of
 // `channels` 64-bit float channels each way, non-interleaved. On success
 // RunningSettings becomes a copy of CurrentSettings. On failure (an RtAudio
 // error, a request RtAudio must not get, no RtAudio object) the reason is

@@ -150,7 +150,11 @@ IUnitBase::~IUnitBase()
     // with the members, in the reverse of their declaration order.
 }
 
-void IUnitBase::ResetDspState() { LockGuard lock(&mLock); }
+bool IUnitBase::ResetDspState()
+{
+    LockGuard lock(&mLock);
+    return true;
+}
 
 void IUnitBase::ParameterChanged(int) { LockGuard lock(&mLock); }
 

@@ -37,7 +37,9 @@ public:
     IUnitBase& operator=(const IUnitBase&) = delete;
 
     // Hooks and operations, in slot order.
-    virtual void ResetDspState();
+    // False when the processing state could not be made (an allocation
+    // failed): the plug-in then processes nothing.
+    virtual bool ResetDspState();
     virtual void ParameterChanged(int index);
     virtual void ProcessDoubleBlock(double** inputs, double** outputs, int frames);
     virtual void ProcessFloatBlock(float** inputs, float** outputs, int frames);

@@ -34,7 +34,11 @@ public:
     {
     }
 
-    void ResetDspState() override { ++resets; }
+    bool ResetDspState() override
+    {
+        ++resets;
+        return resetSucceeds;
+    }
 
     void ProcessDoubleBlock(double** inputs, double** outputs, int frames) override
     {
@@ -49,6 +53,7 @@ public:
         inputPeak = peak;
     }
 
+    bool resetSucceeds = true;
     std::atomic<int> resets{0};
     std::atomic<int> blocks{0};
     std::atomic<int> largestBlock{0};
@@ -179,6 +184,21 @@ TEST_F(AudioStreamTest, AFailedOpenIsReportedAfterThePlugInWasPrepared)
     EXPECT_STREQ(RunningSettings->sampleRate, "marker");
     EXPECT_FALSE(AudioApi()->isStreamOpen());
     EXPECT_FALSE(IsAudioStreamRunning());
+}
+
+TEST_F(AudioStreamTest, APlugInThatCannotPrepareFailsTheStart)
+{
+    unit.resetSucceeds = false;
+    const AudioMidiSettings before = *RunningSettings;
+    DebugCapture capture;
+    EXPECT_FALSE(StartAudioStream(0, 0, 44100, 512, 2, 0, 0));
+    EXPECT_EQ(unit.resets, 1);
+    const std::vector<std::string> texts = capture.Texts();
+    ASSERT_EQ(texts.size(), 2u);
+    EXPECT_EQ(texts[1], "could not start the audio stream: the plug-in could not prepare its "
+                        "processing\r\n");
+    EXPECT_FALSE(AudioApi()->isStreamOpen());
+    EXPECT_EQ(memcmp(RunningSettings, &before, sizeof before), 0);
 }
 
 TEST_F(AudioStreamTest, ASignalVectorSizeOutsideItsRangeIsClamped)
