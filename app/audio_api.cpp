@@ -75,6 +75,8 @@ bool CloseAudioApiStream()
         return true;
     WriteDebugLine("the audio stream did not end within %u ms; its audio API is given up\n",
                    kStreamEndBoundMs);
+    printf("the audio stream did not end within %u ms\n", kStreamEndBoundMs);
+    fflush(stdout);
     gAudio = nullptr;
     gAbandoned = true;
     return false;

@@ -27,6 +27,8 @@ std::atomic<uint64_t> gFramesReceived{0};
 std::atomic<uint32_t> gUnderflows{0};
 uint32_t gUnderflowsPrinted = 0;
 AudioStreamWatch gWatch;
+// Set by a start that failed and by a stream found delivering nothing.
+bool gRenewDevices = false;
 
 std::string DeviceNameOrBlank(unsigned index)
 {
@@ -38,6 +40,7 @@ bool ReportStartFailure(const char* reason)
 {
     fprintf(stderr, "\n%s\n\n", reason);
     WriteDebugLine("could not start the audio stream: %s\n", reason);
+    gRenewDevices = true;
     return false;
 }
 
@@ -49,11 +52,11 @@ bool PreparePlugIn(unsigned sampleRate)
     return gPlug->ResetDspState();
 }
 
-// A stream that stopped delivering, or an audio API that was given up, had
-// devices that went away: they are looked up anew before the next start.
+// After a failed start or a stream that stopped delivering, devices may
+// have gone or come back: they are looked up anew before the next start.
 void RenewDevicesAfterFailure()
 {
-    if (!gWatch.Failed() && (AudioApi() || !AudioApiWasAbandoned())) return;
+    if (!gRenewDevices && !gWatch.Failed()) return;
     CreateAudioApi();
     ProbeAudioDevices();
 }
@@ -70,7 +73,10 @@ bool StartAudioStream(unsigned inputDevice, unsigned outputDevice, unsigned samp
                       unsigned firstOutput)
 {
     gWatch.Ended();
-    if (!CloseAudioApiStream()) return ReportStartFailure("the audio devices do not answer");
+    // The thread of a stream given up may still call into the plug-in, which
+    // a start would reconfigure.
+    if (!CloseAudioApiStream() || AudioApiWasAbandoned())
+        return ReportStartFailure("an earlier stream did not end: restart Velvane to use audio");
     RtAudio* audio = AudioApi();
     if (!audio) return ReportStartFailure("there is no audio API");
 
@@ -106,9 +112,11 @@ bool StartAudioStream(unsigned inputDevice, unsigned outputDevice, unsigned samp
         error.printMessage();
         WriteDebugLine("could not start the audio stream: %s\n", error.getMessage().c_str());
         if (audio->isStreamOpen()) audio->closeStream();
+        gRenewDevices = true;
         return false;
     }
-    gWatch.Started(GetTickCount64(), sampleRate, gFramesReceived.load());
+    gWatch.Started(GetTickCount64(), sampleRate, IoVectorSize, gFramesReceived.load());
+    gRenewDevices = false;
     if (CurrentSettings && RunningSettings) *RunningSettings = *CurrentSettings;
     return true;
 }
@@ -154,6 +162,8 @@ void PrintAudioUnderflows()
 
 std::string TakeAudioStreamTrouble()
 {
+    // Closed by another way (a new audio API): nothing to watch.
+    if (!AudioApi() || !AudioApi()->isStreamRunning()) gWatch.Ended();
     switch (gWatch.Check(GetTickCount64(), gFramesReceived.load(std::memory_order_relaxed))) {
         case AudioStreamTrouble::NoSound:
             return "The audio stream delivers no sound. Choose other devices or settings in "

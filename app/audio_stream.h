@@ -35,9 +35,10 @@ bool StartAudioStream(unsigned inputDevice, unsigned outputDevice, unsigned samp
 
 // StartAudioStream for the devices, rate, sizes and first channels of
 // CurrentSettings. False, leaving the current stream alone, when a device
-// name of the settings is not among the devices. After a stream that stopped
-// delivering, or an audio API that was given up, the audio API is created
-// and its devices probed anew first.
+// name of the settings is not among the devices. After a failed start or a
+// stream that stopped delivering, the audio API is created and its devices
+// probed anew first. Once an audio API was given up (CloseAudioApiStream)
+// every start fails: that stream's thread may still reach the plug-in.
 bool StartAudioFromSettings();
 
 // The stream's callback (audio thread): counts a nonzero status as an

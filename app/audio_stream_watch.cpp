@@ -1,10 +1,15 @@
 #include "app/audio_stream_watch.h"
 
-void AudioStreamWatch::Started(uint64_t nowMs, unsigned sampleRate, uint64_t frames)
+void AudioStreamWatch::Started(uint64_t nowMs, unsigned sampleRate, unsigned bufferFrames,
+                               uint64_t frames)
 {
     *this = AudioStreamWatch();
     mRunning = true;
     mSampleRate = sampleRate;
+    if (sampleRate > 0) {
+        const uint64_t threePeriodsMs = 3000 * uint64_t(bufferFrames) / sampleRate;
+        if (threePeriodsMs > mStallMs) mStallMs = threePeriodsMs;
+    }
     mStartMs = nowMs;
     mLastFrames = frames;
     mLastChangeMs = nowMs;
@@ -17,18 +22,17 @@ void AudioStreamWatch::Ended()
 
 AudioStreamTrouble AudioStreamWatch::Check(uint64_t nowMs, uint64_t frames)
 {
-    if (!mRunning || mTold) return AudioStreamTrouble::None;
+    if (!mRunning || mFailed) return AudioStreamTrouble::None;
     if (frames != mLastFrames) {
-        if (!mDelivering) mFirstFramesMs = nowMs;
-        mDelivering = true;
+        if (mChanges++ == 0) mFirstFramesMs = nowMs;
         mLastFrames = frames;
         mLastChangeMs = nowMs;
     }
-    if (!mDelivering)
+    if (mChanges < 2)
         return nowMs - mStartMs >= kFirstBufferMs ? Tell(AudioStreamTrouble::NoSound)
                                                   : AudioStreamTrouble::None;
-    if (nowMs - mLastChangeMs >= kStallMs) return Tell(AudioStreamTrouble::Stopped);
-    return CheckRate(nowMs, frames);
+    if (nowMs - mLastChangeMs >= mStallMs) return Tell(AudioStreamTrouble::Stopped);
+    return mToldTooSlow ? AudioStreamTrouble::None : CheckRate(nowMs, frames);
 }
 
 AudioStreamTrouble AudioStreamWatch::CheckRate(uint64_t nowMs, uint64_t frames)
@@ -52,7 +56,9 @@ AudioStreamTrouble AudioStreamWatch::CheckRate(uint64_t nowMs, uint64_t frames)
 
 AudioStreamTrouble AudioStreamWatch::Tell(AudioStreamTrouble trouble)
 {
-    mTold = true;
-    mFailed = trouble != AudioStreamTrouble::TooSlow;
+    if (trouble == AudioStreamTrouble::TooSlow)
+        mToldTooSlow = true;
+    else
+        mFailed = true;
     return trouble;
 }

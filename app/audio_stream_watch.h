@@ -16,21 +16,24 @@ enum class AudioStreamTrouble {
 class AudioStreamWatch {
 public:
     static constexpr uint64_t kFirstBufferMs = 5000;  // devices under Wine take about 2 s
-    static constexpr uint64_t kStallMs = 2000;
+    static constexpr uint64_t kStallMs = 2000;         // or three buffer periods, when longer
     static constexpr uint64_t kSettleMs = 2000;  // from the first buffer to full speed
     static constexpr uint64_t kRateWindowMs = 3000;
     static constexpr uint64_t kTooSlowPercent = 50;
 
-    // A stream started at nowMs; frames is the count then.
-    void Started(uint64_t nowMs, unsigned sampleRate, uint64_t frames);
+    // A stream of bufferFrames-frame buffers started at nowMs; frames is the
+    // count then.
+    void Started(uint64_t nowMs, unsigned sampleRate, unsigned bufferFrames, uint64_t frames);
     // No stream runs.
     void Ended();
 
-    // The trouble found now, told once per start (None before and after):
-    // NoSound when no frame arrived within kFirstBufferMs of the start,
-    // Stopped when none arrived for kStallMs after some had, TooSlow when over
-    // a window of kRateWindowMs, kSettleMs after the first frames, fewer than
-    // kTooSlowPercent of real time arrived.
+    // The trouble found now, each kind told once per start (None otherwise):
+    // NoSound when fewer than two buffers arrived within kFirstBufferMs of the
+    // start (the audio library calls once before its devices run), Stopped
+    // when none arrived for the stall bound after that, TooSlow when over a
+    // window of kRateWindowMs, kSettleMs after the first frames, fewer than
+    // kTooSlowPercent of real time arrived. After NoSound or Stopped nothing
+    // more is told.
     AudioStreamTrouble Check(uint64_t nowMs, uint64_t frames);
 
     // Whether the stream was found delivering nothing (NoSound or Stopped).
@@ -43,13 +46,14 @@ private:
     AudioStreamTrouble CheckRate(uint64_t nowMs, uint64_t frames);
 
     bool mRunning = false;
-    bool mTold = false;
+    bool mToldTooSlow = false;
     bool mFailed = false;
     unsigned mSampleRate = 0;
+    uint64_t mStallMs = kStallMs;
+    int mChanges = 0;
     uint64_t mStartMs = 0;
     uint64_t mLastFrames = 0;
     uint64_t mLastChangeMs = 0;
-    bool mDelivering = false;
     uint64_t mFirstFramesMs = 0;
     bool mWindowOpen = false;
     uint64_t mWindowStartMs = 0;

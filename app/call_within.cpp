@@ -3,6 +3,7 @@
 #include <condition_variable>
 #include <memory>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 namespace {
@@ -20,15 +21,19 @@ struct Completion {
 bool CallWithin(std::function<void()> work, std::chrono::milliseconds bound)
 {
     auto completion = std::make_shared<Completion>();
-    std::thread([work = std::move(work), completion] {
-        try {
-            work();
-        } catch (...) {
-        }
-        std::lock_guard<std::mutex> lock(completion->mutex);
-        completion->done = true;
-        completion->changed.notify_all();
-    }).detach();
+    try {
+        std::thread([work = std::move(work), completion] {
+            try {
+                work();
+            } catch (...) {
+            }
+            std::lock_guard<std::mutex> lock(completion->mutex);
+            completion->done = true;
+            completion->changed.notify_all();
+        }).detach();
+    } catch (const std::system_error&) {
+        return false;  // no thread: the work never ran
+    }
     std::unique_lock<std::mutex> lock(completion->mutex);
     return completion->changed.wait_for(lock, bound, [&] { return completion->done; });
 }

@@ -149,7 +149,10 @@ bool PrepareSettingsFileIn(const char* baseFolder, std::string* problem)
 {
     if (!baseFolder)
         return ReportNoDataFolder(problem, "Velvane has no folder for its settings.");
-    const std::string folder = std::string(baseFolder) + "\\" + kFolderName;
+    std::string base = baseFolder;
+    while (base.size() > RootLength(base) && (base.back() == '\\' || base.back() == '/'))
+        base.pop_back();
+    const std::string folder = base + "\\" + kFolderName;
     // The whole file path must fit before anything is created.
     if (folder.size() + 1 + strlen(kFileName) >= kSettingsFilePathSize)
         return ReportNoDataFolder(problem, "The path of Velvane's settings folder, " + folder +

@@ -9,9 +9,10 @@ set(VELVANE_MONTHS Jan Feb Mar Apr May Jun Jul Aug Sep Oct Nov Dec)
 
 # The date of the epoch in ENV{SOURCE_DATE_EPOCH} (now when unset) into out.
 function(velvane_date_text out)
-    string(TIMESTAMP month "%m" UTC)
-    string(TIMESTAMP day "%d" UTC)
-    string(TIMESTAMP year "%Y" UTC)
+    string(TIMESTAMP date "%m;%d;%Y" UTC)  # one reading of the clock
+    list(GET date 0 month)
+    list(GET date 1 day)
+    list(GET date 2 year)
     math(EXPR index "${month} - 1")
     list(GET VELVANE_MONTHS ${index} name)
     string(REGEX REPLACE "^0" " " day "${day}")

@@ -7,12 +7,13 @@
 # the process within a bound with exit code 0 and the settings file
 # byte-identical. Screenshots stay in build/e2e-faults.
 #   tools/e2e-faults.sh [windows build tree [case ...]]
-# Cases: killed terminated unloaded burst asio iovs folder (all by default).
+# Cases: killed terminated unloaded burst asio iovs folder copies (all by
+# default). VELVANE_SESSION_PREFIX names another Wine prefix.
 set -eu
 
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 BUILD=$(cd "${1:-$ROOT/build/win}" && pwd)
-export VELVANE_SESSION_PREFIX="$ROOT/build/wine-session-faults"
+export VELVANE_SESSION_PREFIX="${VELVANE_SESSION_PREFIX:-$ROOT/build/wine-session-faults}"
 . "$ROOT/tools/session.sh"
 trap session_cleanup EXIT
 session_start "$ROOT/build/e2e-faults"
@@ -84,6 +85,8 @@ server_gone() { # name, how: KILL | TERM | unload
     start
     session_play "$SESSION_DIR/tones.wav"
     sleep 4
+    [ "$(session_probe count "Velvane audio" | tr -d '\r')" = 0 ] ||
+        fail "$1: a notice before the fault"
     case "$2" in
         unload)
             module=$(pactl list short modules | awk '/module-null-sink/ { print $1 }')
@@ -95,8 +98,9 @@ server_gone() { # name, how: KILL | TERM | unload
     # Apply on the dead devices: the dialog must stay usable.
     session_probe menu 40006 >/dev/null
     wait_for_window "Preferences" 10 || fail "$1: no preferences dialog"
-    session_probe menu 40024 >/dev/null  # ignored by the main window
-    session_probe cancel "Preferences" >/dev/null
+    session_probe button "Preferences" 40024 >/dev/null || fail "$1: no Apply"
+    sleep 1
+    session_probe cancel "Preferences" >/dev/null || fail "$1: no Cancel"
     wait_for_window "Preferences" 10 0 || fail "$1: the preferences dialog does not answer"
     case "$2" in
         unload) pactl load-module module-null-sink sink_name=vsink >/dev/null ;;
@@ -113,6 +117,9 @@ server_gone() { # name, how: KILL | TERM | unload
     fi
     kill "$SESSION_PLAY_PID" 2>/dev/null || true
     quit_within_bound "$1" "$SUM"
+    # The patched audio library ends the stream: no stream was given up.
+    ! grep -q "did not end within" "$SESSION_DIR/program.log" ||
+        fail "$1: an audio stream did not end and was given up"
 }
 
 case_killed() { server_gone killed KILL; }

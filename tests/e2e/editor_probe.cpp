@@ -8,6 +8,7 @@
 //   editor_probe cancel TITLE   presses Cancel in the dialog titled TITLE (also
 //                               closes a message box)
 //   editor_probe ok TITLE       presses OK in the dialog titled TITLE
+//   editor_probe button TITLE ID  presses button ID in the dialog titled TITLE
 //   editor_probe count TITLE    the number of top-level windows titled TITLE
 #include <windows.h>
 
@@ -94,9 +95,11 @@ int main(int argc, char** argv)
         return Wheel(std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]));
     if (argc == 3 && std::strcmp(command, "cancel") == 0) return Press(argv[2], IDCANCEL);
     if (argc == 3 && std::strcmp(command, "ok") == 0) return Press(argv[2], IDOK);
+    if (argc == 4 && std::strcmp(command, "button") == 0)
+        return Press(argv[2], std::atoi(argv[3]));
     if (argc == 3 && std::strcmp(command, "count") == 0) return Count(argv[2]);
     std::fprintf(stderr,
                  "usage: editor_probe where | menu ID [N] | wheel X Y STEPS | cancel TITLE | "
-                 "ok TITLE | count TITLE\n");
+                 "ok TITLE | button TITLE ID | count TITLE\n");
     return 2;
 }
