@@ -36,6 +36,7 @@ std::string DeviceNameOrBlank(unsigned index)
     return index < devices.names.size() ? devices.names[index] : std::string();
 }
 
+// On standard error as the audio library prints its errors.
 bool ReportStartFailure(const char* reason)
 {
     fprintf(stderr, "\n%s\n\n", reason);
@@ -75,7 +76,8 @@ bool StartAudioStream(unsigned inputDevice, unsigned outputDevice, unsigned samp
     gWatch.Ended();
     // The thread of a stream given up may still call into the plug-in, which
     // a start would reconfigure.
-    if (!CloseAudioApiStream() || AudioApiWasAbandoned())
+    CloseAudioApiStream();
+    if (AudioApiWasAbandoned())
         return ReportStartFailure("an earlier stream did not end: restart Velvane to use audio");
     RtAudio* audio = AudioApi();
     if (!audio) return ReportStartFailure("there is no audio API");
@@ -109,11 +111,8 @@ bool StartAudioStream(unsigned inputDevice, unsigned outputDevice, unsigned samp
                           AudioCallback, nullptr, &options);
         audio->startStream();
     } catch (const RtAudioError& error) {
-        error.printMessage();
-        WriteDebugLine("could not start the audio stream: %s\n", error.getMessage().c_str());
-        if (audio->isStreamOpen()) audio->closeStream();
-        gRenewDevices = true;
-        return false;
+        CloseAudioApiStream();
+        return ReportStartFailure(error.getMessage().c_str());
     }
     gWatch.Started(GetTickCount64(), sampleRate, IoVectorSize, gFramesReceived.load());
     gRenewDevices = false;
