@@ -7,6 +7,7 @@
 #include <memory>
 #include <new>
 
+#include "analyser/plugin_version.h"
 #include "analyser/sono.h"
 #include "core/critical_section.h"
 #include "core/parameter.h"
@@ -74,7 +75,7 @@ IUnitEffect* CreatePlugInstance(MidiOutputPort* midiOut, uint16_t* midiOutChanne
 
 IUnitEffect::IUnitEffect(MidiOutputPort* midiOut, uint16_t* midiOutChannel)
     : IUnitStandalone(midiOut, midiOutChannel, kParamCount, "1-0 2-0", 1, "tq_Velvane", "",
-                      "Kestrane", 0x10000, kFourCC("Vqlz"), kFourCC("Kzrt"), 0, false, true, false,
+                      "Kestrane", kPluginVersion, kFourCC("Vqlz"), kFourCC("Kzrt"), 0, false, true, false,
                       0)
 {
     for (const ParamSetup& s : kParamSetups) {
@@ -284,5 +285,5 @@ int IUnitEffect::ReadState(const IStateChunk* chunk, int position)
 void IUnitEffect::CurrentPresetChanged()
 {
     LockGuard guard(PluginLock());
-    if (IGraphics* editor = AttachedEditor()) editor->MarkAllControlsDirty();
+    if (IGraphics* editor = AttachedGraphics(this)) editor->MarkAllControlsDirty();
 }

@@ -36,7 +36,7 @@ bool StartUpAudioMidiAndPlug()
 
 bool OpenEditorInMainDialog()
 {
-    IGraphics* editor = gPlug ? gPlug->AttachedEditor() : nullptr;
+    IGraphics* editor = AttachedGraphics(gPlug);
     if (!editor || !editor->OpenEditorWindow(MainDialog)) return false;
     gPlug->EditorOpened();
     return true;

@@ -7,7 +7,6 @@
 #include <cstring>
 
 #include "core/debug_text.h"
-#include "editor/graphics.h"
 
 namespace {
 
@@ -208,7 +207,7 @@ void IUnitBase::SetParameterFromGUI(int index, double normalized)
     ParameterChanged(index);
 }
 
-void IUnitBase::AttachEditor(IGraphics* editor)
+void IUnitBase::AttachEditor(IUnitEditor* editor)
 {
     if (!editor) return;
     LockGuard lock(&mLock);

@@ -9,8 +9,8 @@
 #include "core/preset_slot.h"
 #include "core/state_chunk.h"
 #include "core/text_buffer.h"
+#include "core/unit_editor.h"
 
-class IGraphics;
 struct IMidiEvent;
 struct ISysExEvent;
 struct IHostTransport;
@@ -71,7 +71,7 @@ public:
     virtual int BindingKind() { return mBindingKind; }
     virtual void ApplyEditorSize(int width, int height) = 0;
     virtual void SetUpForHost() {}
-    virtual void AttachEditor(IGraphics* editor);
+    virtual void AttachEditor(IUnitEditor* editor);
     virtual void ChangeLatency(int frames) { mLatency = frames; }
     virtual bool TransmitMidiMessage(const IMidiEvent* message) = 0;
     virtual bool TransmitSysEx(const ISysExEvent*) { return false; }
@@ -109,7 +109,7 @@ public:
     bool WriteBlobSource(const char* path);
 
     // Editor.
-    IGraphics* AttachedEditor() const { return mEditor; }
+    IUnitEditor* AttachedEditor() const { return mEditor; }
 
     // Identity and host.
     const char* EffectName() const { return mEffectName; }
@@ -182,7 +182,7 @@ private:
     int mBlockSize = 0;
     int mLatency;
     TextBuffer mPresetFolder;
-    IGraphics* mEditor = nullptr;
+    IUnitEditor* mEditor = nullptr;
     PointerList<IParameter> mParams;
     PointerList<IPresetSlot> mPresets;
     HeapBuffer mInputData{4096};

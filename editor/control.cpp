@@ -154,7 +154,7 @@ void IControl::ApplyEnteredValue(double normalised)
 
 void IControl::Prompt(IBox box)
 {
-    IGraphics* editor = plug->AttachedEditor();
+    IGraphics* editor = AttachedGraphics(plug);
     IParameter* parameter = plug->ParameterAt(paramIdx);
     if (editor && parameter) editor->AskForParamValue(this, parameter, &box);
     redrawAgain = true;

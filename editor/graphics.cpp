@@ -182,3 +182,8 @@ void IGraphics::SetControlValueFromText(IControl* control, IParameter* parameter
 }
 
 void IGraphics::AskForParamValue(IControl*, IParameter*, IBox*) {}
+
+IGraphics* AttachedGraphics(const IUnitBase* plug)
+{
+    return plug ? dynamic_cast<IGraphics*>(plug->AttachedEditor()) : nullptr;
+}

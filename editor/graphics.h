@@ -4,6 +4,7 @@
 
 #include "core/critical_section.h"
 #include "core/pointer_list.h"
+#include "core/unit_editor.h"
 #include "editor/control.h"
 #include "editor/records.h"
 
@@ -23,10 +24,10 @@ using IWindowHandle = HWND__*;
 // off-screen bitmap they paint into, the pointer capture, the parameter
 // fan-out and the process-wide image and font caches. The window system's
 // part is the derived editor's.
-class IGraphics {
+class IGraphics : public IUnitEditor {
 public:
     IGraphics(IUnitBase* plug, int width, int height, int frameRate);
-    virtual ~IGraphics();
+    ~IGraphics() override;
     IGraphics(const IGraphics&) = delete;
     IGraphics& operator=(const IGraphics&) = delete;
 
@@ -53,8 +54,8 @@ public:
     virtual void PlatformHook() = 0;
     virtual PIX_IBitmap* LoadImageResource(int resourceId, const char* name) = 0;
     // Called by the plug-in core, which sees the editor through these two.
-    virtual void ApplyParameterFromCore(int p, double value, bool normalised);
-    virtual void CreateSurfaces();
+    void ApplyParameterFromCore(int p, double value, bool normalised) override;
+    void CreateSurfaces() override;
 
     // Controls; the editor owns what it is given.
     int AddControl(IControl* control);
@@ -141,3 +142,7 @@ protected:
     // The parameter whose gesture the captured control's press began, -1 none.
     int gestureParam = -1;
 };
+
+// The plug-in's attached editor as an IGraphics; null without a plug-in, an
+// editor, or when the editor is another IUnitEditor.
+IGraphics* AttachedGraphics(const IUnitBase* plug);

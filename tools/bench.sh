@@ -3,6 +3,6 @@
 set -eu
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 cd "$ROOT"
-cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DVELVANE_SANITIZE=OFF >/dev/null
-cmake --build build/bench -j "$(nproc)" --target core_bench analyser_bench raster_bench sono_bench
+cmake --preset bench >/dev/null
+cmake --build --preset bench -j "$(nproc)"
 for b in build/bench/bench/*_bench; do "$b" "$@"; done

@@ -6,8 +6,7 @@ ROOT=$(cd "$(dirname "$0")/.." && pwd)
 cd "$ROOT"
 SECONDS_TO_RUN=${1:-60}
 [ $# -gt 0 ] && shift
-cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELVANE_SANITIZE=OFF \
-    -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
-cmake --build build/fuzz --target fuzz_png
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz
 mkdir -p build/fuzz/corpus
 build/fuzz/tests/raster/fuzz_png -max_total_time="$SECONDS_TO_RUN" "$@" build/fuzz/corpus

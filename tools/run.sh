@@ -14,9 +14,8 @@ BUILD="$ROOT/build/win"
 cd "$ROOT"
 "$ROOT/tools/setup-packages.sh"
 "$ROOT/tools/setup-windeps.sh"
-cmake -S . -B build/win -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake >/dev/null
-cmake --build build/win -j "$(nproc 2>/dev/null || echo 4)" --target velvane editor_probe
+cmake --preset win >/dev/null
+cmake --build --preset win -j "$(nproc 2>/dev/null || echo 4)" --target velvane editor_probe
 
 if [ -n "${DISPLAY:-}" ]; then
     exec "$ROOT/tools/wine-run.sh" "$BUILD/app/velvane.exe"

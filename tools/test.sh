@@ -1,7 +1,7 @@
 #!/bin/sh
-# Sets up a Debian machine (packages, Windows dependencies), builds both trees
-# and runs every test: natively with sanitizers, and the Windows programs
-# under Wine. Exits non-zero when anything fails.
+# Sets up a Debian machine (packages, Windows dependencies), checks the
+# formatting, builds both trees and runs every test: natively with sanitizers,
+# and the Windows programs under Wine. Exits non-zero when anything fails.
 set -eu
 
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
@@ -11,11 +11,12 @@ JOBS=$(nproc 2>/dev/null || echo 4)
 "$ROOT/tools/setup-packages.sh"
 "$ROOT/tools/setup-windeps.sh"
 
-cmake -S . -B build/native -G Ninja -DCMAKE_BUILD_TYPE=Debug >/dev/null
-cmake -S . -B build/win -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake >/dev/null
-cmake --build build/native -j "$JOBS"
-cmake --build build/win -j "$JOBS"
+"$ROOT/tools/check-format.sh"
+
+cmake --preset native >/dev/null
+cmake --preset win >/dev/null
+cmake --build --preset native -j "$JOBS"
+cmake --build --preset win -j "$JOBS"
 
 # One virtual display for every Windows test that needs one.
 XVFB_PID=""
@@ -32,7 +33,7 @@ export DISPLAY=":$(cat "$ROOT/build/xvfb.display")"
 
 status=0
 run_tests() { # build tree; keeps ctest's log and exit status
-    { rc=0; ctest --test-dir "build/$1" --output-on-failure -j "$JOBS" || rc=$?; echo "$rc" > "build/$1-tests.rc"; } |
+    { rc=0; ctest --preset "$1" -j "$JOBS" || rc=$?; echo "$rc" > "build/$1-tests.rc"; } |
         tee "build/$1-tests.log"
     [ "$(cat "build/$1-tests.rc")" = 0 ] || status=1
 }

@@ -13,6 +13,7 @@
 #include "core/parameter.h"
 #include "editor/text_control.h"
 #include "raster/sys_bitmap.h"
+#include "support/headless_graphics.h"
 #include "support/test_unit.h"
 
 namespace {

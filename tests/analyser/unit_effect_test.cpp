@@ -46,7 +46,7 @@ void Set(IUnitEffect& unit, int index, double value)
 TEST(UnitEffect, BuildsTheEditorInOrder)
 {
     std::unique_ptr<IUnitEffect> unit(CreatePlugInstance(nullptr, nullptr));
-    IGraphics* editor = unit->AttachedEditor();
+    IGraphics* editor = AttachedGraphics(unit.get());
     ASSERT_NE(editor, nullptr);
     EXPECT_EQ(editor->Width(), 1044);
     EXPECT_EQ(editor->Height(), 347);
@@ -96,7 +96,7 @@ TEST(UnitEffect, DefaultsAndTheirPreset)
     }
     EXPECT_NEAR(unit->ParameterAt(IUnitEffect::kSpeed)->NormalizedValue(), 0.5, 1e-12);
     EXPECT_NEAR(unit->ParameterAt(IUnitEffect::kGain)->NormalizedValue(), 0.5, 1e-12);
-    EXPECT_NEAR(unit->AttachedEditor()->ControlAt(10)->value, 0.5, 1e-12) << "speed knob";
+    EXPECT_NEAR(AttachedGraphics(unit.get())->ControlAt(10)->value, 0.5, 1e-12) << "speed knob";
     ASSERT_EQ(unit->PresetCount(), 1);
     EXPECT_STREQ(unit->PresetAt(0)->name, "-");
     EXPECT_TRUE(unit->PresetAt(0)->used);
@@ -234,7 +234,7 @@ TEST(UnitEffect, SetsTheSonogramFromItsParameters)
 TEST(UnitEffect, AResetWhileFrozenKeepsTheStartUpPicture)
 {
     std::unique_ptr<IUnitEffect> unit = MakeUnit();
-    IGraphics* editor = unit->AttachedEditor();
+    IGraphics* editor = AttachedGraphics(unit.get());
     const IBox all = {0, 0, 1044, 347};
     std::vector<double> left(30000), right(30000);
     double* inputs[2] = {left.data(), right.data()};
@@ -267,7 +267,7 @@ TEST(UnitEffect, AResetWhileFrozenKeepsTheStartUpPicture)
 TEST(UnitEffect, ResizingTheEditorLetsGoOfItsControls)
 {
     std::unique_ptr<IUnitEffect> unit = MakeUnit();
-    IGraphics* editor = unit->AttachedEditor();
+    IGraphics* editor = AttachedGraphics(unit.get());
     const int frames = 44100 / 4 + 1;
     std::vector<double> left(frames), right(frames);
     double* inputs[2] = {left.data(), right.data()};
@@ -313,7 +313,7 @@ TEST(UnitEffect, AToneLightsItsRow)
     double* inputs[2] = {left.data(), right.data()};
     unit->ProcessDoubleBlock(inputs, nullptr, frames);
 
-    IGraphics* editor = unit->AttachedEditor();
+    IGraphics* editor = AttachedGraphics(unit.get());
     IBox region = {0, 0, 1044, 347};
     editor->RedrawRegion(&region);
     const int newest = (unit->Analyser().Shared()->writeIndex + 1023) % 1024;

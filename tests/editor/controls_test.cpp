@@ -11,6 +11,7 @@
 #include "editor/text_control.h"
 #include "raster/raster_test_support.h"
 #include "raster/sys_bitmap.h"
+#include "support/headless_graphics.h"
 #include "support/test_unit.h"
 
 namespace {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "editor/graphics.h"
+#include "support/headless_graphics.h"
 #include "support/test_unit.h"
 
 namespace {

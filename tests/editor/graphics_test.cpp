@@ -11,6 +11,7 @@
 #include "raster/bitmap.h"
 #include "raster/cached_font.h"
 #include "raster/sys_bitmap.h"
+#include "support/headless_graphics.h"
 #include "support/test_unit.h"
 
 namespace {

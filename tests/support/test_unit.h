@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "core/unit_base.h"
-#include "headless_graphics.h"
+#include "core/unit_editor.h"
 
 // A plug-in whose host operations record what reached them.
 class TestUnit : public IUnitBase {
@@ -41,9 +41,9 @@ public:
 };
 
 // An editor that records the values pushed into it and tells when it goes.
-class TestEditor : public HeadlessGraphics {
+class TestEditor : public IUnitEditor {
 public:
-    explicit TestEditor(std::vector<std::string>* log) : HeadlessGraphics(nullptr, 10, 10), log(log) {}
+    explicit TestEditor(std::vector<std::string>* log) : log(log) {}
     ~TestEditor() override { log->push_back("editor deleted"); }
     void ApplyParameterFromCore(int index, double value, bool normalized) override
     {
