@@ -5,7 +5,8 @@
 # shows them in their balance colours; again with "Mono Input", which makes
 # the left tone white. A second copy started meanwhile ends at once. Each run
 # ends with "&Quit" from a posted menu command, exit code 0 and the settings
-# file intact. Screenshots stay in build/e2e.
+# file intact. The program is the one a user gets: velvane.exe unpacked from
+# the build's zip. Screenshots stay in build/e2e.
 #   tools/e2e.sh [windows build tree]
 set -eu
 
@@ -14,6 +15,9 @@ BUILD=$(cd "${1:-$ROOT/build/win}" && pwd)
 . "$ROOT/tools/session.sh"
 trap session_cleanup EXIT
 session_start "$ROOT/build/e2e"
+mkdir "$SESSION_DIR/package"
+(cd "$SESSION_DIR/package" && cmake -E tar xf "$BUILD"/velvane-*-win64.zip)
+PROGRAM="$SESSION_DIR/package/velvane.exe"
 python3 "$ROOT/tools/e2e-tones.py" "$SESSION_DIR/tones.wav" 30
 
 run() { # name, mono input
@@ -30,7 +34,7 @@ run() { # name, mono input
     # A second copy ends at once with exit code 0 and leaves the settings alone.
     before=$(cksum < "$SETTINGS_DIR/settings.ini")
     second=0
-    timeout 20 "$ROOT/tools/wine-run.sh" "$BUILD/app/velvane.exe" >/dev/null 2>&1 || second=$?
+    timeout 20 "$ROOT/tools/wine-run.sh" "$PROGRAM" >/dev/null 2>&1 || second=$?
     echo "$1: a second copy ended with exit code $second"
     [ "$second" = 0 ] && [ "$(cksum < "$SETTINGS_DIR/settings.ini")" = "$before" ] || checked=1
     code=0

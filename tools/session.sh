@@ -9,7 +9,8 @@
 #                          sets WHERE again
 #   session_quit           "&Quit" through a posted menu command; the exit code
 # Needs ROOT and BUILD (the Windows tree) set by the caller; VELVANE_SESSION_PREFIX
-# names another Wine prefix than build/wine-session.
+# names another Wine prefix than build/wine-session. PROGRAM is the program
+# started, the tree's app/velvane.exe unless the caller changes it.
 
 SESSION_PIDS=""
 session_cleanup() {
@@ -27,6 +28,7 @@ session_start() {
     export WINEPREFIX="$VELVANE_WINEPREFIX"
     export XDG_RUNTIME_DIR="$SESSION_DIR/pulse"
     PROBE="$BUILD/tests/e2e/editor_probe.exe"
+    PROGRAM="$BUILD/app/velvane.exe"
     SCREEN_WIDTH=1280 SCREEN_HEIGHT=1024
 
     exec 7>"$SESSION_DIR/display"
@@ -68,7 +70,7 @@ INI
 }
 
 session_program() {
-    "$ROOT/tools/wine-run.sh" "$BUILD/app/velvane.exe" >"$SESSION_DIR/program.log" 2>&1 &
+    "$ROOT/tools/wine-run.sh" "$PROGRAM" >"$SESSION_DIR/program.log" 2>&1 &
     SESSION_PROGRAM_PID=$!
     WHERE=""
     for _ in $(seq 60); do
