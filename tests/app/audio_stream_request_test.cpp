@@ -4,6 +4,8 @@
 
 #include <climits>
 
+#include "support/settings_builder.h"
+
 namespace {
 
 class AudioStreamRequestTest : public ::testing::Test {
@@ -42,13 +44,14 @@ TEST_F(AudioStreamRequestTest, InitialSettingsAskForTheDefaultDevice)
 
 TEST_F(AudioStreamRequestTest, DirectSoundTakesEachDirectionsDeviceAndFirstChannel)
 {
-    settings.driver = 7;
-    CopySettingsText(settings.inputDevice, "Line In");
-    CopySettingsText(settings.outputDevice, "Card");
-    CopySettingsText(settings.sampleRate, "48000");
-    CopySettingsText(settings.ioVectorSize, "256");
-    settings.input1 = 3;
-    settings.output1 = 5;
+    settings = SettingsBuilder()
+                   .Driver(7)
+                   .InputDevice("Line In")
+                   .OutputDevice("Card")
+                   .SampleRate("48000")
+                   .IoVectorSize("256")
+                   .InputChannels(3, 4)
+                   .OutputChannels(5, 6);
     ASSERT_TRUE(Request());
     EXPECT_EQ(request.inputDevice, 1u);
     EXPECT_EQ(request.outputDevice, 2u);
@@ -73,9 +76,7 @@ TEST_F(AudioStreamRequestTest, AsioUsesTheOutputDeviceForBothDirections)
 
 TEST_F(AudioStreamRequestTest, AsioChosenWhereDirectSoundServesTakesEachDirectionsDevice)
 {
-    settings.driver = 1;
-    CopySettingsText(settings.inputDevice, "Line In");
-    CopySettingsText(settings.outputDevice, "Card");
+    settings = SettingsBuilder().Driver(1).InputDevice("Line In").OutputDevice("Card");
     ASSERT_TRUE(Request());
     EXPECT_EQ(request.inputDevice, 1u);
     EXPECT_EQ(request.outputDevice, 2u);

@@ -13,6 +13,7 @@
 #include "app/settings.h"
 #include "app/settings_file.h"
 #include "support/debug_capture.h"
+#include "support/settings_builder.h"
 
 namespace fs = std::filesystem;
 
@@ -225,10 +226,8 @@ TEST_F(SettingsFileTest, MissingKeysTakeTheirReadDefaultsAndAreWrittenBack)
     PutFile("[audio]\r\ndriver=1\r\n");
     ASSERT_TRUE(PrepareSettingsFileIn(Base().c_str(), nullptr));
 
-    AudioMidiSettings expected = InitialSettings();
-    expected.driver = 1;
-    CopySettingsText(expected.midiInputPort, "no input");
-    CopySettingsText(expected.midiOutputPort, "no output");
+    const AudioMidiSettings expected =
+        SettingsBuilder().Driver(1).MidiPorts("no input", "no output");
     EXPECT_TRUE(SameBytes(*CurrentSettings, expected));
 
     std::vector<std::string> lines = kInitialFileLines;
@@ -242,21 +241,18 @@ TEST_F(SettingsFileTest, EveryKeyIsWrittenInOrderAndReadBack)
 {
     ASSERT_TRUE(PrepareSettingsFileIn(Base().c_str(), nullptr));
     AudioMidiSettings& s = *CurrentSettings;
-    s.driver = 1;
-    CopySettingsText(s.inputDevice, "Line In (USB)");
-    CopySettingsText(s.outputDevice, "Speakers");
-    CopySettingsText(s.sampleRate, "48000");
-    CopySettingsText(s.ioVectorSize, "256");
-    CopySettingsText(s.signalVectorSize, "64");
-    s.input1 = 3;
-    s.input2 = 4;
-    s.output1 = 5;
-    s.output2 = 6;
-    s.monoInput = 1;
-    CopySettingsText(s.midiInputPort, "Keys 1");
-    CopySettingsText(s.midiOutputPort, "Synth 2");
-    s.midiInputChannel = 16;
-    s.midiOutputChannel = 65535;
+    s = SettingsBuilder()
+            .Driver(1)
+            .InputDevice("Line In (USB)")
+            .OutputDevice("Speakers")
+            .SampleRate("48000")
+            .IoVectorSize("256")
+            .SignalVectorSize("64")
+            .InputChannels(3, 4)
+            .OutputChannels(5, 6)
+            .MonoInput(1)
+            .MidiPorts("Keys 1", "Synth 2")
+            .MidiChannels(16, 65535);
     const AudioMidiSettings written = s;
     WriteSettingsFile();
 

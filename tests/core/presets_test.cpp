@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/unit_base.h"
+#include "support/chunk_bytes.h"
 #include "support/failing_allocator.h"
 #include "support/test_unit.h"
 
@@ -38,11 +39,6 @@ std::vector<double> Doubles(const IStateChunk& chunk)
     std::vector<double> values(size_t(chunk.Size()) / sizeof(double));
     if (!values.empty()) std::memcpy(values.data(), chunk.Data(), values.size() * sizeof(double));
     return values;
-}
-
-std::vector<uint8_t> Bytes(const IStateChunk& chunk)
-{
-    return chunk.Size() ? std::vector<uint8_t>(chunk.Data(), chunk.Data() + chunk.Size()) : std::vector<uint8_t>{};
 }
 
 std::vector<double> Values(const IUnitBase& unit)
@@ -227,7 +223,7 @@ TEST(Presets, BlobsDecodeUpToTheirSize)
         TestUnit unit(0, "2-2", 1);
         unit.MakePresetFromBlob("blob", c.text, c.size);
         EXPECT_TRUE(unit.PresetAt(0)->used);
-        EXPECT_EQ(Bytes(unit.PresetAt(0)->state), c.bytes) << (c.text ? c.text : "null") << " " << c.size;
+        EXPECT_EQ(ChunkBytes(unit.PresetAt(0)->state), c.bytes) << (c.text ? c.text : "null") << " " << c.size;
     }
 }
 
@@ -300,10 +296,10 @@ TEST(Presets, BankHoldsNameFlagAndStateOfEverySlot)
     ASSERT_TRUE(unit.SerializePresets(&bank));
     ASSERT_EQ(bank.Size(), 104);
     std::vector<uint8_t> expected = {1, 0, 0, 0, '-', 1};
-    const std::vector<uint8_t> state = Bytes(unit.PresetAt(0)->state);
+    const std::vector<uint8_t> state = ChunkBytes(unit.PresetAt(0)->state);
     expected.insert(expected.end(), state.begin(), state.end());
     expected.insert(expected.end(), {5, 0, 0, 0, 'e', 'm', 'p', 't', 'y', 0});
-    EXPECT_EQ(Bytes(bank), expected);
+    EXPECT_EQ(ChunkBytes(bank), expected);
 
     for (int i = 0; i < 11; ++i) unit.ParameterAt(i)->Set(20);
     EXPECT_EQ(unit.UnserializePresets(&bank, 0), 104);
@@ -425,7 +421,7 @@ TEST(Presets, BlobSourceEncodesTheCurrentSlotOfAnySize)
     EXPECT_EQ(text.substr(0, prefix.size()), prefix);
     EXPECT_EQ(text.substr(text.size() - suffix.size()), suffix);
     big.MakePresetFromBlob("decoded", text.substr(prefix.size(), 2668).c_str(), 2000);
-    EXPECT_EQ(Bytes(big.PresetAt(1)->state), bytes);
+    EXPECT_EQ(ChunkBytes(big.PresetAt(1)->state), bytes);
 
     TestUnit empty(0, "2-2", 1);
     ASSERT_TRUE(empty.WriteBlobSource(path.c_str()));

@@ -6,14 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "support/chunk_bytes.h"
 #include "support/failing_allocator.h"
 
 namespace {
-
-std::vector<uint8_t> Bytes(const IStateChunk& chunk)
-{
-    return chunk.Size() ? std::vector<uint8_t>(chunk.Data(), chunk.Data() + chunk.Size()) : std::vector<uint8_t>{};
-}
 
 TEST(StateChunk, ValuesAreLittleEndianAndTextsCarryTheirLength)
 {
@@ -23,7 +19,7 @@ TEST(StateChunk, ValuesAreLittleEndianAndTextsCarryTheirLength)
     EXPECT_EQ(chunk.PutBool(false), 6);
     EXPECT_EQ(chunk.PutStr("ab"), 12);
     EXPECT_EQ(chunk.PutStr(""), 16);
-    EXPECT_EQ(Bytes(chunk), (std::vector<uint8_t>{4, 3, 2, 1, 1, 0, 2, 0, 0, 0, 'a', 'b', 0, 0, 0, 0}));
+    EXPECT_EQ(ChunkBytes(chunk), (std::vector<uint8_t>{4, 3, 2, 1, 1, 0, 2, 0, 0, 0, 'a', 'b', 0, 0, 0, 0}));
 
     int32_t number = 0;
     bool flag = false;
@@ -98,7 +94,7 @@ TEST(StateChunk, ClearReleasesAndChunksAppendAsCopies)
     EXPECT_EQ(b.PutChunk(&a), 7);
     EXPECT_EQ(b.PutChunk(&b), 14);  // a chunk appended to itself
     EXPECT_EQ(b.PutChunk(nullptr), 14);
-    EXPECT_EQ(Bytes(b), (std::vector<uint8_t>{3, 0, 0, 0, 'a', 'b', 'c', 3, 0, 0, 0, 'a', 'b', 'c'}));
+    EXPECT_EQ(ChunkBytes(b), (std::vector<uint8_t>{3, 0, 0, 0, 'a', 'b', 'c', 3, 0, 0, 0, 'a', 'b', 'c'}));
 
     b.Clear();
     EXPECT_EQ(b.Size(), 0);
@@ -133,7 +129,7 @@ TEST(StateChunk, AssignThatCannotGrowKeepsTheChunk)
     EXPECT_EQ(small.Size(), 8);
     EXPECT_EQ(small.Data()[4], 'k');
     EXPECT_TRUE(small.Assign(&large));
-    EXPECT_EQ(Bytes(small), bytes);
+    EXPECT_EQ(ChunkBytes(small), bytes);
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <gtest/gtest.h>
 #include <limits>
 #include <string>
@@ -12,6 +11,7 @@
 
 #include "raster/bitmap.h"
 #include "raster/pixel.h"
+#include "golden_ppm.h"
 #include "raster_test_support.h"
 #include "reference.h"
 
@@ -20,87 +20,44 @@ namespace {
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 constexpr float kInf = std::numeric_limits<float>::infinity();
 
-struct Lcg {
-    uint32_t state;
-    uint32_t Next() { return state = state * 1664525u + 1013904223u; }
-    int Below(int n) { return int((Next() >> 8) % uint32_t(n)); }
-    float Range(float lo, float hi) { return lo + (hi - lo) * float(Next() >> 8) / 16777216.0f; }
-};
-
 using raster_test::Digest;
+using raster_test::GuardedBitmap;
+using raster_test::kGuard;
+using raster_test::Lcg;
+using raster_test::WritePpmIfRequested;
 
-// A bitmap inside a larger canvas: the pixels around it (a guard band of
-// whole rows above and below and of columns at both sides) must never change.
-class GuardedBitmap : public PIX_IBitmap {
+// The first word of got that differs from before with its picture replaced
+// by picture (top-down), guard band included; empty when there is none.
+std::string FirstDifference(const GuardedBitmap& got, GuardedBitmap before,
+                            const std::vector<uint32_t>& picture)
+{
+    const int width = got.PixelWidth(), height = got.PixelHeight(), stride = got.RowStride();
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) before.At(x, y) = picture[size_t(y) * width + x];
+    for (size_t i = 0; i < before.Words().size(); ++i) {
+        const uint32_t want = before.Words()[i], word = got.Words()[i];
+        if (want == word) continue;
+        char text[160];
+        const int cx = int(i % size_t(stride)) - kGuard, cy = int(i / size_t(stride)) - kGuard;
+        std::snprintf(text, sizeof text, "canvas column %d, memory row %d (%s): got %08X want %08X",
+                      cx, cy, cx < 0 || cx >= width || cy < 0 || cy >= height ? "guard" : "bitmap",
+                      unsigned(word), unsigned(want));
+        return text;
+    }
+    return {};
+}
+
+// A bitmap that reports a row stride other than its own.
+class MisreportedStride : public GuardedBitmap {
 public:
-    static constexpr int kGuard = 3;
-
-    GuardedBitmap(int width, int height, bool bottomUp, Lcg* rng)
-        : mWidth(width), mHeight(height), mStride(width + 2 * kGuard), mBottomUp(bottomUp),
-          mCanvas(size_t(mStride) * size_t(height + 2 * kGuard))
+    MisreportedStride(const GuardedBitmap& bitmap, int stride)
+        : GuardedBitmap(bitmap), mStride(stride)
     {
-        for (uint32_t& word : mCanvas) word = rng->Next();
-        mOriginal = mCanvas;
     }
-
-    PIX_PackedColor* PixelData() const override
-    {
-        return mNullPixels ? nullptr : const_cast<uint32_t*>(mCanvas.data()) + kGuard * mStride + kGuard;
-    }
-    int PixelWidth() const override { return mWidth; }
-    int PixelHeight() const override { return mHeight; }
-    int RowStride() const override { return mReportedStride ? *mReportedStride : mStride; }
-    bool IsBottomUp() const override { return mBottomUp; }
-    bool SetSize(int, int) override { return false; }
-
-    void SetNullPixels() { mNullPixels = true; }
-    void ReportStride(int stride) { mStrideStore = stride, mReportedStride = &mStrideStore; }
-
-    // Pixel (x, y) by the addressing rule, in the current and the original canvas.
-    size_t Index(int x, int y) const
-    {
-        const int row = mBottomUp ? mHeight - 1 - y : y;
-        return size_t(kGuard + row) * size_t(mStride) + size_t(kGuard + x);
-    }
-    uint32_t At(int x, int y) const { return mCanvas[Index(x, y)]; }
-    uint32_t OriginalAt(int x, int y) const { return mOriginal[Index(x, y)]; }
-    bool Unchanged() const { return mCanvas == mOriginal; }
-
-    // The first difference from the expected picture (top-down, width x
-    // height) or from the original guard band; empty when there is none.
-    std::string Compare(const std::vector<uint32_t>& expected) const
-    {
-        std::vector<uint32_t> want = mOriginal;
-        for (int y = 0; y < mHeight; ++y)
-            for (int x = 0; x < mWidth; ++x) want[Index(x, y)] = expected[size_t(y) * mWidth + x];
-        for (size_t i = 0; i < want.size(); ++i) {
-            if (want[i] == mCanvas[i]) continue;
-            char text[160];
-            const int cx = int(i % size_t(mStride)) - kGuard, cy = int(i / size_t(mStride)) - kGuard;
-            std::snprintf(text, sizeof text, "canvas column %d, memory row %d (%s): got %08X want %08X", cx,
-                          cy, cx < 0 || cx >= mWidth || cy < 0 || cy >= mHeight ? "guard" : "bitmap",
-                          unsigned(mCanvas[i]), unsigned(want[i]));
-            return text;
-        }
-        return {};
-    }
-
-    // The original pixels, top-down.
-    std::vector<uint32_t> OriginalPicture() const
-    {
-        std::vector<uint32_t> out(size_t(mWidth) * size_t(mHeight));
-        for (int y = 0; y < mHeight; ++y)
-            for (int x = 0; x < mWidth; ++x) out[size_t(y) * mWidth + x] = OriginalAt(x, y);
-        return out;
-    }
+    int RowStride() const override { return mStride; }
 
 private:
-    int mWidth, mHeight, mStride;
-    bool mBottomUp;
-    bool mNullPixels = false;
-    int mStrideStore = 0;
-    const int* mReportedStride = nullptr;
-    std::vector<uint32_t> mCanvas, mOriginal;
+    int mStride;
 };
 
 // --- Reference models: per pixel, from the definitions. ---
@@ -300,11 +257,12 @@ TEST(FillBox, MatchesTheReferenceInEveryModeWeightAndClip)
                         PIX_PackedColor colour = rng.Next();
                         if (rng.Below(4) == 0) colour &= 0x00FFFFFF;
                         if (rng.Below(4) == 0) colour |= 0xFF000000;
-                        GuardedBitmap bitmap(bw, bh, bottomUp, &rng);
-                        std::vector<uint32_t> expected = bitmap.OriginalPicture();
+                        GuardedBitmap bitmap = GuardedBitmap::Noise(bw, bh, bottomUp, rng);
+                        GuardedBitmap original = bitmap;
+                        std::vector<uint32_t> expected = original.Pixels();
                         ReferenceFill(&expected, bw, bh, r.x, r.y, r.width, r.height, colour, alpha, mode);
                         PIX_FillBox(&bitmap, r.x, r.y, r.width, r.height, colour, alpha, mode);
-                        const std::string diff = bitmap.Compare(expected);
+                        const std::string diff = FirstDifference(bitmap, original, expected);
                         ASSERT_EQ(diff, "") << Describe(r, mode, bottomUp) << " colour " << std::hex
                                             << colour << " alpha " << alpha;
                         ++cases;
@@ -339,13 +297,14 @@ TEST(GradientBox, MatchesTheReferenceInEveryModeAndClip)
                         if (far) {
                             for (int c = 0; c < 4; ++c) gr.dx[c] = gr.dy[c] = 0.0f;
                         }
-                        GuardedBitmap bitmap(bw, bh, bottomUp, &rng);
-                        std::vector<uint32_t> expected = bitmap.OriginalPicture();
+                        GuardedBitmap bitmap = GuardedBitmap::Noise(bw, bh, bottomUp, rng);
+                        GuardedBitmap original = bitmap;
+                        std::vector<uint32_t> expected = original.Pixels();
                         ReferenceGradient(&expected, bw, bh, r.x, r.y, r.width, r.height, gr, mode);
                         PIX_GradientBox(&bitmap, r.x, r.y, r.width, r.height, gr.start[0], gr.start[1],
                                         gr.start[2], gr.start[3], gr.dx[0], gr.dx[1], gr.dx[2], gr.dx[3],
                                         gr.dy[0], gr.dy[1], gr.dy[2], gr.dy[3], mode);
-                        const std::string diff = bitmap.Compare(expected);
+                        const std::string diff = FirstDifference(bitmap, original, expected);
                         ASSERT_EQ(diff, "") << Describe(r, mode, bottomUp) << " variant " << variant;
                     }
                 }
@@ -406,7 +365,8 @@ TEST(FillBox, NegativeXFillsTheColumnsFromZero)
 TEST(FillBox, BottomUpFillsTheSamePixels)
 {
     Lcg rng{3};
-    GuardedBitmap down(9, 7, false, &rng), up(9, 7, true, &rng);
+    GuardedBitmap down = GuardedBitmap::Noise(9, 7, false, rng);
+    GuardedBitmap up = GuardedBitmap::Noise(9, 7, true, rng);
     PIX_FillBox(&down, 2, 1, 4, 3, 0xFF00FF00, 1.0f, 0);
     PIX_FillBox(&up, 2, 1, 4, 3, 0xFF00FF00, 1.0f, 0);
     for (int y = 0; y < 7; ++y)
@@ -420,17 +380,17 @@ TEST(FillAndGradient, LeaveBrokenOrMissingBitmapsAlone)
     PIX_GradientBox(nullptr, 0, 0, 4, 4, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0);
 
     Lcg rng{5};
-    GuardedBitmap noPixels(4, 4, false, &rng);
-    noPixels.SetNullPixels();
+    GuardedBitmap noPixels = GuardedBitmap::Noise(4, 4, false, rng, true);
+    const std::vector<uint32_t> noPixelsBefore = noPixels.Words();
     PIX_FillBox(&noPixels, 0, 0, 4, 4, 0xFFFFFFFF, 1.0f, 0);
     PIX_GradientBox(&noPixels, 0, 0, 4, 4, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0);
-    EXPECT_TRUE(noPixels.Unchanged());
+    EXPECT_EQ(noPixels.Words(), noPixelsBefore);
 
     for (int stride : {0, -4}) {
-        GuardedBitmap bad(4, 4, false, &rng);
-        bad.ReportStride(stride);
+        MisreportedStride bad(GuardedBitmap::Noise(4, 4, false, rng), stride);
+        const std::vector<uint32_t> before = bad.Words();
         PIX_FillBox(&bad, 0, 0, 4, 4, 0xFFFFFFFF, 1.0f, 0);
-        EXPECT_TRUE(bad.Unchanged()) << stride;
+        EXPECT_EQ(bad.Words(), before) << stride;
     }
 }
 
@@ -549,23 +509,6 @@ uint64_t PictureDigest(const PIX_MemBitmap& bitmap)
     for (int y = 0; y < bitmap.PixelHeight(); ++y)
         for (int x = 0; x < bitmap.PixelWidth(); ++x) digest.Add(bitmap.PixelData()[y * bitmap.RowStride() + x]);
     return digest.value;
-}
-
-void WritePpmIfRequested(const PIX_MemBitmap& bitmap, const char* name)
-{
-    const char* dir = std::getenv("VELVANE_GOLDEN_DIR");
-    if (!dir) return;
-    const std::string path = std::string(dir) + "/" + name + ".ppm";
-    FILE* file = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(file, nullptr) << path;
-    std::fprintf(file, "P6\n%d %d\n255\n", bitmap.PixelWidth(), bitmap.PixelHeight());
-    for (int y = 0; y < bitmap.PixelHeight(); ++y)
-        for (int x = 0; x < bitmap.PixelWidth(); ++x) {
-            const uint32_t c = bitmap.PixelData()[y * bitmap.RowStride() + x];
-            const unsigned char rgb[3] = {uint8_t(c >> 16), uint8_t(c >> 8), uint8_t(c)};
-            std::fwrite(rgb, 1, 3, file);
-        }
-    std::fclose(file);
 }
 
 // A grey checkerboard, so that partial opacity shows.

@@ -1,9 +1,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
-#include <string>
 #include <utility>
 #include <vector>
 
@@ -15,46 +13,25 @@
 #include "raster/line_kernels.h"
 #include "raster/pixel.h"
 #include "raster/reference.h"
+#include "golden_ppm.h"
+#include "raster_test_support.h"
 
 namespace {
 
-// A bitmap inside a larger buffer: a guard band of kGuard pixels on every
-// side, which drawing must leave untouched.
-class GuardedBitmap : public PIX_IBitmap {
-public:
-    static constexpr int kGuard = 3;
-    GuardedBitmap(int width, int height, bool bottomUp, uint32_t seed)
-        : mWidth(width), mHeight(height), mBottomUp(bottomUp),
-          buffer(size_t((width + 2 * kGuard) * (height + 2 * kGuard)))
-    {
-        for (uint32_t& p : buffer) p = seed = seed * 1664525u + 1013904223u;
-    }
-    PIX_PackedColor* PixelData() const override
-    {
-        return const_cast<PIX_PackedColor*>(buffer.data()) + kGuard * RowStride() + kGuard;
-    }
-    int PixelWidth() const override { return mWidth; }
-    int PixelHeight() const override { return mHeight; }
-    int RowStride() const override { return mWidth + 2 * kGuard; }
-    bool IsBottomUp() const override { return mBottomUp; }
-    bool SetSize(int, int) override { return false; }
+using raster_test::DigestOf;
+using raster_test::GuardedBitmap;
+using raster_test::kGuard;
+using raster_test::Lcg;
+using raster_test::RangeBits;
+using raster_test::WritePpmIfRequested;
 
-    // The pixel at memory row `row`.
-    PIX_PackedColor& At(int x, int row) { return PixelData()[row * RowStride() + x]; }
-
-    int mWidth, mHeight;
-    bool mBottomUp;
-    std::vector<PIX_PackedColor> buffer;
-};
-
-class NullPixelBitmap : public PIX_IBitmap {
-public:
-    PIX_PackedColor* PixelData() const override { return nullptr; }
-    int PixelWidth() const override { return 10; }
-    int PixelHeight() const override { return 10; }
-    int RowStride() const override { return 10; }
-    bool SetSize(int, int) override { return false; }
-};
+// A bitmap whose every word, guard band included, comes from the generator
+// seeded with seed.
+GuardedBitmap Noise(int width, int height, bool bottomUp, uint32_t seed)
+{
+    Lcg rng{seed};
+    return GuardedBitmap::Noise(width, height, bottomUp, rng);
+}
 
 // ---- Reference plots: which pixel gets which combine, in order ----
 
@@ -97,10 +74,10 @@ void Combine(uint8_t* p, PIX_PackedColor colour, unsigned op, Form form, int64_t
 std::vector<PIX_PackedColor> Apply(GuardedBitmap& b, const std::vector<Plot>& plots, PIX_PackedColor colour,
                                    unsigned op)
 {
-    std::vector<PIX_PackedColor> out = b.buffer;
+    std::vector<PIX_PackedColor> out = b.Words();
     for (const Plot& p : plots) {
-        EXPECT_TRUE(p.x >= 0 && p.x < b.mWidth && p.row >= 0 && p.row < b.mHeight) << p.x << "," << p.row;
-        const size_t i = size_t((p.row + GuardedBitmap::kGuard) * b.RowStride() + p.x + GuardedBitmap::kGuard);
+        EXPECT_TRUE(p.x >= 0 && p.x < b.PixelWidth() && p.row >= 0 && p.row < b.PixelHeight()) << p.x << "," << p.row;
+        const size_t i = size_t((p.row + kGuard) * b.RowStride() + p.x + kGuard);
         Combine(reinterpret_cast<uint8_t*>(&out[i]), colour, op & 0xFF, p.form, p.weight);
     }
     return out;
@@ -232,12 +209,6 @@ std::vector<Plot> ReferenceDashes(int width, int height, int x1, int y1, int x2,
     return out;
 }
 
-struct Lcg {
-    uint32_t state;
-    uint32_t Next() { return state = state * 1664525u + 1013904223u; }
-    int Range(int lo, int hi) { return lo + int(Next() % uint32_t(hi - lo + 1)); }
-};
-
 constexpr PIX_CombineMode kModes[] = {0, 1, 2, 3, 4, 5, 6, 0xF3, 0x10000, 0x10003, 0x10105};
 constexpr float kAlphas[] = {1.0f, 0.5f, 0.25f, 0.75f, 0.5f + 1.0f / 512, 0.3f, 1.001f,
                              0.0f, 1.0f / 512, -0.2f, 1.3f, 0.78125f};
@@ -324,7 +295,7 @@ TEST(LineClip, FloatClipperLeavesRoomForPixelPairs)
 
 TEST(LineClip, AcceptedSegmentsLieInsideForAnyEndPoints)
 {
-    Lcg rng{7};
+    Lcg rng{7, RangeBits::Whole};
     const int extremes[] = {INT_MIN, INT_MIN + 1, -1, 0, 1, INT_MAX - 1, INT_MAX};
     for (int n = 0; n < 20000; ++n) {
         int c[4];
@@ -350,8 +321,8 @@ TEST(LineClip, AcceptedSegmentsLieInsideForAnyEndPoints)
 // mapped to their green value (which equals the weight, 256 giving 255).
 std::vector<std::pair<std::pair<int, int>, int>> Touched(int x1, int y1, int x2, int y2, bool aa)
 {
-    GuardedBitmap b(8, 8, false, 1);
-    std::fill(b.buffer.begin(), b.buffer.end(), 0u);
+    GuardedBitmap b = Noise(8, 8, false, 1);
+    std::fill(b.Words().begin(), b.Words().end(), 0u);
     PIX_DrawSegment(&b, x1, y1, x2, y2, 0xFFFFFFFFu, 1.0f, PIX_CombineCopy, aa);
     std::vector<std::pair<std::pair<int, int>, int>> out;
     for (int y = 0; y < 8; ++y)
@@ -386,16 +357,16 @@ TEST(LineSegment, TouchesThePixelsAndWeightsOfItsDescription)
 
 TEST(LineSegment, ReversedEndPointsDrawTheSameSegment)
 {
-    Lcg rng{11};
+    Lcg rng{11, RangeBits::Whole};
     for (int n = 0; n < 400; ++n) {
         const int x1 = rng.Range(0, 12), y1 = rng.Range(0, 8), x2 = rng.Range(0, 12), y2 = rng.Range(0, 8);
         const bool aa = n % 2;
-        GuardedBitmap a(13, 9, false, 5), b(13, 9, false, 5);
-        std::fill(a.buffer.begin(), a.buffer.end(), 0u);
-        std::fill(b.buffer.begin(), b.buffer.end(), 0u);
+        GuardedBitmap a = Noise(13, 9, false, 5), b = Noise(13, 9, false, 5);
+        std::fill(a.Words().begin(), a.Words().end(), 0u);
+        std::fill(b.Words().begin(), b.Words().end(), 0u);
         PIX_DrawSegment(&a, x1, y1, x2, y2, 0x80C0FFFFu, 0.6f, PIX_CombineAdd, aa);
         PIX_DrawSegment(&b, x2, y2, x1, y1, 0x80C0FFFFu, 0.6f, PIX_CombineAdd, aa);
-        ASSERT_EQ(a.buffer, b.buffer) << x1 << "," << y1 << "-" << x2 << "," << y2 << " aa " << aa;
+        ASSERT_EQ(a.Words(), b.Words()) << x1 << "," << y1 << "-" << x2 << "," << y2 << " aa " << aa;
     }
 }
 
@@ -411,8 +382,8 @@ TEST(LineSegment, HalfAlphaFormsDifferBetweenRunsAndWeight128)
         {7, 3, 0.5f, 0x40404040u},             // slanted: the byte average member
     };
     for (const Case& c : cases) {
-        GuardedBitmap b(8, 8, false, 1);
-        std::fill(b.buffer.begin(), b.buffer.end(), 0x01010101u);
+        GuardedBitmap b = Noise(8, 8, false, 1);
+        std::fill(b.Words().begin(), b.Words().end(), 0x01010101u);
         PIX_DrawSegment(&b, 0, 0, c.x2, c.y2, 0x7F7F7F7Fu, c.alpha, PIX_CombineCopy, false);
         EXPECT_EQ(b.At(0, 0), c.expected) << c.alpha;
         EXPECT_EQ(b.At(c.x2, c.y2), c.expected) << c.alpha;
@@ -441,8 +412,8 @@ TEST(LineKernels, NamedMembersApplyTheirOperation)
     for (const Members& m : members) {
         const PIX_PackedColor full = PIX_CombineColors(dest, colour, 200 / 256.0f, m.op);
         const PIX_PackedColor threeQuarters = PIX_CombineColors(dest, colour, 150 / 256.0f, m.op);
-        GuardedBitmap b(2, 2, false, 1);
-        auto fresh = [&] { return std::fill(b.buffer.begin(), b.buffer.end(), dest), b.PixelData(); };
+        GuardedBitmap b = Noise(2, 2, false, 1);
+        auto fresh = [&] { return std::fill(b.Words().begin(), b.Words().end(), dest), b.PixelData(); };
         m.h(fresh(), 1, colour, 200);
         EXPECT_EQ(b.At(0, 0), full) << m.op;
         m.v(fresh(), b.RowStride(), 1, colour, 200);
@@ -456,8 +427,8 @@ TEST(LineKernels, NamedMembersApplyTheirOperation)
         EXPECT_EQ(b.At(0, 0), full) << m.op;
         EXPECT_EQ(b.At(1, 0), dest) << m.op;
     }
-    GuardedBitmap b(2, 1, false, 1);
-    std::fill(b.buffer.begin(), b.buffer.end(), 0x10203040u);
+    GuardedBitmap b = Noise(2, 1, false, 1);
+    std::fill(b.Words().begin(), b.Words().end(), 0x10203040u);
     PIX_LineKernelCopyOpaque(b.PixelData(), b.PixelData(), 0, 1, 0, 1, colour, 7, false);
     EXPECT_EQ(b.At(0, 0), colour);
     PIX_DashKernelCopyHalf(&b, 0, 0, 1, 0, 1, 0, 0x30405060u, 7);
@@ -470,7 +441,7 @@ TEST(LineKernels, NamedMembersApplyTheirOperation)
 // negative coordinates and both row orders, against the reference plots.
 TEST(LineSegment, MatchesReferencePlotsInEveryModeAndWeight)
 {
-    Lcg rng{2025};
+    Lcg rng{2025, RangeBits::Whole};
     for (int n = 0; n < 1500; ++n) {
         const int width = rng.Range(1, 13), height = rng.Range(1, 9);
         const bool bottomUp = n % 3 == 0;
@@ -481,12 +452,12 @@ TEST(LineSegment, MatchesReferencePlotsInEveryModeAndWeight)
         for (PIX_CombineMode mode : kModes) {
             for (float alpha : kAlphas) {
                 for (bool aa : {false, true}) {
-                    GuardedBitmap b(width, height, bottomUp, rng.Next());
+                    GuardedBitmap b = Noise(width, height, bottomUp, rng.Next());
                     const std::vector<PIX_PackedColor> expected =
                         Apply(b, ReferenceSegment(width, height, bottomUp, c[0], c[1], c[2], c[3], mode, alpha, aa),
                               colour, mode);
                     PIX_DrawSegment(&b, c[0], c[1], c[2], c[3], colour, alpha, mode, aa);
-                    ASSERT_EQ(b.buffer, expected) << width << "x" << height << " bottom-up " << bottomUp << " ("
+                    ASSERT_EQ(b.Words(), expected) << width << "x" << height << " bottom-up " << bottomUp << " ("
                                                   << c[0] << "," << c[1] << ")-(" << c[2] << "," << c[3] << ") mode "
                                                   << mode << " alpha " << alpha << " aa " << aa;
                 }
@@ -503,39 +474,40 @@ TEST(LineSegment, ExtremeEndPointsClipWithoutOverflow)
             for (int x2 : big)
                 for (int y2 : big)
                     for (bool bottomUp : {false, true}) {
-                        GuardedBitmap b(9, 7, bottomUp, 3);
+                        GuardedBitmap b = Noise(9, 7, bottomUp, 3);
                         PIX_DrawSegment(&b, x1, y1, x2, y2, 0xFF00FF00u, 0.7f, PIX_CombineAdd, true);
                         PIX_DrawSegment(&b, x1, y1, x2, y2, 0xFF00FF00u, 1.0f, PIX_CombineCopy, false);
                         PIX_DrawDashedSegment(&b, x1, y1, x2, y2, 2, 1, 0xFF0000FFu, 0.5f, PIX_CombineCopy);
                         PIX_BoxOutline(&b, x1, y1, x2, y2, 0xFFFF0000u, 0.3f, PIX_CombineMultiply);
                         PIX_FillBoxOutlined(&b, x1, y1, x2, y2, 0x11223344u, 0xFFFF0000u, 1.0f, PIX_CombineCopy);
-                        const std::vector<PIX_PackedColor> after = b.buffer;
-                        GuardedBitmap inner(9, 7, bottomUp, 3);
+                        const std::vector<PIX_PackedColor> after = b.Words();
+                        GuardedBitmap inner = Noise(9, 7, bottomUp, 3);
                         for (int y = 0; y < 7; ++y)
                             for (int x = 0; x < 9; ++x) inner.At(x, y) = b.At(x, y);
-                        ASSERT_EQ(inner.buffer, after) << "guard band touched";
+                        ASSERT_EQ(inner.Words(), after) << "guard band touched";
                     }
-    GuardedBitmap b(10, 10, false, 0);
-    std::fill(b.buffer.begin(), b.buffer.end(), 0u);
+    GuardedBitmap b = Noise(10, 10, false, 0);
+    std::fill(b.Words().begin(), b.Words().end(), 0u);
     PIX_DrawSegment(&b, INT_MIN, INT_MIN, INT_MAX, INT_MAX, 0xFFFFFFFFu, 1.0f, PIX_CombineCopy, false);
     for (int i = 0; i < 10; ++i) EXPECT_EQ(b.At(i, i), 0xFFFFFFFFu) << i;
 }
 
 TEST(LineSegment, BottomUpBitmapsFlipSegmentsButNotDashes)
 {
-    GuardedBitmap b(6, 5, true, 0);
-    std::fill(b.buffer.begin(), b.buffer.end(), 0u);
+    GuardedBitmap b = Noise(6, 5, true, 0);
+    std::fill(b.Words().begin(), b.Words().end(), 0u);
     PIX_DrawSegment(&b, 0, 0, 5, 0, 0xFFu, 1.0f, PIX_CombineCopy, false);
     PIX_DrawDashedSegment(&b, 0, 0, 6, 0, 1, 0, 0xFF00u, 1.0f, PIX_CombineCopy);
     for (int x = 0; x < 6; ++x) {
-        EXPECT_EQ(b.At(x, 4), 0xFFu);
-        EXPECT_EQ(b.At(x, 0), x < 5 ? 0xFF00u : 0u);  // clipped to column 5, which dashes exclude
+        EXPECT_EQ(b.Memory(x, 4), 0xFFu);
+        EXPECT_EQ(b.Memory(x, 0), x < 5 ? 0xFF00u : 0u);  // clipped to column 5, which dashes exclude
     }
 }
 
 TEST(LineSegment, NullBitmapsAndNullPixelsDrawNothing)
 {
-    NullPixelBitmap none;
+    Lcg rng{1};
+    GuardedBitmap none(10, 10, false, rng, true);
     for (PIX_IBitmap* b : {static_cast<PIX_IBitmap*>(nullptr), static_cast<PIX_IBitmap*>(&none)}) {
         PIX_DrawSegment(b, 0, 0, 5, 3, 0xFFFFFFFFu, 1.0f, PIX_CombineCopy, true);
         PIX_DrawDashedSegment(b, 0, 0, 5, 0, 1, 1, 0xFFFFFFFFu, 1.0f, PIX_CombineCopy);
@@ -578,8 +550,8 @@ TEST(LineDashes, DrawTheirPatternOverTheHalfOpenRange)
     };
     for (float alpha : {1.0f, 0.6f}) {
         for (const DashCase& c : cases) {
-            GuardedBitmap b(10, 10, false, 0);
-            std::fill(b.buffer.begin(), b.buffer.end(), 0u);
+            GuardedBitmap b = Noise(10, 10, false, 0);
+            std::fill(b.Words().begin(), b.Words().end(), 0u);
             PIX_DrawDashedSegment(&b, c.x1, c.y1, c.x2, c.y2, c.on, c.off, 0xFFFFFFFFu, alpha, PIX_CombineCopy);
             std::vector<int> drawn;
             for (int y = 0; y < 10; ++y)
@@ -588,14 +560,14 @@ TEST(LineDashes, DrawTheirPatternOverTheHalfOpenRange)
             std::sort(drawn.begin(), drawn.end());
             EXPECT_EQ(drawn, c.drawn) << "(" << c.x1 << "," << c.y1 << ")-(" << c.x2 << "," << c.y2 << ") on " << c.on
                                       << " off " << c.off << " alpha " << alpha;
-            EXPECT_EQ(std::count(b.buffer.begin(), b.buffer.end(), 0u) + int(drawn.size()), int(b.buffer.size()));
+            EXPECT_EQ(std::count(b.Words().begin(), b.Words().end(), 0u) + int(drawn.size()), int(b.Words().size()));
         }
     }
 }
 
 TEST(LineDashes, MatchReferenceInEveryModeAndWeight)
 {
-    Lcg rng{99};
+    Lcg rng{99, RangeBits::Whole};
     for (int n = 0; n < 600; ++n) {
         const int width = rng.Range(1, 14), height = rng.Range(1, 14);
         int c[4] = {rng.Range(-5, width + 4), rng.Range(-5, height + 4), 0, 0};
@@ -605,11 +577,11 @@ TEST(LineDashes, MatchReferenceInEveryModeAndWeight)
         const PIX_PackedColor colour = rng.Next();
         for (PIX_CombineMode mode : kModes) {
             for (float alpha : kAlphas) {
-                GuardedBitmap b(width, height, n % 4 == 1, rng.Next());
+                GuardedBitmap b = Noise(width, height, n % 4 == 1, rng.Next());
                 const std::vector<PIX_PackedColor> expected =
                     Apply(b, ReferenceDashes(width, height, c[0], c[1], c[2], c[3], on, off, mode, alpha), colour, mode);
                 PIX_DrawDashedSegment(&b, c[0], c[1], c[2], c[3], on, off, colour, alpha, mode);
-                ASSERT_EQ(b.buffer, expected) << "(" << c[0] << "," << c[1] << ")-(" << c[2] << "," << c[3] << ") on " << on
+                ASSERT_EQ(b.Words(), expected) << "(" << c[0] << "," << c[1] << ")-(" << c[2] << "," << c[3] << ") on " << on
                                               << " off " << off << " mode " << mode << " alpha " << alpha;
             }
         }
@@ -618,8 +590,8 @@ TEST(LineDashes, MatchReferenceInEveryModeAndWeight)
 
 TEST(LineBoxes, OutlineCoversItsInclusiveEdgesAndCombinesCornersTwice)
 {
-    GuardedBitmap b(8, 8, false, 0);
-    std::fill(b.buffer.begin(), b.buffer.end(), 0u);
+    GuardedBitmap b = Noise(8, 8, false, 0);
+    std::fill(b.Words().begin(), b.Words().end(), 0u);
     PIX_BoxOutline(&b, 2, 2, 3, 3, 0xFFFFFFFFu, 0.5f, PIX_CombineCopy);
     for (int y = 0; y < 8; ++y)
         for (int x = 0; x < 8; ++x) {
@@ -631,8 +603,8 @@ TEST(LineBoxes, OutlineCoversItsInclusiveEdgesAndCombinesCornersTwice)
 
 TEST(LineBoxes, FilledBoxHasItsInsideInTheFillColour)
 {
-    GuardedBitmap b(8, 8, false, 0);
-    std::fill(b.buffer.begin(), b.buffer.end(), 0u);
+    GuardedBitmap b = Noise(8, 8, false, 0);
+    std::fill(b.Words().begin(), b.Words().end(), 0u);
     PIX_FillBoxOutlined(&b, 1, 2, 4, 3, 0xFF00FF00u, 0xFFFF0000u, 1.0f, PIX_CombineCopy);
     for (int y = 0; y < 8; ++y)
         for (int x = 0; x < 8; ++x) {
@@ -644,20 +616,12 @@ TEST(LineBoxes, FilledBoxHasItsInsideInTheFillColour)
 
 // ---- Checksums and golden pictures ----
 
-uint64_t Digest(const std::vector<PIX_PackedColor>& words)
-{
-    uint64_t value = 14695981039346656037ull;
-    for (PIX_PackedColor w : words)
-        for (int i = 0; i < 4; ++i) value = (value ^ ((w >> (8 * i)) & 255)) * 1099511628211ull;
-    return value;
-}
-
 // A deterministic sweep of segments, dashes and boxes; its digest was taken
 // from the native build and must hold in the Windows build.
 TEST(LineChecksum, SweepGivesTheSameDigestInBothBuilds)
 {
-    Lcg rng{4242};
-    GuardedBitmap top(61, 47, false, 17), bottom(61, 47, true, 18);
+    Lcg rng{4242, RangeBits::Whole};
+    GuardedBitmap top = Noise(61, 47, false, 17), bottom = Noise(61, 47, true, 18);
     for (int n = 0; n < 3000; ++n) {
         PIX_IBitmap* b = n % 2 ? static_cast<PIX_IBitmap*>(&top) : &bottom;
         const int x1 = rng.Range(-30, 90), y1 = rng.Range(-30, 76), x2 = rng.Range(-30, 90), y2 = rng.Range(-30, 76);
@@ -672,33 +636,17 @@ TEST(LineChecksum, SweepGivesTheSameDigestInBothBuilds)
         default: PIX_FillBoxOutlined(b, x1, y1, (x2 - x1) / 3, (y2 - y1) / 3, colour, ~colour, alpha, mode); break;
         }
     }
-    std::vector<PIX_PackedColor> all = top.buffer;
-    all.insert(all.end(), bottom.buffer.begin(), bottom.buffer.end());
-    EXPECT_EQ(Digest(all), 0x693d2808b5e5fcc1ull) << std::hex << Digest(all);
+    std::vector<PIX_PackedColor> all = top.Words();
+    all.insert(all.end(), bottom.Words().begin(), bottom.Words().end());
+    EXPECT_EQ(DigestOf(all), 0x693d2808b5e5fcc1ull) << std::hex << DigestOf(all);
 }
 
 // Golden pictures, pinned by digest. With VELVANE_GOLDEN_DIR set they are
 // also written there as PPM.
-void WritePpm(const GuardedBitmap& b, const std::string& name)
-{
-    const char* dir = std::getenv("VELVANE_GOLDEN_DIR");
-    if (!dir) return;
-    FILE* f = std::fopen((std::string(dir) + "/" + name + ".ppm").c_str(), "wb");
-    ASSERT_NE(f, nullptr);
-    std::fprintf(f, "P6\n%d %d\n255\n", b.mWidth, b.mHeight);
-    for (int y = 0; y < b.mHeight; ++y)
-        for (int x = 0; x < b.mWidth; ++x) {
-            const PIX_PackedColor p = b.PixelData()[y * b.RowStride() + x];
-            const unsigned char rgb[3] = {uint8_t(p >> 16), uint8_t(p >> 8), uint8_t(p)};
-            std::fwrite(rgb, 1, 3, f);
-        }
-    std::fclose(f);
-}
-
 GuardedBitmap Canvas()
 {
-    GuardedBitmap b(160, 120, false, 0);
-    std::fill(b.buffer.begin(), b.buffer.end(), 0xFF181C24u);
+    GuardedBitmap b = Noise(160, 120, false, 0);
+    std::fill(b.Words().begin(), b.Words().end(), 0xFF181C24u);
     return b;
 }
 
@@ -743,8 +691,8 @@ TEST(LineGolden, PicturesKeepTheirDigests)
         {"box_outlines", &boxes, 0x8a36f0725de17a9eull},
     };
     for (const Golden& g : goldens) {
-        WritePpm(*g.bitmap, g.name);
-        EXPECT_EQ(Digest(g.bitmap->buffer), g.digest) << g.name << " " << std::hex << Digest(g.bitmap->buffer);
+        WritePpmIfRequested(*g.bitmap, g.name);
+        EXPECT_EQ(DigestOf(g.bitmap->Words()), g.digest) << g.name << " " << std::hex << DigestOf(g.bitmap->Words());
     }
 }
 

@@ -17,11 +17,25 @@ namespace raster_test {
 constexpr int kGuard = 3;
 constexpr uint32_t kGuardWord = 0xDEADBEEF;
 
+// The bits of a word that Lcg::Range reduces: the top 24, or the whole word
+// (the streams of the line tests).
+enum class RangeBits { Top24, Whole };
+
 struct Lcg {
     uint32_t state;
+    RangeBits rangeBits = RangeBits::Top24;
     uint32_t Next() { return state = state * 1664525u + 1013904223u; }
-    int Range(int lo, int hi) { return lo + int((Next() >> 8) % uint32_t(hi - lo + 1)); }
+    // In [lo, hi].
+    int Range(int lo, int hi)
+    {
+        const uint32_t word = rangeBits == RangeBits::Whole ? Next() : Next() >> 8;
+        return lo + int(word % uint32_t(hi - lo + 1));
+    }
+    // In [0, n).
+    int Below(int n) { return Range(0, n - 1); }
+    // In [0, 1), and in [lo, hi).
     float Unit() { return float(Next() >> 8) / 16777216.0f; }
+    float Range(float lo, float hi) { return lo + (hi - lo) * Unit(); }
     // Alpha bytes 0 and 255 often, so that the skip and opaque paths run.
     uint32_t Pixel()
     {
@@ -37,14 +51,25 @@ struct Lcg {
     }
 };
 
-// A bitmap inside a guard band of kGuard pixels on every side (the rows are
-// padded further), top-down or bottom-up; pixels from Lcg::Pixel.
+// A bitmap inside a guard band of kGuard pixels on every side, top-down or
+// bottom-up.
 class GuardedBitmap : public PIX_IBitmap {
 public:
+    // Pixels from Lcg::Pixel in a band of kGuardWord; the rows are padded
+    // further.
     GuardedBitmap(int width, int height, bool bottomUp, Lcg& rng, bool nullPixels = false)
         : GuardedBitmap(width, height, bottomUp, nullPixels)
     {
         Fill([&] { return rng.Pixel(); });
+    }
+    // Every word, band included, from Lcg::Next in memory order; the rows are
+    // not padded. A copy of Words(), not GuardIntact, tells that the band held.
+    static GuardedBitmap Noise(int width, int height, bool bottomUp, Lcg& rng,
+                               bool nullPixels = false)
+    {
+        GuardedBitmap bitmap(width, height, bottomUp, nullPixels, 0);
+        for (uint32_t& word : bitmap.mWords) word = rng.Next();
+        return bitmap;
     }
     PIX_PackedColor* PixelData() const override
     {
@@ -76,12 +101,17 @@ public:
             for (int x = 0; x < mWidth; ++x) v.push_back(At(x, y));
         return v;
     }
+    // Every word, band and padding included, in memory order.
+    std::vector<uint32_t>& Words() { return mWords; }
+    const std::vector<uint32_t>& Words() const { return mWords; }
 
 protected:
-    // Guard words only; the picture is left to Fill.
-    GuardedBitmap(int width, int height, bool bottomUp, bool nullPixels)
-        : mWidth(width), mHeight(height), mStride(width + 2 * kGuard + 1), mBottomUp(bottomUp),
-          mNullPixels(nullPixels), mWords(size_t(mStride) * size_t(height + 2 * kGuard), kGuardWord)
+    // Guard words only, each row rowPadding words past the band; the picture
+    // is left to Fill.
+    GuardedBitmap(int width, int height, bool bottomUp, bool nullPixels, int rowPadding = 1)
+        : mWidth(width), mHeight(height), mStride(width + 2 * kGuard + rowPadding),
+          mBottomUp(bottomUp), mNullPixels(nullPixels),
+          mWords(size_t(mStride) * size_t(height + 2 * kGuard), kGuardWord)
     {
     }
     // The picture from next(), row by row from the top.
@@ -178,5 +208,12 @@ struct Digest {
         for (int i = 0; i < 4; ++i) value = (value ^ ((word >> (8 * i)) & 255)) * 1099511628211ull;
     }
 };
+
+inline uint64_t DigestOf(const std::vector<uint32_t>& words)
+{
+    Digest digest;
+    for (uint32_t word : words) digest.Add(word);
+    return digest.value;
+}
 
 }  // namespace raster_test

@@ -1,27 +1,21 @@
-// The program's shell in real windows under Wine: the preferences dialog
-// from the program's resources driven by messages against fake devices and
-// ports, the main dialog's geometry, the message loop's dialog lookup and
-// the single-instance mutex.
+// The preferences dialog from the program's resources in a real window under
+// Wine, driven by messages against fake devices and ports.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cstring>
+#include <cstdint>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "app/audio_midi_services.h"
-#include "app/main_dialog.h"
-#include "app/message_loop.h"
 #include "app/preferences_dialog.h"
 #include "app/preferences_fill.h"
-#include "app/preferences_lists.h"
 #include "app/resource_ids.h"
 #include "app/settings.h"
 #include "app/settings_compare.h"
-#include "app/single_instance.h"
+#include "hidden_dialog.h"
+#include "support/settings_builder.h"
 
 namespace {
 
@@ -101,21 +95,6 @@ const AudioMidiServices kFakeServices = {
     },
     [] { ++gFake->writes; },
 };
-
-// A dialog from the program's template, left hidden: under Wine without a
-// window manager every visible window takes seconds to withdraw.
-HWND CreateHiddenDialog(int id, DLGPROC procedure, LPARAM parameter)
-{
-    HMODULE module = GetModuleHandleA(nullptr);
-    HRSRC resource = FindResourceA(module, MAKEINTRESOURCEA(id), RT_DIALOG);
-    if (!resource) return nullptr;
-    const DWORD size = SizeofResource(module, resource);
-    std::vector<DWORD> copy((size + sizeof(DWORD) - 1) / sizeof(DWORD));
-    std::memcpy(copy.data(), LockResource(LoadResource(module, resource)), size);
-    reinterpret_cast<DLGTEMPLATE*>(copy.data())->style &= ~DWORD(WS_VISIBLE);
-    return CreateDialogIndirectParamA(module, reinterpret_cast<DLGTEMPLATE*>(copy.data()), nullptr,
-                                      procedure, parameter);
-}
 
 Texts ComboTexts(HWND dialog, int id)
 {
@@ -228,12 +207,12 @@ TEST_F(PreferencesDialogTest, OpensWithTheControlsOfTheSettings)
 
 TEST_F(PreferencesDialogTest, StoredValuesThatAreNoEntriesLeaveTheirListsWithoutSelection)
 {
-    CurrentSettings->driver = 7;  // DirectSound all the same
-    CopySettingsText(CurrentSettings->inputDevice, "Gone");
-    CopySettingsText(CurrentSettings->sampleRate, "96000");
-    CopySettingsText(CurrentSettings->ioVectorSize, "500");
-    CurrentSettings->input1 = 0;
-    CurrentSettings->input2 = 9;
+    *CurrentSettings = SettingsBuilder()
+                           .Driver(7)  // DirectSound all the same
+                           .InputDevice("Gone")
+                           .SampleRate("96000")
+                           .IoVectorSize("500")
+                           .InputChannels(0, 9);
     Open();
     EXPECT_EQ(Selection(dialog, IDC_DRIVER), CB_ERR);
     EXPECT_TRUE(Enabled(IDC_AUDIO_INPUT_DEVICE));
@@ -346,10 +325,9 @@ TEST_F(PreferencesDialogTest, ChangingTheDriverTakesTheFirstDevicesOfTheNewApi)
 
 TEST_F(PreferencesDialogTest, WithAsioTheOutputDeviceServesBothDirections)
 {
-    CurrentSettings->driver = 1;
+    *CurrentSettings =
+        SettingsBuilder().Driver(1).InputDevice("Mic").OutputDevice("Default Device");
     fake.asio = true;
-    CopySettingsText(CurrentSettings->inputDevice, "Mic");
-    CopySettingsText(CurrentSettings->outputDevice, "Default Device");
     Open();
     EXPECT_EQ(Selection(dialog, IDC_AUDIO_INPUT_DEVICE), 0);  // "Default Device", not "Mic"
     EXPECT_EQ(ComboTexts(dialog, IDC_INPUT_CHANNEL_2), (Texts{"1", "2"}));
@@ -364,9 +342,8 @@ TEST_F(PreferencesDialogTest, WithAsioTheOutputDeviceServesBothDirections)
 // "ASIO" chosen where the build has none: DirectSound serves, with its rules.
 TEST_F(PreferencesDialogTest, AsioChosenWhereDirectSoundServesKeepsDirectSoundsRules)
 {
-    CurrentSettings->driver = 1;
-    CopySettingsText(CurrentSettings->inputDevice, "Mic");
-    CopySettingsText(CurrentSettings->outputDevice, "Default Device");
+    *CurrentSettings =
+        SettingsBuilder().Driver(1).InputDevice("Mic").OutputDevice("Default Device");
     Open();
     EXPECT_EQ(Selection(dialog, IDC_DRIVER), 1);
     EXPECT_TRUE(Enabled(IDC_AUDIO_INPUT_DEVICE));
@@ -546,202 +523,6 @@ TEST_F(PreferencesDialogTest, CancelStartsTheStreamThatADriverChangeBackClosed)
     EXPECT_FALSE(fake.running);
     Command(IDCANCEL, BN_CLICKED);
     EXPECT_EQ(fake.starts, 1);
-}
-
-// ---- Main dialog, message loop, single instance ----
-
-void DrainQuitMessage()
-{
-    MSG message;
-    while (PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-    }
-}
-
-TEST(MainDialog, ItsClientAreaIsTheEditorsSizeInTheScreensMiddle)
-{
-    HWND main = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_MAIN),
-                                   GetDesktopWindow(), MainDlgProc, 0);
-    ASSERT_NE(main, nullptr);
-    EXPECT_EQ(MainDialog, main);
-    EXPECT_TRUE(IsWindowVisible(main));
-    char caption[32] = {};
-    GetWindowTextA(main, caption, sizeof caption);
-    EXPECT_STREQ(caption, "Velvane");
-    ASSERT_NE(GetMenu(main), nullptr);
-    char item[32] = {};
-    GetMenuStringA(GetMenu(main), IDM_PREFERENCES, item, sizeof item, MF_BYCOMMAND);
-    EXPECT_STREQ(item, "Preferences...");
-
-    RECT client, outer;
-    GetClientRect(main, &client);
-    GetWindowRect(main, &outer);
-    EXPECT_EQ(client.right, 1044);
-    EXPECT_EQ(client.bottom, 347);
-    EXPECT_EQ(outer.left, GetSystemMetrics(SM_CXSCREEN) / 2 - 522);
-    EXPECT_EQ(outer.top, GetSystemMetrics(SM_CYSCREEN) / 2 - 173);
-
-    SendMessageA(main, WM_CLOSE, 0, 0);
-    EXPECT_FALSE(IsWindow(main));
-    EXPECT_EQ(MainDialog, nullptr);
-    MSG quit;
-    ASSERT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
-    EXPECT_EQ(quit.wParam, 0u);
-    DrainQuitMessage();
-}
-
-TEST(MainDialog, CenterWindowClientSizesTheClientAreaOfAnyFrame)
-{
-    HWND window = CreateWindowExA(0, "Static", "framed", WS_OVERLAPPEDWINDOW, 10, 10, 100, 100,
-                                  nullptr, nullptr, nullptr, nullptr);
-    ASSERT_NE(window, nullptr);
-    CenterWindowClient(window, 301, 199);
-    RECT client, outer;
-    GetClientRect(window, &client);
-    GetWindowRect(window, &outer);
-    EXPECT_EQ(client.right, 301);
-    EXPECT_EQ(client.bottom, 199);
-    EXPECT_EQ(outer.left, GetSystemMetrics(SM_CXSCREEN) / 2 - 150);
-    EXPECT_EQ(outer.top, GetSystemMetrics(SM_CYSCREEN) / 2 - 99);
-    DestroyWindow(window);
-}
-
-HWND MakeWindow(const char* className, DWORD style, HWND parent)
-{
-    HWND window =
-        CreateWindowExA(0, className, "", style, 0, 0, 50, 50, parent, nullptr, nullptr, nullptr);
-    EXPECT_NE(window, nullptr);
-    return window;
-}
-
-TEST(MessageLoop, MessagesGoToTheTopLevelOrOutermostDialogAbove)
-{
-    const DWORD child = WS_CHILD | WS_VISIBLE;
-    HWND topDialog = MakeWindow(WC_DIALOG, WS_POPUP, nullptr);
-    HWND innerDialog = MakeWindow(WC_DIALOG, child, topDialog);
-    HWND button = MakeWindow("Button", child, innerDialog);
-    EXPECT_EQ(DialogForMessage(button), topDialog);
-    EXPECT_EQ(DialogForMessage(topDialog), topDialog);
-
-    HWND plain = MakeWindow("Static", WS_POPUP, nullptr);
-    HWND outerChild = MakeWindow(WC_DIALOG, child, plain);
-    HWND innerChild = MakeWindow(WC_DIALOG, child, outerChild);
-    HWND edit = MakeWindow("Edit", child, innerChild);
-    EXPECT_EQ(DialogForMessage(edit), outerChild);
-    EXPECT_EQ(DialogForMessage(MakeWindow("Button", child, plain)), nullptr);
-    EXPECT_EQ(DialogForMessage(nullptr), nullptr);
-    DestroyWindow(plain);
-    DestroyWindow(topDialog);
-}
-
-std::vector<UINT> gReceived;
-
-LRESULT CALLBACK RecordingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == WM_APP || message == WM_KEYDOWN || message == WM_CHAR)
-        gReceived.push_back(message);
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
-TEST(MessageLoop, DispatchesAndTranslatesUntilTheQuitMessage)
-{
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = RecordingProc;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.lpszClassName = "VelvaneLoopTest";
-    ASSERT_TRUE(RegisterClassA(&windowClass));
-    HWND window = MakeWindow("VelvaneLoopTest", WS_POPUP, nullptr);
-    gReceived.clear();
-    PostMessageA(window, WM_APP, 0, 0);
-    PostMessageA(window, WM_KEYDOWN, 'A', 1);
-    PostThreadMessageA(GetCurrentThreadId(), WM_APP + 1, 0, 0);
-    PostQuitMessage(0);
-    RunMessageLoop();
-    EXPECT_EQ(gReceived, (std::vector<UINT>{WM_APP, WM_KEYDOWN, WM_CHAR}));
-    DestroyWindow(window);
-    UnregisterClassA("VelvaneLoopTest", GetModuleHandleA(nullptr));
-}
-
-std::string TestMutexName(const char* what)
-{
-    return "velvane-test-" + std::string(what) + "-" + std::to_string(GetCurrentProcessId());
-}
-
-TEST(SingleInstance, OnlyTheFirstClaimSucceedsWhileItHoldsTheMutex)
-{
-    const std::string name = TestMutexName("claim");
-    HANDLE first = ClaimSingleInstance(name.c_str());
-    ASSERT_NE(first, nullptr);
-    EXPECT_EQ(ClaimSingleInstance(name.c_str()), nullptr);
-    CloseHandle(first);
-    HANDLE again = ClaimSingleInstance(name.c_str());
-    EXPECT_NE(again, nullptr);
-    CloseHandle(again);
-}
-
-TEST(SingleInstance, OfClaimsMadeAtOnceExactlyOneSucceeds)
-{
-    const std::string name = TestMutexName("race");
-    constexpr int kClaimants = 8;
-    std::atomic<int> ready{0};
-    std::vector<HANDLE> handles(kClaimants, nullptr);
-    std::vector<std::thread> threads;
-    for (int i = 0; i < kClaimants; ++i)
-        threads.emplace_back([&, i] {
-            ++ready;
-            while (ready < kClaimants) std::this_thread::yield();
-            handles[i] = ClaimSingleInstance(name.c_str());
-        });
-    for (std::thread& t : threads) t.join();
-    int claimed = 0;
-    for (HANDLE h : handles)
-        if (h) {
-            ++claimed;
-            CloseHandle(h);
-        }
-    EXPECT_EQ(claimed, 1);
-}
-
-INT_PTR CALLBACK InertDlgProc(HWND, UINT, WPARAM, LPARAM)
-{
-    return FALSE;
-}
-
-// A start right after "&Quit" meets the mutex of the copy that is ending.
-TEST(SingleInstance, AClaimWaitsForAnInstanceThatEndsWithoutWindow)
-{
-    const std::string name = TestMutexName("ending");
-    HANDLE ending = ClaimSingleInstance(name.c_str());
-    ASSERT_NE(ending, nullptr);
-    std::thread end([ending] {
-        Sleep(300);
-        CloseHandle(ending);
-    });
-    const ULONGLONG start = GetTickCount64();
-    HANDLE claimed = ClaimSingleInstanceWhenFree(name.c_str(), 5000);
-    const ULONGLONG waited = GetTickCount64() - start;
-    end.join();
-    ASSERT_NE(claimed, nullptr);
-    EXPECT_GE(waited, 250u);
-    EXPECT_LT(waited, 5000u);
-    CloseHandle(claimed);
-}
-
-TEST(SingleInstance, ARunningInstanceWithItsWindowIsNotWaitedFor)
-{
-    const std::string name = TestMutexName("window");
-    HANDLE running = ClaimSingleInstance(name.c_str());
-    HWND main = CreateHiddenDialog(IDD_MAIN, InertDlgProc, 0);  // captioned "Velvane"
-    ASSERT_NE(main, nullptr);
-    EXPECT_EQ(RunningMainWindow(), nullptr);  // hidden, as an ending copy's is
-    ShowWindow(main, SW_SHOWNA);
-    EXPECT_EQ(RunningMainWindow(), main);
-    const ULONGLONG start = GetTickCount64();
-    EXPECT_EQ(ClaimSingleInstanceWhenFree(name.c_str(), 5000), nullptr);
-    EXPECT_LT(GetTickCount64() - start, 1000u);
-    DestroyWindow(main);
-    // Without the window, a claim gives up after its wait.
-    EXPECT_EQ(ClaimSingleInstanceWhenFree(name.c_str(), 200), nullptr);
-    CloseHandle(running);
 }
 
 }  // namespace
