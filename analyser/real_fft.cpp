@@ -1,7 +1,8 @@
 #include "analyser/real_fft.h"
 
 #include <cmath>
-#include <xmmintrin.h>
+
+#include "core/compiler_specifics.h"
 
 namespace {
 
@@ -25,6 +26,20 @@ inline void Butterfly(float c, float sn, const float* s, float* d, int m, int H,
     d[L - m] = t2 - q;
 }
 
+// Butterflies 1 to Q - 1 of every block of L values, one at a time.
+struct ScalarButterflies {
+    template <int L>
+    static void Run(const float* cosines, const float* s, float* d)
+    {
+        constexpr int H = L / 2, Q = L / 4, kStride = RealFft::kSize / L;
+        for (int m = 1; m < Q; ++m) {
+            const float c = cosines[m * kStride], sn = cosines[RealFft::kQuarter - m * kStride];
+            for (int b = 0; b < RealFft::kSize; b += L) Butterfly(c, sn, s + b, d + b, m, H, Q, L);
+        }
+    }
+};
+
+#if defined(__SSE2__)
 inline __m128 Reversed(__m128 v) { return _mm_shuffle_ps(v, v, _MM_SHUFFLE(0, 1, 2, 3)); }
 
 // Butterflies m to m + 3 of every block, four at a time; each value is
@@ -51,52 +66,38 @@ void ButterflyChunk(const float* cosines, const float* s, float* d, int m)
     }
 }
 
+// The same butterflies, four at a time where a block has eight or more.
+struct SseButterflies {
+    template <int L>
+    static void Run(const float* cosines, const float* s, float* d)
+    {
+        constexpr int Q = L / 4;
+        if constexpr (Q >= 8) {
+            // Q - 1 butterflies: chunks of four from m = 1, then the last three
+            // with one recomputed (it stores the same values again).
+            for (int m = 1; m + 3 < Q; m += 4) ButterflyChunk<L>(cosines, s, d, m);
+            ButterflyChunk<L>(cosines, s, d, Q - 4);
+        } else {
+            ScalarButterflies::Run<L>(cosines, s, d);
+        }
+    }
+};
+#endif
+
 // Combines pairs of half-length transforms of every block of L values of s
 // into transforms of length L in d. The twiddle cos + i sin of 2 pi m / L is
 // read from the quarter-wave table: cosine at m * 512 / L, sine at 128 - that.
-template <int L>
+template <typename Butterflies, int L>
 void CombineStage(const float* cosines, const float* s, float* d)
 {
-    constexpr int H = L / 2, Q = L / 4, kStride = RealFft::kSize / L;
+    constexpr int H = L / 2, Q = L / 4;
     for (int b = 0; b < RealFft::kSize; b += L) {
         d[b] = s[b] + s[b + H];
         d[b + H] = s[b] - s[b + H];
         d[b + Q] = s[b + Q];
         d[b + H + Q] = s[b + H + Q];
     }
-    if constexpr (Q >= 8) {
-        // Q - 1 butterflies: chunks of four from m = 1, then the last three
-        // with one recomputed (it stores the same values again).
-        for (int m = 1; m + 3 < Q; m += 4) ButterflyChunk<L>(cosines, s, d, m);
-        ButterflyChunk<L>(cosines, s, d, Q - 4);
-    } else {
-        for (int m = 1; m < Q; ++m) {
-            const float c = cosines[m * kStride], sn = cosines[RealFft::kQuarter - m * kStride];
-            for (int b = 0; b < RealFft::kSize; b += L) Butterfly(c, sn, s + b, d + b, m, H, Q, L);
-        }
-    }
-}
-
-}  // namespace
-
-RealFft::RealFft()
-{
-    if (!mWork.Allocate(kSize) || !mBitReversal.Allocate(kQuarter) || !mCosines.Allocate(kQuarter)) {
-        Release();
-        return;
-    }
-    mCosines.data[0] = 1.0f;
-    for (int i = 1; i < kQuarter; ++i) {
-        mBitReversal.data[i] = Reverse9Bits(4 * i);
-        mCosines.data[i] = float(std::cos(static_cast<long double>(i) * kAngleStep));
-    }
-}
-
-void RealFft::Release()
-{
-    mCosines.Release();
-    mBitReversal.Release();
-    mWork.Release();
+    Butterflies::template Run<L>(cosines, s, d);
 }
 
 // The first stage, 4-point transforms of the bit-reversed samples
@@ -121,19 +122,55 @@ inline void FirstStages(const float* x, const int* reversal, float c, float* d, 
     Butterfly(c, c, w, d, 1, 4, 2, 8);  // cos = sin = the square root of one half
 }
 
+// The first stage and the stage for L = 8 go from x to out; then the stages
+// alternate between the work buffer w and out, ending in out.
+template <typename Butterflies>
+void RunStages(const float* x, const int* reversal, const float* cosines, float* w, float* out)
+{
+    for (int i = 0; i < RealFft::kQuarter; i += 2)
+        FirstStages(x, reversal, cosines[64], out + 4 * i, i);
+    CombineStage<Butterflies, 16>(cosines, out, w);
+    CombineStage<Butterflies, 32>(cosines, w, out);
+    CombineStage<Butterflies, 64>(cosines, out, w);
+    CombineStage<Butterflies, 128>(cosines, w, out);
+    CombineStage<Butterflies, 256>(cosines, out, w);
+    CombineStage<Butterflies, 512>(cosines, w, out);
+}
+
+}  // namespace
+
+RealFft::RealFft()
+{
+    if (!mWork.Allocate(kSize) || !mBitReversal.Allocate(kQuarter) || !mCosines.Allocate(kQuarter)) {
+        Release();
+        return;
+    }
+    mCosines.data[0] = 1.0f;
+    for (int i = 1; i < kQuarter; ++i) {
+        mBitReversal.data[i] = Reverse9Bits(4 * i);
+        mCosines.data[i] = float(std::cos(static_cast<long double>(i) * kAngleStep));
+    }
+}
+
+void RealFft::Release()
+{
+    mCosines.Release();
+    mBitReversal.Release();
+    mWork.Release();
+}
+
 void RealFft::Transform(const float* x, float* out)
 {
-    float* w = mWork.data;
-    if (!w) return;
-    const int* reversal = mBitReversal.data;
-    const float* cosines = mCosines.data;
-    // The first stage and the stage for L = 8 go from x to out; then the
-    // stages alternate between the work buffer and out, ending in out.
-    for (int i = 0; i < kQuarter; i += 2) FirstStages(x, reversal, cosines[64], out + 4 * i, i);
-    CombineStage<16>(cosines, out, w);
-    CombineStage<32>(cosines, w, out);
-    CombineStage<64>(cosines, out, w);
-    CombineStage<128>(cosines, w, out);
-    CombineStage<256>(cosines, out, w);
-    CombineStage<512>(cosines, w, out);
+#if defined(__SSE2__)
+    if (!mWork.data) return;
+    RunStages<SseButterflies>(x, mBitReversal.data, mCosines.data, mWork.data, out);
+#else
+    TransformScalar(x, out);
+#endif
+}
+
+void RealFft::TransformScalar(const float* x, float* out)
+{
+    if (!mWork.data) return;
+    RunStages<ScalarButterflies>(x, mBitReversal.data, mCosines.data, mWork.data, out);
 }

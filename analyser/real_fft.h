@@ -19,6 +19,9 @@ public:
     // x and out are distinct 512-float buffers; x is only read.
     // Does nothing when the tables could not be allocated.
     void Transform(const float* x, float* out);
+    // The same with one butterfly at a time: what Transform runs where the
+    // processor has no SSE2; elsewhere it gives Transform's bits.
+    void TransformScalar(const float* x, float* out);
 
     // Releases the cosine table, the bit-reversal table and the work buffer.
     void Release();

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/compiler_specifics.h"
 #include "core/parameter.h"
 #include "core/unit_base.h"
 #include "editor/graphics.h"
@@ -31,12 +32,6 @@ bool AfterUpTo(int c, int from, int to)
 {
     const int distance = (c - from) & kMask;
     return distance != 0 && distance <= ((to - from) & kMask);
-}
-
-template <typename T>
-T LoadShared(const T* field)
-{
-    return __atomic_load_n(field, __ATOMIC_ACQUIRE);
 }
 
 }  // namespace
@@ -90,21 +85,21 @@ void ISono::ColourColumn(int c)
 
 int ISono::ColourNewColumns()
 {
-    int r = LoadShared(&shared->displayReadIndex) & kMask;
-    const int w = LoadShared(&shared->writeIndex) & kMask;
+    int r = AtomicLoadAcquire(&shared->displayReadIndex) & kMask;
+    const int w = AtomicLoadAcquire(&shared->writeIndex) & kMask;
     // The recolouring while frozen may have run into the columns analysed
     // since: colouring restarts at the first of them.
     if (pendingCopy && AfterUpTo(r, resumeColumn, w)) r = resumeColumn;
-    pendingCopy = LoadShared(&shared->pending);
+    pendingCopy = AtomicLoadAcquire(&shared->pending);
     if (pendingCopy) resumeColumn = w;
     // While frozen the target runs ahead by the skipped hops: old columns are
     // recoloured with the current settings.
-    const int t =
-        pendingCopy ? int((unsigned(w) + unsigned(LoadShared(&shared->skippedCount))) & kMask) : w;
-    colourMode = uint8_t(SonoColourMode(channelMode, phaseMode));
+    const unsigned skipped = pendingCopy ? unsigned(AtomicLoadAcquire(&shared->skippedCount)) : 0u;
+    const int t = int((unsigned(w) + skipped) & kMask);
+    colourMode = SonoColourMode(channelMode, phaseMode);
     while (r != t) {
-        anchorCopy = LoadShared(&shared->scrollAnchor);
-        __atomic_store_n(&shared->displayReadIndex, (r + 1) & kMask, __ATOMIC_RELAXED);
+        anchorCopy = AtomicLoadAcquire(&shared->scrollAnchor);
+        AtomicStoreRelaxed(&shared->displayReadIndex, (r + 1) & kMask);
         ColourColumn(r);
         r = (r + 1) & kMask;
     }

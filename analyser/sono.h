@@ -9,6 +9,17 @@
 
 class ITextControl;
 
+// How the sonogram colours a bin: brightness from the two magnitudes, and
+// hue from the balance between the channels and from how far apart their
+// phases are (opposed phases pull towards green).
+enum SonoColouring : uint8_t {
+    kColourBalanceAndPhase,  // balance hue pulled towards green by opposed phases
+    kColourPhaseOnWhite,     // white pulled towards green by opposed phases
+    kColourOppositionOnly,   // green, as bright as the phases are opposed
+    kColourBalanceOnly,      // balance hue
+    kColourMagnitudeOnly,    // white
+};
+
 // A bitmap over pixels that another object owns; it never frees or resizes
 // them. The pixels start at the first 64-byte boundary of the block.
 class my_MemBitmap : public PIX_IBitmap {
@@ -72,7 +83,7 @@ public:
     my_MemBitmap bitmap;
     uint16_t cursorRow = 0;  // outside the area: no cursor before the first right press
     ITextControl* cursorReadOut;
-    uint8_t colourMode = 0;
+    SonoColouring colourMode = kColourBalanceAndPhase;
     char rowLabels[kHeight][10] = {};  // label j names bin j, picture row 256 - j
 
 private:
@@ -84,15 +95,15 @@ private:
     void DrawMarkers(PIX_IBitmap* surface, PIX_PackedColor colour);
 };
 
-// Colour mode 0..4 from "disp. LR" and "disp. Phase".
-int SonoColourMode(int channelMode, int phaseMode);
+// The colour mode from "disp. LR" and "disp. Phase".
+SonoColouring SonoColourMode(int channelMode, int phaseMode);
 
 // The pixel of one bin from the scaled left (lr, li) and right (rr, ri) values.
 PIX_PackedColor SonoBinPixel(float lr, float li, float rr, float ri, int colourMode);
 
-// The chromaticity-to-pixel conversion of (x, y, Y): colour modes 2 and 4 use
-// their fixed z, every other mode (and the plug-in's start-up picture, which
-// passes 0) z = 1 - (x + y).
+// The chromaticity-to-pixel conversion of (x, y, Y): the opposition-only and
+// magnitude-only modes use their fixed z, every other mode z = 1 - (x + y)
+// (the plug-in's start-up picture passes kColourBalanceAndPhase for that).
 PIX_PackedColor ChromaticityToPixel(float x, float y, float Y, int colourMode);
 
 // Bytes of min(value, 1) * 255, truncated: out[2] red, out[1] green, out[0] blue.

@@ -127,16 +127,16 @@ const GammaTable& Gamma()
 
 }  // namespace
 
-int SonoColourMode(int channelMode, int phaseMode)
+SonoColouring SonoColourMode(int channelMode, int phaseMode)
 {
-    if (phaseMode == 0) return channelMode == 1 ? 3 : 4;
+    if (phaseMode == 0) return channelMode == 1 ? kColourBalanceOnly : kColourMagnitudeOnly;
     switch (channelMode) {
         case 0:
-            return 2;
+            return kColourOppositionOnly;
         case 2:
-            return 1;
+            return kColourPhaseOnWhite;
         default:
-            return 0;
+            return kColourBalanceAndPhase;
     }
 }
 
@@ -147,12 +147,12 @@ PIX_PackedColor SonoBinPixel(float lr, float li, float rr, float ri, int colourM
     const float geometric = std::sqrt(mL * mR);
     float x, y, Y;
     switch (colourMode) {
-        case 2:
+        case kColourOppositionOnly:
             x = kGreenX;
             y = kGreenY;
             Y = PhaseDistance(lr, li, rr, ri) * geometric;
             return ChromaticityToPixel(x, y, Y, colourMode);
-        case 0: {
+        case kColourBalanceAndPhase: {
             const float b = Balance(mL, mR);
             const float o = Opposition(b, PhaseDistance(lr, li, rr, ri));
             const float xb = BalanceX(b), yb = BalanceY(b);
@@ -160,19 +160,19 @@ PIX_PackedColor SonoBinPixel(float lr, float li, float rr, float ri, int colourM
             y = yb + (kGreenY - yb) * o;
             break;
         }
-        case 1: {
+        case kColourPhaseOnWhite: {
             const float o = Opposition(Balance(mL, mR), PhaseDistance(lr, li, rr, ri));
             x = kWhiteX + 0.008269012f * o;
             y = 0.32903299f + 0.26796702f * o;
             break;
         }
-        case 3: {
+        case kColourBalanceOnly: {
             const float b = Balance(mL, mR);
             x = BalanceX(b);
             y = BalanceY(b);
             break;
         }
-        default:
+        default:  // kColourMagnitudeOnly
             x = kWhiteX;
             y = kWhiteY;
             break;
@@ -181,12 +181,15 @@ PIX_PackedColor SonoBinPixel(float lr, float li, float rr, float ri, int colourM
     return ChromaticityToPixel(x, y, Y, colourMode);
 }
 
-// z in single precision, as the fixed z of modes 2 and 4 are; double
-// precision from there on: X, Z, the matrix and the power.
+// z in single precision, as the fixed z of the opposition-only and
+// magnitude-only modes are; double precision from there on: X, Z, the matrix
+// and the power.
 PIX_PackedColor ChromaticityToPixel(float x, float y, float Y, int colourMode)
 {
     if (y == 0.0f) return kOpaque;
-    const double z = colourMode == 2 ? kGreenZ : colourMode == 4 ? kWhiteZ : double(1.0f - (x + y));
+    const double z = colourMode == kColourOppositionOnly  ? kGreenZ
+                     : colourMode == kColourMagnitudeOnly ? kWhiteZ
+                                                          : double(1.0f - (x + y));
     const double X = double(x) * Y / y;
     const double Z = z * Y / y;
     const double linear[3] = {

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <new>
 
+#include "core/compiler_specifics.h"
+
 namespace {
 
 constexpr int kRingBytes = SpectrumAnalyser::kFrame * int(sizeof(float));
@@ -71,8 +73,8 @@ void SpectrumAnalyser::ProcessSamples(const double* left, const double* right, i
             if (mFrozen) {
                 // Counts on modulo 2^32 through a freeze of any length.
                 const unsigned skipped = unsigned(mShared.skippedCount) + 1u;
-                __atomic_store_n(&mShared.skippedCount, int(skipped), __ATOMIC_RELAXED);
-                __atomic_store_n(&mShared.pending, true, __ATOMIC_RELAXED);
+                AtomicStoreRelaxed(&mShared.skippedCount, int(skipped));
+                AtomicStoreRelaxed(&mShared.pending, true);
             } else {
                 AnalyseFrame();
             }
@@ -113,11 +115,10 @@ void SpectrumAnalyser::AnalyseFrame()
         bins[k][3] = mRightSpectrum[256 + k];
     }
 
-    // Only now may the sonogram see the column: the index is stored after it.
     const int next = (c + 1) % SpectrumShared::kColumns;
-    __atomic_store_n(&mShared.writeIndex, next, __ATOMIC_RELEASE);
-    // The sonogram reads these without the lock.
-    __atomic_store_n(&mShared.scrollAnchor, next, __ATOMIC_RELAXED);
-    __atomic_store_n(&mShared.skippedCount, 0, __ATOMIC_RELAXED);
-    __atomic_store_n(&mShared.pending, false, __ATOMIC_RELAXED);
+    // Publishes the column, in the order described at SpectrumShared.
+    AtomicStoreRelease(&mShared.writeIndex, next);
+    AtomicStoreRelaxed(&mShared.scrollAnchor, next);
+    AtomicStoreRelaxed(&mShared.skippedCount, 0);
+    AtomicStoreRelaxed(&mShared.pending, false);
 }

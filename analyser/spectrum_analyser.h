@@ -19,7 +19,15 @@ struct SpectrumColumn {
 static_assert(sizeof(SpectrumColumn) == 4096, "a column is 4096 bytes");
 
 // What the audio thread shares with the sonogram control, which reads it
-// without the lock: a column is complete before the write index passes it.
+// without the lock, through the atomic helpers of core/compiler_specifics.h:
+// - the audio thread fills columns[writeIndex] and then publishes it with a
+//   release store of the next write index; the sonogram loads writeIndex with
+//   acquire, so every column before it is complete when it is coloured;
+// - after that store the audio thread stores scrollAnchor, skippedCount and
+//   pending relaxed (while frozen, skippedCount and pending alone); each is a
+//   value in its own right, which the sonogram loads with acquire;
+// - displayReadIndex is the sonogram's own, stored relaxed;
+// - a reset (ResetRings) clears the indices with plain stores.
 struct SpectrumShared {
     static constexpr int kColumns = 1024;
 

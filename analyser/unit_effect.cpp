@@ -54,6 +54,12 @@ constexpr double kDoubleStep = 0.001;
 constexpr double kBinSpacing = 0.001953125;  // 1/512
 constexpr int kLabelDigits = 5;
 
+// Shows text in a read-out, where the editor has it.
+void ShowText(ITextControl* readOut, const char* text)
+{
+    if (readOut) readOut->ReplaceText(text);
+}
+
 // The process-wide lock that serialises plug-in construction.
 CriticalSection* PlugCreationLock()
 {
@@ -155,7 +161,8 @@ void IUnitEffect::PaintStartUpPicture()
             a = float(a + 0.003);
             const double v = a <= 1.0f ? 0.0 : a < 2.0f ? a - 1.0 : a < 3.0f ? 3.0 - a : 0.0;
             const double luminance = std::pow(v / (1.0 + 0.5 * h), double(3.4f));
-            pixels[r * 1024 + c] = ChromaticityToPixel(float(x), float(y), float(luminance), 0);
+            pixels[r * 1024 + c] = ChromaticityToPixel(float(x), float(y), float(luminance),
+                                                           kColourBalanceAndPhase);
         }
     }
 }
@@ -165,7 +172,6 @@ void IUnitEffect::ParameterChanged(int index)
     LockGuard guard(PluginLock());
     if (index < 0 || index >= kParamCount) return;
     const double v = Value(index);
-    char text[64];
     switch (index) {
         case kDispLR:
             if (sonogram) sonogram->channelMode = uint8_t(int(v));
@@ -179,42 +185,26 @@ void IUnitEffect::ParameterChanged(int index)
                 sonogram->leftOffset = n < 0 ? -n : 0;
                 sonogram->rightOffset = n > 0 ? n : 0;
             }
-            if (n > 0)
-                std::snprintf(text, sizeof text, "+%d (R)", n);
-            else if (n < 0)
-                std::snprintf(text, sizeof text, "+%d (L)", -n);
-            else
-                text[0] = '\0';
-            if (readOuts.offset) readOuts.offset->ReplaceText(text);
+            UpdateOffsetReadOut(n);
             break;
         }
         case kWindowType:
             analyser.SetWindowType(int(v) & 0xFF);
-            if (readOuts.window) readOuts.window->ReplaceText(analyser.WindowName());
+            ShowText(readOuts.window, analyser.WindowName());
             break;
-        case kSpeed: {
+        case kSpeed:
             analyser.SetHopIncrement(v * samplePeriod);
             msPerColumn = 1000.0 / v;
-            if (v >= 1000.0)
-                std::snprintf(text, sizeof text, "rate = %6.3f kHz", v * 0.001);
-            else
-                std::snprintf(text, sizeof text, "rate = %6.3f Hz", v);
-            if (readOuts.rate) readOuts.rate->ReplaceText(text);
-            const double hop = sampleRate / v;
-            const double overlap = hop >= 512.0 ? 0.0 : (1.0 - hop * kBinSpacing) * 100.0;
-            std::snprintf(text, sizeof text, "overlap = %.1f%%", overlap);
-            if (readOuts.overlap) readOuts.overlap->ReplaceText(text);
+            UpdateSpeedReadOuts(v);
             UpdateMarkerReadOut();
             break;
-        }
         case kGain:
             if (sonogram) sonogram->gain = float(v);
-            std::snprintf(text, sizeof text, "%.3f", v);
-            if (readOuts.gain) readOuts.gain->ReplaceText(text);
+            UpdateGainReadOut(v);
             break;
         case kFreeze:
             analyser.SetFrozen(int(v) != 0);
-            if (readOuts.frozen) readOuts.frozen->ReplaceText(analyser.Frozen() ? "<frozen>" : "");
+            ShowText(readOuts.frozen, analyser.Frozen() ? "<frozen>" : "");
             break;
         case kScroll:
             if (sonogram) sonogram->scroll = int(v) != 0;
@@ -234,6 +224,37 @@ void IUnitEffect::ParameterChanged(int index)
         default:
             break;
     }
+}
+
+void IUnitEffect::UpdateOffsetReadOut(int offset)
+{
+    char text[64] = "";
+    if (offset > 0)
+        std::snprintf(text, sizeof text, "+%d (R)", offset);
+    else if (offset < 0)
+        std::snprintf(text, sizeof text, "+%d (L)", -offset);
+    ShowText(readOuts.offset, text);
+}
+
+void IUnitEffect::UpdateSpeedReadOuts(double speed)
+{
+    char text[64];
+    if (speed >= 1000.0)
+        std::snprintf(text, sizeof text, "rate = %6.3f kHz", speed * 0.001);
+    else
+        std::snprintf(text, sizeof text, "rate = %6.3f Hz", speed);
+    ShowText(readOuts.rate, text);
+    const double hop = sampleRate / speed;
+    const double overlap = hop >= 512.0 ? 0.0 : (1.0 - hop * kBinSpacing) * 100.0;
+    std::snprintf(text, sizeof text, "overlap = %.1f%%", overlap);
+    ShowText(readOuts.overlap, text);
+}
+
+void IUnitEffect::UpdateGainReadOut(double gain)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, "%.3f", gain);
+    ShowText(readOuts.gain, text);
 }
 
 void IUnitEffect::UpdateMarkerReadOut()

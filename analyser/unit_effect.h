@@ -65,6 +65,10 @@ private:
     void LayOutEditor(IGraphics* editor);
     void WriteRowLabels();
     void PaintStartUpPicture();
+    // The read-outs of the parameters that have them.
+    void UpdateOffsetReadOut(int offset);
+    void UpdateSpeedReadOuts(double speed);
+    void UpdateGainReadOut(double gain);
     void UpdateMarkerReadOut();
     double Value(int index) const;
 

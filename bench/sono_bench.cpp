@@ -1,6 +1,6 @@
-// Colouring one sonogram column (257 pixels) in colour mode 0, the mode that
-// needs every step of the colour maths. The anchor is 257 calls of the power
-// function the gamma step uses once per channel: report the ratio.
+// Colouring one sonogram column (257 pixels) in kColourBalanceAndPhase, the
+// mode that needs every step of the colour maths. The anchor is 257 calls of
+// the power function the gamma step uses once per channel: report the ratio.
 #include <benchmark/benchmark.h>
 #include <cmath>
 #include <memory>
@@ -25,7 +25,7 @@ void ColourColumnMode0(benchmark::State& state)
     auto shared = std::make_unique<SpectrumShared>();
     FillColumn(shared->columns[0]);
     auto sono = std::make_unique<ISono>(nullptr, IBox{10, 10, 1034, 267}, shared.get(), nullptr);
-    sono->colourMode = 0;
+    sono->colourMode = kColourBalanceAndPhase;
     for (auto _ : state) {
         sono->ColourColumn(0);
         benchmark::DoNotOptimize(sono->PixelStore());
