@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "raster/blit_kernels.h"
+#include "raster/fast_paths.h"
 #include "raster/float_to_int.h"
 #include "raster/mirror.h"
 
@@ -32,7 +33,7 @@ Walk WalkFrom(PIX_IBitmap* bitmap, int64_t x, int64_t y)
 
 // Copies each row as one block.
 void CopyRows(uint8_t* dest, const uint8_t* src, int width, int height, ptrdiff_t srcStep,
-              ptrdiff_t destStep)
+              ptrdiff_t destStep, int)
 {
     const size_t bytes = size_t(4) * size_t(width);
     for (int y = 0; y < height; ++y, dest += destStep, src += srcStep) std::memcpy(dest, src, bytes);
@@ -41,7 +42,7 @@ void CopyRows(uint8_t* dest, const uint8_t* src, int width, int height, ptrdiff_
 // Applies Mix(source word, destination word) to every pixel.
 template <PIX_PackedColor (*Mix)(PIX_PackedColor, PIX_PackedColor)>
 void MixWords(uint8_t* dest, const uint8_t* src, int width, int height, ptrdiff_t srcStep,
-              ptrdiff_t destStep)
+              ptrdiff_t destStep, int)
 {
     using namespace PIX_BlitDetail;
     for (int y = 0; y < height; ++y, dest += destStep, src += srcStep)
@@ -56,68 +57,51 @@ void CopyChannel(uint8_t* dest, const uint8_t* src, int width, int height, ptrdi
         for (int x = 0; x < 4 * width; x += 4) dest[x + to] = src[x + from];
 }
 
-// The one-to-one kernel of an operation other than plain copy, or null.
-PIX_BlitKernelFn SelectBlitKernel(PIX_CombineMode combination)
+// Copy with source alpha at full weight, where a pixel of alpha 255 is stored whole.
+void CopySourceAlphaOpaque(uint8_t* dest, const uint8_t* src, int width, int height,
+                           ptrdiff_t srcStep, ptrdiff_t destStep, int)
 {
-    switch (combination) {
-    case PIX_CombineAdd: return PIX_BlitKernelAdd;
-    case PIX_CombineDodge: return PIX_BlitKernelDodge;
-    case PIX_CombineMultiply: return PIX_BlitKernelMultiply;
-    case PIX_CombineSoftLight: return PIX_BlitKernelSoftLight;
-    case PIX_CombineHsvShift: return PIX_BlitKernelHsvShift;
-    case PIX_CombineSourceAlpha | PIX_CombineCopy: return PIX_BlitKernelCopySourceAlpha;
-    case PIX_CombineSourceAlpha | PIX_CombineAdd: return PIX_BlitKernelAddSourceAlpha;
-    case PIX_CombineSourceAlpha | PIX_CombineDodge: return PIX_BlitKernelDodgeSourceAlpha;
-    case PIX_CombineSourceAlpha | PIX_CombineMultiply: return PIX_BlitKernelMultiplySourceAlpha;
-    case PIX_CombineSourceAlpha | PIX_CombineSoftLight: return PIX_BlitKernelSoftLightSourceAlpha;
-    case PIX_CombineSourceAlpha | PIX_CombineHsvShift: return PIX_BlitKernelHsvShiftSourceAlpha;
-    default: return nullptr;
-    }
+    PIX_BlitKernelCopySourceAlphaOpaque(dest, src, width, height, srcStep, destStep);
 }
 
-// A scaled or filtered kernel by combination and weight (w != 0), or null.
-template <class Fn>
-struct ScaledFamily {
-    Fn copyOpaque, copy, add, dodge, multiply, softLight, hsvShift;
-    Fn copySourceAlphaOpaque, copySourceAlpha, addSourceAlpha, dodgeSourceAlpha;
-    Fn multiplySourceAlpha, softLightSourceAlpha, hsvShiftSourceAlpha;
+// clang-format off
+constexpr PIX_KernelFamily<PIX_BlitKernelFn, 3> kBlitKernels = {
+    {PIX_BlitKernelCopy, PIX_BlitKernelAdd, PIX_BlitKernelDodge, PIX_BlitKernelMultiply,
+     PIX_BlitKernelSoftLight, PIX_BlitKernelHsvShift},
+    {PIX_BlitKernelCopySourceAlpha, PIX_BlitKernelAddSourceAlpha, PIX_BlitKernelDodgeSourceAlpha,
+     PIX_BlitKernelMultiplySourceAlpha, PIX_BlitKernelSoftLightSourceAlpha,
+     PIX_BlitKernelHsvShiftSourceAlpha},
+    {{{PIX_CombineCopy, PIX_WeightOpaque, 0.0f, CopyRows},
+      {PIX_CombineCopy, PIX_WeightHalf, 0.5f, MixWords<PIX_MixHalf>},
+      {PIX_CombineSourceAlpha | PIX_CombineCopy, PIX_WeightOpaque, 0.0f, CopySourceAlphaOpaque}}}};
 
-    Fn Select(PIX_CombineMode combination, int w) const
-    {
-        switch (combination) {
-        case PIX_CombineCopy: return w <= 0 ? nullptr : (w == 256 ? copyOpaque : copy);
-        case PIX_CombineAdd: return add;
-        case PIX_CombineDodge: return dodge;
-        case PIX_CombineMultiply: return multiply;
-        case PIX_CombineSoftLight: return softLight;
-        case PIX_CombineHsvShift: return hsvShift;
-        case PIX_CombineSourceAlpha | PIX_CombineCopy:
-            return w == 256 ? copySourceAlphaOpaque : copySourceAlpha;
-        case PIX_CombineSourceAlpha | PIX_CombineAdd: return addSourceAlpha;
-        case PIX_CombineSourceAlpha | PIX_CombineDodge: return dodgeSourceAlpha;
-        case PIX_CombineSourceAlpha | PIX_CombineMultiply: return multiplySourceAlpha;
-        case PIX_CombineSourceAlpha | PIX_CombineSoftLight: return softLightSourceAlpha;
-        case PIX_CombineSourceAlpha | PIX_CombineHsvShift: return hsvShiftSourceAlpha;
-        default: return nullptr;
-        }
-    }
-};
+// Unfiltered plain copies by whole words; other calls go to kStretchKernels.
+constexpr PIX_KernelFamily<PIX_StretchKernelFn, 2> kNearestCopyKernels = {
+    {},
+    {},
+    {{{PIX_CombineCopy, PIX_WeightOpaque, 0.0f, PIX_StretchNearestKernelCopyOpaque},
+      {PIX_CombineCopy, PIX_WeightHalf, 0.0f, PIX_StretchNearestKernelCopyHalf}}}};
 
-constexpr ScaledFamily<PIX_StretchKernelFn> kStretchKernels = {
-    PIX_StretchKernelCopyOpaque, PIX_StretchKernelCopy, PIX_StretchKernelAdd,
-    PIX_StretchKernelDodge, PIX_StretchKernelMultiply, PIX_StretchKernelSoftLight,
-    PIX_StretchKernelHsvShift, PIX_StretchKernelCopySourceAlphaOpaque,
-    PIX_StretchKernelCopySourceAlpha, PIX_StretchKernelAddSourceAlpha,
-    PIX_StretchKernelDodgeSourceAlpha, PIX_StretchKernelMultiplySourceAlpha,
-    PIX_StretchKernelSoftLightSourceAlpha, PIX_StretchKernelHsvShiftSourceAlpha};
+constexpr PIX_KernelFamily<PIX_StretchKernelFn, 2> kStretchKernels = {
+    {PIX_StretchKernelCopy, PIX_StretchKernelAdd, PIX_StretchKernelDodge,
+     PIX_StretchKernelMultiply, PIX_StretchKernelSoftLight, PIX_StretchKernelHsvShift},
+    {PIX_StretchKernelCopySourceAlpha, PIX_StretchKernelAddSourceAlpha,
+     PIX_StretchKernelDodgeSourceAlpha, PIX_StretchKernelMultiplySourceAlpha,
+     PIX_StretchKernelSoftLightSourceAlpha, PIX_StretchKernelHsvShiftSourceAlpha},
+    {{{PIX_CombineCopy, PIX_WeightOpaque, 0.0f, PIX_StretchKernelCopyOpaque},
+      {PIX_CombineSourceAlpha | PIX_CombineCopy, PIX_WeightOpaque, 0.0f,
+       PIX_StretchKernelCopySourceAlphaOpaque}}}};
 
-constexpr ScaledFamily<PIX_ShrinkKernelFn> kShrinkKernels = {
-    PIX_ShrinkKernelCopyOpaque, PIX_ShrinkKernelCopy, PIX_ShrinkKernelAdd,
-    PIX_ShrinkKernelDodge, PIX_ShrinkKernelMultiply, PIX_ShrinkKernelSoftLight,
-    PIX_ShrinkKernelHsvShift, PIX_ShrinkKernelCopySourceAlphaOpaque,
-    PIX_ShrinkKernelCopySourceAlpha, PIX_ShrinkKernelAddSourceAlpha,
-    PIX_ShrinkKernelDodgeSourceAlpha, PIX_ShrinkKernelMultiplySourceAlpha,
-    PIX_ShrinkKernelSoftLightSourceAlpha, PIX_ShrinkKernelHsvShiftSourceAlpha};
+constexpr PIX_KernelFamily<PIX_ShrinkKernelFn, 2> kShrinkKernels = {
+    {PIX_ShrinkKernelCopy, PIX_ShrinkKernelAdd, PIX_ShrinkKernelDodge, PIX_ShrinkKernelMultiply,
+     PIX_ShrinkKernelSoftLight, PIX_ShrinkKernelHsvShift},
+    {PIX_ShrinkKernelCopySourceAlpha, PIX_ShrinkKernelAddSourceAlpha,
+     PIX_ShrinkKernelDodgeSourceAlpha, PIX_ShrinkKernelMultiplySourceAlpha,
+     PIX_ShrinkKernelSoftLightSourceAlpha, PIX_ShrinkKernelHsvShiftSourceAlpha},
+    {{{PIX_CombineCopy, PIX_WeightOpaque, 0.0f, PIX_ShrinkKernelCopyOpaque},
+      {PIX_CombineSourceAlpha | PIX_CombineCopy, PIX_WeightOpaque, 0.0f,
+       PIX_ShrinkKernelCopySourceAlphaOpaque}}}};
+// clang-format on
 
 // Within 0.03 of a whole number.
 bool NearWhole(float v)
@@ -205,27 +189,8 @@ void PIX_CopyRegion(PIX_IBitmap* dest, PIX_IBitmap* src, int destX, int destY,
         return;
     }
     const PIX_CombineMode combination = mode & (PIX_CombineSourceAlpha | PIX_CombineOpMask);
-    if (combination == PIX_CombineCopy) {
-        if (alpha == 0.5f) {
-            MixWords<PIX_MixHalf>(d.pixel, s.pixel, width, height, s.step, d.step);
-        } else if (alpha == 1.0f) {
-            CopyRows(d.pixel, s.pixel, width, height, s.step, d.step);
-        } else {
-            const int w = PIX_WeightFromAlpha(alpha);
-            if (w == 256)
-                MixWords<PIX_BlitDetail::MixOpaque>(d.pixel, s.pixel, width, height, s.step, d.step);
-            else if (w > 0)
-                PIX_BlitKernelCopy(d.pixel, s.pixel, width, height, s.step, d.step, w);
-        }
-        return;
-    }
     const int w = PIX_WeightFromAlpha(alpha);
-    if (w == 0) return;
-    if (combination == (PIX_CombineSourceAlpha | PIX_CombineCopy) && w == 256) {
-        PIX_BlitKernelCopySourceAlphaOpaque(d.pixel, s.pixel, width, height, s.step, d.step);
-        return;
-    }
-    if (const PIX_BlitKernelFn kernel = SelectBlitKernel(combination))
+    if (const PIX_BlitKernelFn kernel = PIX_SelectKernel(kBlitKernels, combination, w, alpha))
         kernel(d.pixel, s.pixel, width, height, s.step, d.step, w);
 }
 
@@ -298,29 +263,25 @@ void PIX_StretchCopy(PIX_IBitmap* dest, PIX_IBitmap* src, int destX, int destY, 
     const int filter = int(mode & PIX_CombineFilterMask);
     const PIX_CombineMode combination = mode & (PIX_CombineSourceAlpha | PIX_CombineOpMask);
 
-    if ((mode & (PIX_CombineSourceAlpha | PIX_CombineFilterMask | PIX_CombineOpMask)) == 0) {
-        PIX_StretchKernelFn plain = nullptr;
-        if (w == 256) plain = PIX_StretchNearestKernelCopyOpaque;
-        if (w == 128) plain = PIX_StretchNearestKernelCopyHalf;
-        if (plain) {
-            plain(d.pixel, s.pixel, int(width), int(height), int(x0), int(y0), dx, dy, right,
-                  bottom, s.step, d.step, w, filter);
-            return;
-        }
+    PIX_StretchKernelFn nearest = nullptr;
+    if (filter == 0) nearest = PIX_SelectKernel(kNearestCopyKernels, combination, w, alpha);
+    if (nearest) {
+        nearest(d.pixel, s.pixel, int(width), int(height), int(x0), int(y0), dx, dy, right, bottom,
+                s.step, d.step, w, filter);
+        return;
     }
-    if (w == 0) return;
 
     if (bilinear && rx >= 1.7 && ry >= 1.7) {
-        const PIX_ShrinkKernelFn kernel = kShrinkKernels.Select(combination, w);
+        const PIX_ShrinkKernelFn kernel = PIX_SelectKernel(kShrinkKernels, combination, w, alpha);
         if (!kernel) return;
         const int n = std::max(dx, dy) < 0x30001 ? 3 : 5;
         int table[25];
         MakeShrinkTable(table, n, std::max(dx, dy));
         kernel(d.pixel, s.pixel, int(width), int(height), int(x0), int(y0), dx, dy, right, bottom,
-               s.step, d.step, w, filter, table, -(n / 2), n);
+               s.step, d.step, w, table, -(n / 2), n);
         return;
     }
-    if (const PIX_StretchKernelFn kernel = kStretchKernels.Select(combination, w))
+    if (const PIX_StretchKernelFn kernel = PIX_SelectKernel(kStretchKernels, combination, w, alpha))
         kernel(d.pixel, s.pixel, int(width), int(height), int(x0), int(y0), dx, dy, right, bottom,
                s.step, d.step, w, filter);
 }

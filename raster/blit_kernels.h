@@ -49,7 +49,7 @@ using PIX_StretchKernelFn = void (*)(uint8_t* dest, const uint8_t* src, int dest
 using PIX_ShrinkKernelFn = void (*)(uint8_t* dest, const uint8_t* src, int destWidth,
                                     int destHeight, int x0, int y0, int dx, int dy, int right,
                                     int bottom, ptrdiff_t srcStep, ptrdiff_t destStep, int weight,
-                                    int filter, const int* table, int offset, int n);
+                                    const int* table, int offset, int n);
 
 // One-to-one: every source pixel combined into its destination pixel.
 template <class Op>
@@ -217,7 +217,7 @@ void PIX_StretchNearestKernel(uint8_t* dest, const uint8_t* src, int destWidth, 
 template <class Op>
 void PIX_ShrinkKernel(uint8_t* dest, const uint8_t* src, int destWidth, int destHeight, int x0,
                       int y0, int dx, int dy, int right, int bottom, ptrdiff_t srcStep,
-                      ptrdiff_t destStep, int weight, int, const int* table, int offset, int n)
+                      ptrdiff_t destStep, int weight, const int* table, int offset, int n)
 {
     using namespace PIX_BlitDetail;
     WalkScaled(dest, destWidth, destHeight, x0, y0, dx, dy, destStep,

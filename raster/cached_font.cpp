@@ -45,11 +45,15 @@ const uint8_t* RowOf(PIX_IBitmap* bitmap, int y)
                                             ptrdiff_t(row) * bitmap->RowStride());
 }
 
-// The one-pixel kernels of operations 0 to 5.
-constexpr PIX_PixelKernelFn kGlyphKernels[] = {
-    PIX_PixelKernelCopy,     PIX_PixelKernelAdd,       PIX_PixelKernelDodge,
-    PIX_PixelKernelMultiply, PIX_PixelKernelSoftLight, PIX_PixelKernelHsvShift,
-};
+// The columns of a width x height map worth keeping: all up to the advance,
+// those beyond it only as far as they hold ink.
+int InkedWidth(const uint8_t* map, int width, int height, int advance)
+{
+    for (int x = width - 1; x >= advance; --x)
+        for (int y = 0; y < height; ++y)
+            if (map[y * width + x]) return x + 1;
+    return advance;
+}
 
 }  // namespace
 
@@ -194,22 +198,33 @@ bool PIX_CachedFont::RenderGlyph(int code)
 {
     if (cellHeight > kMaximumCellHeight) return false;
     code &= 0xFFFF;
-    const bool wide = PIX_SystemHasWideText();
-    if (code >= 128) {
-        if (!wide) return false;
-        if (!FindGlyph(code)) {
-            if (flags & PIX_FontAsciiOnly) return false;
-            const int used = moreGlyphs.Size();
-            if (!moreGlyphs.Resize(used + int(sizeof(PIX_CachedGlyph)))) return false;
-            const PIX_CachedGlyph fresh = {0, 0, 0, 0, code};
-            std::memcpy(static_cast<char*>(moreGlyphs.Data()) + used, &fresh, sizeof(fresh));
-            const int count = moreGlyphs.Size() / int(sizeof(PIX_CachedGlyph));
-            if (count > 1)
-                std::qsort(moreGlyphs.Data(), size_t(count), sizeof(PIX_CachedGlyph),
-                           PIX_CompareGlyphCode);
-        }
-    }
+    if (code >= 128 && !AddGlyphRecord(code)) return false;
+    int advance = 0;
+    PIX_Box box = {0, 0, 0, 0};
+    if (!RasteriseGlyph(code, &advance, &box)) return false;
+    // Adding the record may have moved every record.
+    StoreCoverage(FindGlyph(code), advance, box.right, box.bottom);
+    return true;
+}
 
+bool PIX_CachedFont::AddGlyphRecord(int code)
+{
+    if (!PIX_SystemHasWideText()) return false;
+    if (FindGlyph(code)) return true;
+    if (flags & PIX_FontAsciiOnly) return false;
+    const int used = moreGlyphs.Size();
+    if (!moreGlyphs.Resize(used + int(sizeof(PIX_CachedGlyph)))) return false;
+    const PIX_CachedGlyph fresh = {0, 0, 0, 0, code};
+    std::memcpy(static_cast<char*>(moreGlyphs.Data()) + used, &fresh, sizeof(fresh));
+    const int count = moreGlyphs.Size() / int(sizeof(PIX_CachedGlyph));
+    if (count > 1)
+        std::qsort(moreGlyphs.Data(), size_t(count), sizeof(PIX_CachedGlyph),
+                   PIX_CompareGlyphCode);
+    return true;
+}
+
+bool PIX_CachedFont::RasteriseGlyph(int code, int* advance, PIX_Box* box)
+{
     const int need = 2 * ((cellHeight > 1 ? cellHeight : 1) + 4);
     if (!PrepareGlyphBitmap(need)) return false;
     PIX_SysBitmap* bitmap = PIX_GlyphBitmap();
@@ -217,40 +232,42 @@ bool PIX_CachedFont::RenderGlyph(int code)
     const PIX_FontHandle previous =
         fontHandle ? PIX_SelectSystemFont(context, fontHandle) : nullptr;
     const int padding = cellHeight > 15 ? cellHeight / 16 + 2 : 2;
+    const bool wide = PIX_SystemHasWideText();
 
     const uint16_t unit = uint16_t(code);
     const char bytes[2] = {char(code), 0};
-    PIX_Box box = {0, 0, 0, 0};
     constexpr int kMeasure = PIX_DtCalcRect | PIX_DtNoPrefix | PIX_DtSingleLine;
     if (wide)
-        PIX_SystemDrawWideText(context, &unit, 1, &box, kMeasure);
+        PIX_SystemDrawWideText(context, &unit, 1, box, kMeasure);
     else
-        PIX_SystemDrawText(context, bytes, -1, &box, kMeasure);
-    int advance = box.right - box.left;
-    box = PIX_Box{0, 0, advance + padding, box.bottom - box.top};
-    PIX_FillBox(bitmap, 0, 0, box.right, box.bottom, 0, 1.0f, PIX_CombineCopy);
+        PIX_SystemDrawText(context, bytes, -1, box, kMeasure);
+    *advance = box->right - box->left;
+    *box = PIX_Box{0, 0, *advance + padding, box->bottom - box->top};
+    PIX_FillBox(bitmap, 0, 0, box->right, box->bottom, 0, 1.0f, PIX_CombineCopy);
     if (wide)
-        PIX_SystemDrawWideText(context, &unit, 1, &box,
+        PIX_SystemDrawWideText(context, &unit, 1, box,
                                PIX_DtNoPrefix | PIX_DtNoClip | PIX_DtSingleLine);
     else
-        PIX_SystemDrawText(context, bytes, -1, &box, PIX_DtNoPrefix | PIX_DtSingleLine);
-    if (advance > bitmap->PixelWidth()) advance = bitmap->PixelWidth();
-    if (box.right > bitmap->PixelWidth()) box.right = bitmap->PixelWidth();
-    if (box.bottom > bitmap->PixelHeight()) box.bottom = bitmap->PixelHeight();
+        PIX_SystemDrawText(context, bytes, -1, box, PIX_DtNoPrefix | PIX_DtSingleLine);
+    if (*advance > bitmap->PixelWidth()) *advance = bitmap->PixelWidth();
+    if (box->right > bitmap->PixelWidth()) box->right = bitmap->PixelWidth();
+    if (box->bottom > bitmap->PixelHeight()) box->bottom = bitmap->PixelHeight();
     if (fontHandle) PIX_SelectSystemFont(context, previous);
+    return true;
+}
 
-    // The additions above may have moved every record.
-    PIX_CachedGlyph* glyph = FindGlyph(code);
-    const int width = box.right, height = box.bottom;
+void PIX_CachedFont::StoreCoverage(PIX_CachedGlyph* glyph, int advance, int width, int height)
+{
     const int used = coverage.Size();
     const int64_t grown = int64_t(used) + int64_t(width) * height;
     if (advance <= 0 || height <= 0 || width <= 0 || grown > INT_MAX ||
         !coverage.Resize(int(grown))) {
         glyph->coverageOffset = -1;
         glyph->width = glyph->height = glyph->advance = 0;
-        return true;
+        return;
     }
     glyph->advance = advance;
+    PIX_SysBitmap* bitmap = PIX_GlyphBitmap();
     if (flags & PIX_FontSoften) PIX_CrossBlurCopy(bitmap, bitmap, 0, 0, 0, 0, width, height);
 
     uint8_t* map = static_cast<uint8_t*>(coverage.Data()) + used;
@@ -261,14 +278,7 @@ bool PIX_CachedFont::RenderGlyph(int code)
     }
     glyph->coverageOffset = used + 1;
 
-    // Keep the columns beyond the advance only as far as they hold ink.
-    int kept = advance;
-    for (int x = width - 1; x >= advance && kept == advance; --x)
-        for (int y = 0; y < height; ++y)
-            if (map[y * width + x]) {
-                kept = x + 1;
-                break;
-            }
+    const int kept = InkedWidth(map, width, height, advance);
     if (kept < width) {
         for (int y = 1; y < height; ++y)
             std::memmove(map + y * kept, map + y * width, size_t(kept));
@@ -277,7 +287,6 @@ bool PIX_CachedFont::RenderGlyph(int code)
     glyph->width = kept;
     glyph->height = height;
     ShapeCoverage(glyph);
-    return true;
 }
 
 void PIX_CachedFont::ShapeCoverage(PIX_CachedGlyph* glyph)
@@ -341,8 +350,9 @@ bool PIX_CachedFont::PaintGlyph(PIX_IBitmap* bitmap, int code, int x, int y, con
                     combineMode & ~PIX_CombineSourceAlpha);
 
     const PIX_CombineMode op = combineMode & PIX_CombineOpMask;
-    if (op > PIX_CombineHsvShift) return true;
-    const PIX_PixelKernelFn kernel = kGlyphKernels[op];
+    // Each glyph pixel has a weight of its own: the general kernel serves them all.
+    const PIX_PixelKernelFn kernel = PIX_GeneralKernel(PIX_PixelKernels, op);
+    if (!kernel) return true;
     const bool edged = (flags & (PIX_FontDropShadow | PIX_FontHalo)) != 0;
     const bool mono = edged || (flags & PIX_FontHardEdges);
     const int weight = PIX_WeightFromAlpha(alpha);

@@ -67,6 +67,12 @@ private:
     // The glyph of the next character, rendered when needed; null skips it.
     const PIX_CachedGlyph* GlyphToDraw(int code);
     void DropGlyphs();
+    // The record of a code from 128 on, added in order when missing.
+    bool AddGlyphRecord(int code);
+    // Draws a code into the glyph bitmap: its advance, and the box it inked.
+    bool RasteriseGlyph(int code, int* advance, PIX_Box* box);
+    // Copies the glyph bitmap's coverage into the map, trimmed to its ink.
+    void StoreCoverage(PIX_CachedGlyph* glyph, int advance, int width, int height);
     void ShapeCoverage(PIX_CachedGlyph* glyph);
 
     PIX_PackedColor textColor = 0;

@@ -7,19 +7,6 @@
 
 namespace {
 
-PIX_StampKernelFn SelectStampKernel(PIX_CombineMode mode, int weight)
-{
-    switch (mode & PIX_CombineOpMask) {
-    case PIX_CombineCopy: return weight > 0 ? PIX_StampKernelCopy : nullptr;
-    case PIX_CombineAdd: return PIX_StampKernelAdd;
-    case PIX_CombineDodge: return PIX_StampKernelDodge;
-    case PIX_CombineMultiply: return PIX_StampKernelMultiply;
-    case PIX_CombineSoftLight: return PIX_StampKernelSoftLight;
-    case PIX_CombineHsvShift: return PIX_StampKernelHsvShift;
-    default: return nullptr;
-    }
-}
-
 // Applies a one-pixel kernel to the pixel at memory row y; null pixels do nothing.
 void Plot(PIX_PixelKernelFn kernel, PIX_IBitmap* bitmap, int x, int y, int red, int green,
           int blue, int alpha, int weight)
@@ -62,8 +49,8 @@ void PIX_StampCoverage(PIX_IBitmap* bitmap, int x, int y, PIX_PackedColor colour
     const int64_t row = bottomUp ? bitmap->PixelHeight() - 1 - top : top;
 
     const int weight = PIX_WeightFromAlpha(alpha);
-    if (weight == 0) return;
-    const PIX_StampKernelFn kernel = SelectStampKernel(mode, weight);
+    const PIX_StampKernelFn kernel =
+        PIX_SelectKernel(PIX_StampKernels, mode & PIX_CombineOpMask, weight, alpha);
     if (!kernel) return;
     kernel(map, reinterpret_cast<uint8_t*>(pixels + row * rowStride + left), int(w), int(h), colour,
            bottomUp ? -rowStride : rowStride, stride, weight);

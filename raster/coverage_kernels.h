@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "raster/fast_paths.h"
 #include "raster/pixel.h"
 #include "raster/pixel_kernels.h"
 
@@ -52,3 +53,10 @@ inline constexpr PIX_StampKernelFn PIX_StampKernelMultiply = PIX_StampKernel<PIX
 inline constexpr PIX_StampKernelFn PIX_StampKernelSoftLight = PIX_StampKernel<PIX_ChannelOp<PIX_SoftLightFormula, PIX_ClampStore>>;
 inline constexpr PIX_StampKernelFn PIX_StampKernelHsvShift = PIX_StampKernel<PIX_HsvShiftOp<false>>;
 // clang-format on
+
+// Stamps have no source-alpha forms: the flag is ignored.
+inline constexpr PIX_KernelFamily<PIX_StampKernelFn> PIX_StampKernels = {
+    {PIX_StampKernelCopy, PIX_StampKernelAdd, PIX_StampKernelDodge, PIX_StampKernelMultiply,
+     PIX_StampKernelSoftLight, PIX_StampKernelHsvShift},
+    {},
+    {}};

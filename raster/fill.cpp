@@ -12,41 +12,6 @@ namespace {
 // The single-precision constant nearest to 1/255.
 constexpr float kInverse255 = 0.0039215689f;
 
-// The fill kernel of an operation at a weight, or null when nothing is drawn.
-PIX_FillKernelFn SelectFillKernel(PIX_CombineMode op, int weight)
-{
-    switch (op) {
-    case PIX_CombineCopy:
-        if (weight <= 0) return nullptr;
-        switch (weight) {
-        case 256: return PIX_FillKernelCopyOpaque;
-        case 128: return PIX_FillKernelCopyHalf;
-        case 64: return PIX_FillKernelCopyQuarter;
-        case 192: return PIX_FillKernelCopyThreeQuarter;
-        default: return PIX_FillKernelCopy;
-        }
-    case PIX_CombineAdd: return weight ? PIX_FillKernelAdd : nullptr;
-    case PIX_CombineDodge: return weight ? PIX_FillKernelDodge : nullptr;
-    case PIX_CombineMultiply: return weight ? PIX_FillKernelMultiply : nullptr;
-    case PIX_CombineSoftLight: return weight ? PIX_FillKernelSoftLight : nullptr;
-    case PIX_CombineHsvShift: return weight ? PIX_FillKernelHsvShift : nullptr;
-    default: return nullptr;
-    }
-}
-
-PIX_GradientKernelFn SelectGradientKernel(PIX_CombineMode op, bool opaque)
-{
-    switch (op) {
-    case PIX_CombineCopy: return opaque ? PIX_GradientKernelCopyOpaque : PIX_GradientKernelCopy;
-    case PIX_CombineAdd: return PIX_GradientKernelAdd;
-    case PIX_CombineDodge: return PIX_GradientKernelDodge;
-    case PIX_CombineMultiply: return PIX_GradientKernelMultiply;
-    case PIX_CombineSoftLight: return PIX_GradientKernelSoftLight;
-    case PIX_CombineHsvShift: return PIX_GradientKernelHsvShift;
-    default: return nullptr;
-    }
-}
-
 // Clips [x, x + width) to [0, limit); the clipped length may be 0 or less.
 void ClipSpan(int64_t* x, int64_t* width, int limit)
 {
@@ -72,7 +37,8 @@ void PIX_FillBox(PIX_IBitmap* bitmap, int x, int y, int width, int height,
     if (!pixels || alpha == 0 || w <= 0 || h <= 0 || stride <= 0) return;
 
     const int weight = PIX_WeightFromAlpha(alpha);
-    const PIX_FillKernelFn kernel = SelectFillKernel(mode & PIX_CombineOpMask, weight);
+    const PIX_FillKernelFn kernel =
+        PIX_SelectKernel(PIX_FillKernels, mode & PIX_CombineOpMask, weight, alpha);
     if (!kernel) return;
     const int64_t row = bitmap->IsBottomUp() ? bitmap->PixelHeight() - top - h : top;
     kernel(reinterpret_cast<uint8_t*>(pixels + row * stride + left), int(w), int(h),
@@ -108,7 +74,10 @@ void PIX_GradientBox(PIX_IBitmap* bitmap, int x, int y, int width, int height, f
         fy[c] = PIX_TruncateToInt(double(dy[c]) * 65536.0);
     }
     const bool opaque = v[3] == 256 * 65536 && fx[3] == 0 && fy[3] == 0;
-    const PIX_GradientKernelFn kernel = SelectGradientKernel(mode & PIX_CombineOpMask, opaque);
+    const PIX_CombineMode op = mode & PIX_CombineOpMask;
+    const PIX_GradientKernelFn kernel =
+        opaque ? PIX_SelectKernel(PIX_GradientKernels, op, PIX_WeightOpaque, 1.0f)
+               : PIX_GeneralKernel(PIX_GradientKernels, op);
     if (!kernel) return;
 
     const int64_t stride = bitmap->RowStride();

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "raster/fast_paths.h"
 #include "raster/pixel.h"
 #include "raster/pixel_kernels.h"
 
@@ -103,3 +104,20 @@ inline constexpr PIX_GradientKernelFn PIX_GradientKernelMultiply = PIX_GradientK
 inline constexpr PIX_GradientKernelFn PIX_GradientKernelSoftLight = PIX_GradientKernel<PIX_ChannelOp<PIX_SoftLightFormula, PIX_ClampStore>>;
 inline constexpr PIX_GradientKernelFn PIX_GradientKernelHsvShift = PIX_GradientKernel<PIX_GradientHsvShiftOp>;
 // clang-format on
+
+// The families; source alpha is folded into the weight before they are used.
+inline constexpr PIX_KernelFamily<PIX_FillKernelFn, 4> PIX_FillKernels = {
+    {PIX_FillKernelCopy, PIX_FillKernelAdd, PIX_FillKernelDodge, PIX_FillKernelMultiply,
+     PIX_FillKernelSoftLight, PIX_FillKernelHsvShift},
+    {},
+    {{{PIX_CombineCopy, PIX_WeightOpaque, 0.0f, PIX_FillKernelCopyOpaque},
+      {PIX_CombineCopy, PIX_WeightHalf, 0.0f, PIX_FillKernelCopyHalf},
+      {PIX_CombineCopy, PIX_WeightQuarter, 0.0f, PIX_FillKernelCopyQuarter},
+      {PIX_CombineCopy, PIX_WeightThreeQuarter, 0.0f, PIX_FillKernelCopyThreeQuarter}}}};
+
+// A gradient whose alpha is constant and opaque takes the opaque path.
+inline constexpr PIX_KernelFamily<PIX_GradientKernelFn, 1> PIX_GradientKernels = {
+    {PIX_GradientKernelCopy, PIX_GradientKernelAdd, PIX_GradientKernelDodge,
+     PIX_GradientKernelMultiply, PIX_GradientKernelSoftLight, PIX_GradientKernelHsvShift},
+    {},
+    {{{PIX_CombineCopy, PIX_WeightOpaque, 0.0f, PIX_GradientKernelCopyOpaque}}}};

@@ -249,16 +249,15 @@ int PIX_CachedFont::DrawCached(PIX_IBitmap* bitmap, const char* text, int length
     return Add(reached, -int64_t(sideways ? startX : startY));
 }
 
-int PIX_CachedFont::PaintWithSystem(PIX_IBitmap* bitmap, const char* text, int length, PIX_Box* box,
-                                    int textFlags)
-{
-    // Texts with multi-byte characters go to the system as UTF-16, converted
-    // with their own length.
-    uint16_t stackUnits[kStackUnits];
-    std::unique_ptr<uint16_t[]> heapUnits;
-    const uint16_t* wide = nullptr;
-    int wideLength = -1;
-    if (PIX_SystemHasWideText() && HoldsMultiByte(text, length)) {
+namespace {
+
+// A text as the system takes it: with multi-byte characters as UTF-16,
+// converted with its own length; otherwise as it stands.
+class SystemText {
+public:
+    SystemText(const char* text, int length) : text(text), length(length)
+    {
+        if (!PIX_SystemHasWideText() || !HoldsMultiByte(text, length)) return;
         const int need = PIX_SystemUtf8ToWide(text, length, nullptr, 0);
         uint16_t* out = stackUnits;
         int capacity = kStackUnits;
@@ -274,81 +273,137 @@ int PIX_CachedFont::PaintWithSystem(PIX_IBitmap* bitmap, const char* text, int l
             wideLength = length < 0 ? -1 : converted;
         }
     }
-    auto draw = [&](PIX_DeviceContext context, PIX_Box* area, int drawFlags) {
-        return wide ? PIX_SystemDrawWideText(context, wide, wideLength, area, drawFlags)
-                    : PIX_SystemDrawText(context, text, length, area, drawFlags);
-    };
-    auto paint = [&](PIX_DeviceContext context, PIX_Box* area, int drawFlags) {
-        const uint32_t background = PIX_SystemColour(backgroundColor);
-        PIX_SetSystemTextColours(
-            context, PIX_SystemColour(textColor), backgroundFillMode,
-            backgroundFillMode == PIX_BackgroundOpaque ? &background : nullptr);
-        return draw(context, area, drawFlags | PIX_DtNoPrefix);
-    };
-    auto select = [&](PIX_DeviceContext context) {
-        return fontHandle ? PIX_SelectSystemFont(context, fontHandle) : nullptr;
-    };
-    auto unselect = [&](PIX_DeviceContext context, PIX_FontHandle previous) {
-        if (fontHandle) PIX_SelectSystemFont(context, previous);
-    };
 
-    if (bitmap && bitmap->DeviceContext()) {
-        PIX_DeviceContext context = bitmap->DeviceContext();
-        const PIX_FontHandle previous = select(context);
-        const int result = paint(context, box, textFlags);
-        unselect(context, previous);
-        return result;
+    int Draw(PIX_DeviceContext context, PIX_Box* area, int flags) const
+    {
+        return wide ? PIX_SystemDrawWideText(context, wide, wideLength, area, flags)
+                    : PIX_SystemDrawText(context, text, length, area, flags);
     }
 
-    // Without a context of the target: measure on the scratch bitmap, draw
-    // there over a copy of the target's pixels, and copy the result back.
-    PIX_SysBitmap* scratch = PIX_TextScratchBitmap();
-    if (scratch->PixelWidth() < kScratchMinimum || scratch->PixelHeight() < kScratchMinimum)
-        scratch->SetSize(Max(scratch->PixelWidth(), kScratchMinimum),
-                         Max(scratch->PixelHeight(), kScratchMinimum));
-    PIX_DeviceContext context = scratch->DeviceContext();
-    if (!context) return 0;
-    const PIX_FontHandle previous = select(context);
-    PIX_Box measured = {0, 0, 0, 0};
-    int result =
-        draw(context, &measured, (textFlags & ~kAlignFlags) | PIX_DtCalcRect | PIX_DtNoPrefix);
-    const int width = measured.right - measured.left, height = measured.bottom - measured.top;
-    if (textFlags & PIX_DtCalcRect) {
-        box->right = Add(box->left, width);
-        box->bottom = Add(box->top, height);
-        unselect(context, previous);
-        return result;
-    }
+private:
+    const char* text;
+    int length;
+    uint16_t stackUnits[kStackUnits];
+    std::unique_ptr<uint16_t[]> heapUnits;
+    const uint16_t* wide = nullptr;
+    int wideLength = -1;
+};
 
-    const int x = (textFlags & PIX_DtRight)    ? Add(box->right, -int64_t(width))
-                  : (textFlags & PIX_DtCenter) ? int((int64_t(box->left) + box->right - width) / 2)
-                                               : box->left;
-    const int y = (textFlags & PIX_DtBottom)    ? Add(box->bottom, -int64_t(height))
-                  : (textFlags & PIX_DtVCenter) ? int((int64_t(box->top) + box->bottom - height) / 2)
-                                                : box->top;
+// Where a measured text of width x height lands in the box, by the alignment
+// flags; placed is that area within the bitmap and, unless unclipped, the box.
+struct Placement {
+    int x, y;
+    PIX_Box placed;
+};
+
+Placement PlaceMeasured(const PIX_IBitmap* bitmap, const PIX_Box& box, int flags, int width,
+                        int height)
+{
+    const int x = (flags & PIX_DtRight)    ? Add(box.right, -int64_t(width))
+                  : (flags & PIX_DtCenter) ? int((int64_t(box.left) + box.right - width) / 2)
+                                           : box.left;
+    const int y = (flags & PIX_DtBottom)    ? Add(box.bottom, -int64_t(height))
+                  : (flags & PIX_DtVCenter) ? int((int64_t(box.top) + box.bottom - height) / 2)
+                                            : box.top;
     PIX_Box placed = {Max(x, 0), Max(y, 0), Min(Add(x, width), bitmap->PixelWidth()),
                       Min(Add(y, height), bitmap->PixelHeight())};
-    if (!(textFlags & PIX_DtNoClip))
-        placed = PIX_Box{Max(placed.left, box->left), Max(placed.top, box->top),
-                         Min(placed.right, box->right), Min(placed.bottom, box->bottom)};
-    result = 0;
-    if (!placed.IsEmpty()) {
-        const int placedWidth = placed.right - placed.left;
-        const int placedHeight = placed.bottom - placed.top;
-        if (scratch->PixelWidth() < placedWidth || scratch->PixelHeight() < placedHeight) {
-            scratch->SetSize(Max(scratch->PixelWidth(), placedWidth),
-                             Max(scratch->PixelHeight(), placedHeight));
-            select(context);
-        }
-        if (scratch->PixelWidth() >= placedWidth && scratch->PixelHeight() >= placedHeight) {
-            PIX_CopyRegion(scratch, bitmap, 0, 0, &placed, 1.0f, PIX_CombineCopy);
-            const int left = Add(x, -int64_t(placed.left)), top = Add(y, -int64_t(placed.top));
-            PIX_Box area = {left, top, Add(left, width), Add(top, height)};
-            result = paint(context, &area, textFlags & ~(kAlignFlags | PIX_DtNoClip));
-            PIX_CopyRegionXYWH(bitmap, scratch, placed.left, placed.top, 0, 0, placedWidth,
-                               placedHeight, alpha, PIX_CombineCopy);
-        }
+    if (!(flags & PIX_DtNoClip))
+        placed = PIX_Box{Max(placed.left, box.left), Max(placed.top, box.top),
+                         Min(placed.right, box.right), Min(placed.bottom, box.bottom)};
+    return {x, y, placed};
+}
+
+// The system renderer with a font's handle and colours.
+struct SystemPainter {
+    const SystemText& text;
+    PIX_FontHandle font;
+    PIX_PackedColor textColour, backgroundColour;
+    int fillMode;
+
+    PIX_FontHandle Select(PIX_DeviceContext context) const
+    {
+        return font ? PIX_SelectSystemFont(context, font) : nullptr;
     }
-    unselect(context, previous);
-    return result;
+
+    void Unselect(PIX_DeviceContext context, PIX_FontHandle previous) const
+    {
+        if (font) PIX_SelectSystemFont(context, previous);
+    }
+
+    int Paint(PIX_DeviceContext context, PIX_Box* area, int flags) const
+    {
+        const uint32_t background = PIX_SystemColour(backgroundColour);
+        PIX_SetSystemTextColours(context, PIX_SystemColour(textColour), fillMode,
+                                 fillMode == PIX_BackgroundOpaque ? &background : nullptr);
+        return text.Draw(context, area, flags | PIX_DtNoPrefix);
+    }
+
+    int PaintDirectly(PIX_DeviceContext context, PIX_Box* box, int flags) const
+    {
+        const PIX_FontHandle previous = Select(context);
+        const int result = Paint(context, box, flags);
+        Unselect(context, previous);
+        return result;
+    }
+
+    // Without a context of the target: measures on the scratch bitmap, draws
+    // there over a copy of the target's pixels and copies the result back
+    // with the font's alpha.
+    int PaintThroughScratch(PIX_IBitmap* bitmap, PIX_Box* box, int flags, float alpha) const
+    {
+        PIX_SysBitmap* scratch = PIX_TextScratchBitmap();
+        if (scratch->PixelWidth() < kScratchMinimum || scratch->PixelHeight() < kScratchMinimum)
+            scratch->SetSize(Max(scratch->PixelWidth(), kScratchMinimum),
+                             Max(scratch->PixelHeight(), kScratchMinimum));
+        PIX_DeviceContext context = scratch->DeviceContext();
+        if (!context) return 0;
+        const PIX_FontHandle previous = Select(context);
+        PIX_Box measured = {0, 0, 0, 0};
+        int result =
+            text.Draw(context, &measured, (flags & ~kAlignFlags) | PIX_DtCalcRect | PIX_DtNoPrefix);
+        const int width = measured.right - measured.left, height = measured.bottom - measured.top;
+        if (flags & PIX_DtCalcRect) {
+            box->right = Add(box->left, width);
+            box->bottom = Add(box->top, height);
+            Unselect(context, previous);
+            return result;
+        }
+
+        const Placement where = PlaceMeasured(bitmap, *box, flags, width, height);
+        const PIX_Box& placed = where.placed;
+        result = 0;
+        if (!placed.IsEmpty()) {
+            const int placedWidth = placed.right - placed.left;
+            const int placedHeight = placed.bottom - placed.top;
+            if (scratch->PixelWidth() < placedWidth || scratch->PixelHeight() < placedHeight) {
+                scratch->SetSize(Max(scratch->PixelWidth(), placedWidth),
+                                 Max(scratch->PixelHeight(), placedHeight));
+                Select(context);
+            }
+            if (scratch->PixelWidth() >= placedWidth && scratch->PixelHeight() >= placedHeight) {
+                PIX_CopyRegion(scratch, bitmap, 0, 0, &placed, 1.0f, PIX_CombineCopy);
+                const int left = Add(where.x, -int64_t(placed.left));
+                const int top = Add(where.y, -int64_t(placed.top));
+                PIX_Box area = {left, top, Add(left, width), Add(top, height)};
+                result = Paint(context, &area, flags & ~(kAlignFlags | PIX_DtNoClip));
+                PIX_CopyRegionXYWH(bitmap, scratch, placed.left, placed.top, 0, 0, placedWidth,
+                                   placedHeight, alpha, PIX_CombineCopy);
+            }
+        }
+        Unselect(context, previous);
+        return result;
+    }
+};
+
+}  // namespace
+
+int PIX_CachedFont::PaintWithSystem(PIX_IBitmap* bitmap, const char* text, int length, PIX_Box* box,
+                                    int textFlags)
+{
+    const SystemText systemText(text, length);
+    const SystemPainter painter{systemText, fontHandle, textColor, backgroundColor,
+                                backgroundFillMode};
+    if (bitmap && bitmap->DeviceContext())
+        return painter.PaintDirectly(bitmap->DeviceContext(), box, textFlags);
+    return painter.PaintThroughScratch(bitmap, box, textFlags, alpha);
 }

@@ -1,28 +1,49 @@
 #include "raster/line.h"
 
+#include <array>
 #include <climits>
 #include <cmath>
 #include <cstdint>
 #include <utility>
 
+#include "core/compiler_specifics.h"
+#include "raster/fast_paths.h"
 #include "raster/fill.h"
 #include "raster/float_to_int.h"
 #include "raster/line_kernels.h"
 
 namespace {
 
-// Products of two coordinate differences need up to 66 bits.
-__extension__ typedef __int128 WideInt;
+// The coordinates the clipper works in: the type of a point, the type its
+// differences are multiplied in, and whether a computed point may fail to be
+// a number.
+struct IntegerCoordinates {
+    using Coord = int64_t;
+    using Product = WideInt;  // products of two differences need up to 66 bits
+    static bool Finite(Coord) { return true; }
+};
 
-int Outcode(int64_t x, int64_t y, int64_t width, int64_t height)
+struct FloatCoordinates {
+    using Coord = float;
+    using Product = float;
+    static bool Finite(Coord value) { return std::isfinite(value); }
+};
+
+template <typename Coord>
+int Outcode(Coord x, Coord y, Coord width, Coord height)
 {
     return (x < 0 ? 1 : 0) | (x >= width ? 2 : 0) | (y < 0 ? 4 : 0) | (y >= height ? 8 : 0);
 }
 
-// Cohen-Sutherland on 64-bit coordinates. A moved end point lies between the
-// two end points, so every coordinate stays within the range it started in.
-bool ClipWide(int64_t* x1, int64_t* y1, int64_t* x2, int64_t* y2, int64_t width, int64_t height)
+// Cohen-Sutherland to 0 <= x < width, 0 <= y < height. A moved end point lies
+// between the two end points, so every coordinate stays within the range it
+// started in.
+template <typename Traits>
+bool ClipToArea(typename Traits::Coord* x1, typename Traits::Coord* y1, typename Traits::Coord* x2,
+                typename Traits::Coord* y2, typename Traits::Coord width, typename Traits::Coord height)
 {
+    using Coord = typename Traits::Coord;
+    using Product = typename Traits::Product;
     if (width <= 0 || height <= 0) return false;
     int c1 = Outcode(*x1, *y1, width, height);
     int c2 = Outcode(*x2, *y2, width, height);
@@ -30,23 +51,23 @@ bool ClipWide(int64_t* x1, int64_t* y1, int64_t* x2, int64_t* y2, int64_t width,
         if ((c1 | c2) == 0) return true;
         if (c1 & c2) return false;
         const int c = c1 ? c1 : c2;
-        const WideInt dx = WideInt(*x2) - *x1;
-        const WideInt dy = WideInt(*y2) - *y1;
-        int64_t x, y;
+        const Product dx = Product(*x2) - *x1;
+        const Product dy = Product(*y2) - *y1;
+        Coord x, y;
         if (c & 8) {
-            x = *x1 + int64_t(dx * (height - *y1) / dy);
+            x = *x1 + Coord(dx * (height - *y1) / dy);
             y = height - 1;
         } else if (c & 4) {
-            x = *x1 + int64_t(dx * (0 - *y1) / dy);
+            x = *x1 + Coord(dx * (0 - *y1) / dy);
             y = 0;
         } else if (c & 2) {
-            y = *y1 + int64_t(dy * (width - *x1) / dx);
+            y = *y1 + Coord(dy * (width - *x1) / dx);
             x = width - 1;
         } else {
-            y = *y1 + int64_t(dy * (0 - *x1) / dx);
+            y = *y1 + Coord(dy * (0 - *x1) / dx);
             x = 0;
         }
-        if (!std::isfinite(x) || !std::isfinite(y)) return false;
+        if (!Traits::Finite(x) || !Traits::Finite(y)) return false;
         if (c == c1) {
             *x1 = x, *y1 = y;
             c1 = Outcode(x, y, width, height);
@@ -55,11 +76,6 @@ bool ClipWide(int64_t* x1, int64_t* y1, int64_t* x2, int64_t* y2, int64_t width,
             c2 = Outcode(x, y, width, height);
         }
     }
-}
-
-int OutcodeF(float x, float y, float width, float height)
-{
-    return (x < 0 ? 1 : 0) | (x >= width ? 2 : 0) | (y < 0 ? 4 : 0) | (y >= height ? 8 : 0);
 }
 
 
@@ -71,76 +87,95 @@ struct AverageMix {
     }
 };
 
+// count words step apart by M; a run kernel whose weight is fixed by M.
 template <class M>
-void WordRun(PIX_PackedColor* p, int step, int count, PIX_PackedColor colour)
+void WordRun(PIX_PackedColor* p, int step, int count, PIX_PackedColor colour, int)
 {
     for (int i = 0; i < count; ++i, p += step) *p = M::Mix(colour, *p);
 }
 
-// Kernels by operation 0 to 5.
-const PIX_HRunKernelFn kHRunKernels[6] = {PIX_HRunKernelCopy,     PIX_HRunKernelAdd,
-                                          PIX_HRunKernelDodge,    PIX_HRunKernelMultiply,
-                                          PIX_HRunKernelSoftLight, PIX_HRunKernelHsvShift};
-const PIX_VRunKernelFn kVRunKernels[6] = {PIX_VRunKernelCopy,     PIX_VRunKernelAdd,
-                                          PIX_VRunKernelDodge,    PIX_VRunKernelMultiply,
-                                          PIX_VRunKernelSoftLight, PIX_VRunKernelHsvShift};
-const PIX_DiagRunKernelFn kDiagRunKernels[6] = {PIX_DiagRunKernelCopy,     PIX_DiagRunKernelAdd,
-                                                PIX_DiagRunKernelDodge,    PIX_DiagRunKernelMultiply,
-                                                PIX_DiagRunKernelSoftLight, PIX_DiagRunKernelHsvShift};
-const PIX_LineKernelFn kLineKernels[6] = {PIX_LineKernelCopy,     PIX_LineKernelAdd,
-                                          PIX_LineKernelDodge,    PIX_LineKernelMultiply,
-                                          PIX_LineKernelSoftLight, PIX_LineKernelHsvShift};
-const PIX_DashKernelFn kDashKernels[6] = {PIX_DashKernelCopy,     PIX_DashKernelAdd,
-                                          PIX_DashKernelDodge,    PIX_DashKernelMultiply,
-                                          PIX_DashKernelSoftLight, PIX_DashKernelHsvShift};
+// The antialiased 45-degree copy at full opacity, by the fixed mixes.
+void DiagRunOpaque(PIX_PackedColor* start, int steps, int xStep, int yStep,
+                   PIX_PackedColor colour, int)
+{
+    PIX_PackedColor* p = start;
+    for (int i = 0; i < steps; ++i, p += xStep + yStep) {
+        *p = PIX_MixThreeQuarter(colour, *p);
+        p[xStep] = PIX_MixQuarter(colour, p[xStep]);
+        p[yStep] = PIX_MixQuarter(colour, p[yStep]);
+    }
+    *p = PIX_MixThreeQuarter(colour, *p);
+}
+
+// clang-format off
+// Runs of any fixed step: rows (step 1), columns (the stride) and the
+// diagonals that are not antialiased.
+constexpr std::array<PIX_VRunKernelFn, PIX_GeneralOperationCount> kRunOps = {
+    PIX_VRunKernelCopy, PIX_VRunKernelAdd, PIX_VRunKernelDodge, PIX_VRunKernelMultiply,
+    PIX_VRunKernelSoftLight, PIX_VRunKernelHsvShift};
+
+constexpr PIX_KernelFamily<PIX_VRunKernelFn, 5> kRunKernels = {
+    kRunOps,
+    {},
+    {{{PIX_CombineCopy, PIX_WeightOpaque, 0.0f, WordRun<PIX_StoreWord>},
+      {PIX_CombineCopy, PIX_WeightHalf, 0.5f, WordRun<PIX_HalfWord>},
+      {PIX_CombineCopy, PIX_WeightQuarter, 0.25f, WordRun<PIX_QuarterWord>},
+      {PIX_CombineCopy, PIX_WeightThreeQuarter, 0.75f, WordRun<PIX_ThreeQuarterWord>},
+      {PIX_CombineCopy, PIX_WeightHalf, 0.0f, WordRun<AverageMix>}}}};
+
+constexpr PIX_KernelFamily<PIX_VRunKernelFn, 2> kDiagonalRunKernels = {
+    kRunOps,
+    {},
+    {{{PIX_CombineCopy, PIX_WeightOpaque, 0.0f, WordRun<PIX_StoreWord>},
+      {PIX_CombineCopy, PIX_WeightHalf, 0.0f, WordRun<AverageMix>}}}};
+
+constexpr PIX_KernelFamily<PIX_DiagRunKernelFn, 1> kAntialiasDiagonalKernels = {
+    {PIX_DiagRunKernelCopy, PIX_DiagRunKernelAdd, PIX_DiagRunKernelDodge,
+     PIX_DiagRunKernelMultiply, PIX_DiagRunKernelSoftLight, PIX_DiagRunKernelHsvShift},
+    {},
+    {{{PIX_CombineCopy, PIX_WeightOpaque, 1.0f, DiagRunOpaque}}}};
+
+constexpr std::array<PIX_LineKernelFn, PIX_GeneralOperationCount> kLineOps = {
+    PIX_LineKernelCopy, PIX_LineKernelAdd, PIX_LineKernelDodge, PIX_LineKernelMultiply,
+    PIX_LineKernelSoftLight, PIX_LineKernelHsvShift};
+
+constexpr PIX_KernelFamily<PIX_LineKernelFn, 2> kLineKernels = {
+    kLineOps,
+    {},
+    {{{PIX_CombineCopy, PIX_WeightOpaque, 0.0f, PIX_LineKernelCopyOpaque},
+      {PIX_CombineCopy, PIX_WeightHalf, 0.0f, PIX_LineKernelCopyHalf}}}};
+
+constexpr PIX_KernelFamily<PIX_LineKernelFn> kAntialiasLineKernels = {kLineOps, {}, {}};
+
+constexpr PIX_KernelFamily<PIX_DashKernelFn, 2> kDashKernels = {
+    {PIX_DashKernelCopy, PIX_DashKernelAdd, PIX_DashKernelDodge, PIX_DashKernelMultiply,
+     PIX_DashKernelSoftLight, PIX_DashKernelHsvShift},
+    {},
+    {{{PIX_CombineCopy, PIX_WeightOpaque, 0.0f, PIX_DashKernelCopyOpaque},
+      {PIX_CombineCopy, PIX_WeightHalf, 0.0f, PIX_DashKernelCopyHalf}}}};
+// clang-format on
 
 // A run of count pixels along a row, or down a column when vertical.
 void DrawRun(PIX_PackedColor* start, bool vertical, int stride, int count, PIX_PackedColor colour,
              float alpha, unsigned op)
 {
-    const int step = vertical ? stride : 1;
     const int w = PIX_WeightFromAlpha(alpha);
-    if (op == PIX_CombineCopy) {
-        if (alpha == 1.0f) return WordRun<PIX_StoreWord>(start, step, count, colour);
-        if (alpha == 0.5f) return WordRun<PIX_HalfWord>(start, step, count, colour);
-        if (alpha == 0.25f) return WordRun<PIX_QuarterWord>(start, step, count, colour);
-        if (alpha == 0.75f) return WordRun<PIX_ThreeQuarterWord>(start, step, count, colour);
-        if (w <= 0) return;
-        if (w == 256) return WordRun<PIX_StoreWord>(start, step, count, colour);
-        if (w == 128) return WordRun<AverageMix>(start, step, count, colour);
-    } else if (op > PIX_CombineHsvShift || w == 0) {
-        return;
-    }
-    if (vertical)
-        kVRunKernels[op](start, stride, count, colour, w);
-    else
-        kHRunKernels[op](start, count, colour, w);
+    if (const PIX_VRunKernelFn kernel = PIX_SelectKernel(kRunKernels, op, w, alpha))
+        kernel(start, vertical ? stride : 1, count, colour, w);
 }
 
 // The 45-degree segment of `steps` steps from start.
-void DrawDiagonal(PIX_PackedColor* start, int stride, int steps, int xStep, int yStep,
-                  PIX_PackedColor colour, float alpha, unsigned op, bool antialias)
+void DrawDiagonal(PIX_PackedColor* start, int steps, int xStep, int yStep, PIX_PackedColor colour,
+                  float alpha, unsigned op, bool antialias)
 {
-    const int step = xStep + yStep;
-    if (op == PIX_CombineCopy && alpha == 1.0f) {
-        if (!antialias) return WordRun<PIX_StoreWord>(start, step, steps + 1, colour);
-        PIX_PackedColor* p = start;
-        for (int i = 0; i < steps; ++i, p += step) {
-            *p = PIX_MixThreeQuarter(colour, *p);
-            p[xStep] = PIX_MixQuarter(colour, p[xStep]);
-            p[yStep] = PIX_MixQuarter(colour, p[yStep]);
-        }
-        *p = PIX_MixThreeQuarter(colour, *p);
-        return;
-    }
     const int w = PIX_WeightFromAlpha(alpha);
-    if (w == 0 || op > PIX_CombineHsvShift) return;
-    if (op == PIX_CombineCopy && w < 0) return;
-    if (antialias) return kDiagRunKernels[op](start, stride, steps, xStep, yStep, colour, w);
-    if (op == PIX_CombineCopy && w == 256) return WordRun<PIX_StoreWord>(start, step, steps + 1, colour);
-    if (op == PIX_CombineCopy && w == 128) return WordRun<AverageMix>(start, step, steps + 1, colour);
-    // The vertical run kernels walk any fixed step.
-    kVRunKernels[op](start, step, steps + 1, colour, w);
+    if (antialias) {
+        if (const PIX_DiagRunKernelFn kernel =
+                PIX_SelectKernel(kAntialiasDiagonalKernels, op, w, alpha))
+            kernel(start, steps, xStep, yStep, colour, w);
+    } else if (const PIX_VRunKernelFn kernel = PIX_SelectKernel(kDiagonalRunKernels, op, w, alpha)) {
+        kernel(start, xStep + yStep, steps + 1, colour, w);
+    }
 }
 
 }  // namespace
@@ -148,7 +183,7 @@ void DrawDiagonal(PIX_PackedColor* start, int stride, int steps, int xStep, int 
 bool PIX_ClipSegment(int* x1, int* y1, int* x2, int* y2, int width, int height)
 {
     int64_t a = *x1, b = *y1, c = *x2, d = *y2;
-    const bool inside = ClipWide(&a, &b, &c, &d, width, height);
+    const bool inside = ClipToArea<IntegerCoordinates>(&a, &b, &c, &d, width, height);
     *x1 = int(a), *y1 = int(b), *x2 = int(c), *y2 = int(d);
     return inside;
 }
@@ -159,36 +194,7 @@ bool PIX_ClipSegmentF(float* x1, float* y1, float* x2, float* y2, int width, int
     if (width <= 1 || height <= 1) return false;
     // A NaN outcode reads as inside: refuse what is not a finite number.
     if (!std::isfinite(*x1) || !std::isfinite(*y1) || !std::isfinite(*x2) || !std::isfinite(*y2)) return false;
-    const float w = float(width - 1), h = float(height - 1);
-    int c1 = OutcodeF(*x1, *y1, w, h);
-    int c2 = OutcodeF(*x2, *y2, w, h);
-    for (;;) {
-        if ((c1 | c2) == 0) return true;
-        if (c1 & c2) return false;
-        const int c = c1 ? c1 : c2;
-        float x, y;
-        if (c & 8) {
-            x = *x1 + (*x2 - *x1) * (h - *y1) / (*y2 - *y1);
-            y = h - 1;
-        } else if (c & 4) {
-            x = *x1 + (*x2 - *x1) * *y1 / (*y1 - *y2);
-            y = 0;
-        } else if (c & 2) {
-            y = *y1 + (*y2 - *y1) * (w - *x1) / (*x2 - *x1);
-            x = w - 1;
-        } else {
-            y = *y1 + (*y2 - *y1) * *x1 / (*x1 - *x2);
-            x = 0;
-        }
-        if (!std::isfinite(x) || !std::isfinite(y)) return false;
-        if (c == c1) {
-            *x1 = x, *y1 = y;
-            c1 = OutcodeF(x, y, w, h);
-        } else {
-            *x2 = x, *y2 = y;
-            c2 = OutcodeF(x, y, w, h);
-        }
-    }
+    return ClipToArea<FloatCoordinates>(x1, y1, x2, y2, float(width - 1), float(height - 1));
 }
 
 bool PIX_ClipSegmentToBox(int* x1, int* y1, int* x2, int* y2, int left, int top, int right,
@@ -196,7 +202,7 @@ bool PIX_ClipSegmentToBox(int* x1, int* y1, int* x2, int* y2, int left, int top,
 {
     int64_t a = int64_t(*x1) - left, b = int64_t(*y1) - top;
     int64_t c = int64_t(*x2) - left, d = int64_t(*y2) - top;
-    const bool inside = ClipWide(&a, &b, &c, &d, int64_t(right) - left, int64_t(bottom) - top);
+    const bool inside = ClipToArea<IntegerCoordinates>(&a, &b, &c, &d, int64_t(right) - left, int64_t(bottom) - top);
     *x1 = int(a + left), *y1 = int(b + top), *x2 = int(c + left), *y2 = int(d + top);
     return inside;
 }
@@ -223,7 +229,7 @@ void PIX_DrawSegment(PIX_IBitmap* bitmap, int x1, int y1, int x2, int y2, PIX_Pa
         ay = height - 1 - ay;
         by = height - 1 - by;
     }
-    if (!ClipWide(&ax, &ay, &bx, &by, width, height)) return;
+    if (!ClipToArea<IntegerCoordinates>(&ax, &ay, &bx, &by, width, height)) return;
     x1 = int(ax), y1 = int(ay), x2 = int(bx), y2 = int(by);
 
     const int stride = bitmap->RowStride();
@@ -239,7 +245,7 @@ void PIX_DrawSegment(PIX_IBitmap* bitmap, int x1, int y1, int x2, int y2, PIX_Pa
     }
     int dx = x2 - x1, dy = y2 - y1;
     if (dx == dy || dx == -dy) {
-        return DrawDiagonal(at(x1, y1), stride, dx < 0 ? -dx : dx, dx > 0 ? 1 : -1,
+        return DrawDiagonal(at(x1, y1), dx < 0 ? -dx : dx, dx > 0 ? 1 : -1,
                             dy > 0 ? stride : -stride, colour, alpha, op, antialias);
     }
 
@@ -261,14 +267,10 @@ void PIX_DrawSegment(PIX_IBitmap* bitmap, int x1, int y1, int x2, int y2, PIX_Pa
     }
     const int slope = int(int64_t(minor) * 65536 / length);
     const int w = PIX_WeightFromAlpha(alpha);
-    if (w == 0 || op > PIX_CombineHsvShift) return;
-    PIX_LineKernelFn kernel = kLineKernels[op];
-    if (op == PIX_CombineCopy) {
-        if (w < 0) return;
-        if (!antialias && w == 256) kernel = PIX_LineKernelCopyOpaque;
-        if (!antialias && w == 128) kernel = PIX_LineKernelCopyHalf;
-    }
-    kernel(first, last, slope, majorStep, length, minorStep, colour, w, antialias);
+    const PIX_LineKernelFn kernel = antialias
+                                        ? PIX_SelectKernel(kAntialiasLineKernels, op, w, alpha)
+                                        : PIX_SelectKernel(kLineKernels, op, w, alpha);
+    if (kernel) kernel(first, last, slope, majorStep, length, minorStep, colour, w, antialias);
 }
 
 void PIX_BoxOutline(PIX_IBitmap* bitmap, int x, int y, int w, int h, PIX_PackedColor colour,
@@ -308,18 +310,12 @@ void PIX_DrawDashedSegment(PIX_IBitmap* bitmap, int x1, int y1, int x2, int y2, 
         if (op == PIX_CombineCopy && alpha == 1.0f) {
             const int stride = bitmap->RowStride();
             return WordRun<PIX_StoreWord>(pixels + int64_t(y1) * stride + x1, 2 * stride,
-                                     (y2 - y1 + 1) / 2, colour);
+                                          (y2 - y1 + 1) / 2, colour, PIX_WeightOpaque);
         }
     } else if (x1 > x2) {
         std::swap(x1, x2), std::swap(y1, y2);
     }
     const int w = PIX_WeightFromAlpha(alpha);
-    if (w == 0 || op > PIX_CombineHsvShift) return;
-    PIX_DashKernelFn kernel = kDashKernels[op];
-    if (op == PIX_CombineCopy) {
-        if (w < 0) return;
-        if (w == 256) kernel = PIX_DashKernelCopyOpaque;
-        if (w == 128) kernel = PIX_DashKernelCopyHalf;
-    }
-    kernel(bitmap, x1, y1, x2, y2, on, off, colour, w);
+    if (const PIX_DashKernelFn kernel = PIX_SelectKernel(kDashKernels, op, w, alpha))
+        kernel(bitmap, x1, y1, x2, y2, on, off, colour, w);
 }

@@ -62,9 +62,9 @@ void PIX_VRunKernel(PIX_PackedColor* start, int rowStride, int count, PIX_Packed
 
 // The antialiased 45-degree run: each of the first `steps` line pixels at
 // 3w/4 with its two neighbours in the directions of travel at w/4, then the
-// last line pixel at 3w/4. rowStride is not used.
+// last line pixel at 3w/4.
 template <class Op>
-void PIX_DiagRunKernel(PIX_PackedColor* start, int, int steps, int xStep, int yStep,
+void PIX_DiagRunKernel(PIX_PackedColor* start, int steps, int xStep, int yStep,
                        PIX_PackedColor colour, int weight)
 {
     const PIX_LineColor c(colour);
@@ -171,7 +171,7 @@ void PIX_DashKernel(PIX_IBitmap* bitmap, int x1, int y1, int x2, int y2, int on,
 // clang-format off
 using PIX_HRunKernelFn = void (*)(PIX_PackedColor* start, int count, PIX_PackedColor colour, int weight);
 using PIX_VRunKernelFn = void (*)(PIX_PackedColor* start, int rowStride, int count, PIX_PackedColor colour, int weight);
-using PIX_DiagRunKernelFn = void (*)(PIX_PackedColor* start, int rowStride, int steps, int xStep, int yStep, PIX_PackedColor colour, int weight);
+using PIX_DiagRunKernelFn = void (*)(PIX_PackedColor* start, int steps, int xStep, int yStep, PIX_PackedColor colour, int weight);
 using PIX_LineKernelFn = void (*)(PIX_PackedColor* first, PIX_PackedColor* last, int slope, int majorStep, int length, int minorStep, PIX_PackedColor colour, int weight, bool antialias);
 using PIX_DashKernelFn = void (*)(PIX_IBitmap* bitmap, int x1, int y1, int x2, int y2, int on, int off, PIX_PackedColor colour, int weight);
 

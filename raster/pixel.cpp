@@ -25,46 +25,9 @@ void PIX_StorePixelClamped(uint8_t* pixel, int r, int g, int b, int a)
 
 PIX_PixelKernelFn PIX_SelectPixelKernel(PIX_CombineMode mode, int weight)
 {
-    if (weight == 0) return nullptr;
-    switch (mode & (PIX_CombineSourceAlpha | PIX_CombineOpMask)) {
-    case PIX_CombineCopy:
-        if (weight < 0) return nullptr;
-        return weight == 256 ? PIX_PixelKernelCopyOpaque : PIX_PixelKernelCopy;
-    case PIX_CombineAdd: return PIX_PixelKernelAdd;
-    case PIX_CombineDodge: return PIX_PixelKernelDodge;
-    case PIX_CombineMultiply: return PIX_PixelKernelMultiply;
-    case PIX_CombineSoftLight: return PIX_PixelKernelSoftLight;
-    case PIX_CombineHsvShift: return PIX_PixelKernelHsvShift;
-    case PIX_CombineSourceAlpha | PIX_CombineCopy:
-        return weight == 256 ? PIX_PixelKernelCopySourceAlphaOpaque : PIX_PixelKernelCopySourceAlpha;
-    case PIX_CombineSourceAlpha | PIX_CombineAdd: return PIX_PixelKernelAddSourceAlpha;
-    case PIX_CombineSourceAlpha | PIX_CombineDodge: return PIX_PixelKernelDodgeSourceAlpha;
-    case PIX_CombineSourceAlpha | PIX_CombineMultiply: return PIX_PixelKernelMultiplySourceAlpha;
-    case PIX_CombineSourceAlpha | PIX_CombineSoftLight: return PIX_PixelKernelSoftLightSourceAlpha;
-    case PIX_CombineSourceAlpha | PIX_CombineHsvShift: return PIX_PixelKernelHsvShiftSourceAlpha;
-    default: return nullptr;
-    }
+    return PIX_SelectKernel(PIX_PixelKernels, mode & (PIX_CombineSourceAlpha | PIX_CombineOpMask),
+                            weight, 0.0f);
 }
-
-namespace {
-
-PIX_PixelKernelFn SelectKernelClamped(PIX_CombineMode mode, int weight)
-{
-    if (weight == 0) return nullptr;
-    switch (mode & (PIX_CombineSourceAlpha | PIX_CombineOpMask)) {
-    case PIX_CombineCopy:
-        if (weight < 0) return nullptr;
-        return weight == 256 ? PIX_PixelKernel<PIX_StoreOp<PIX_ClampStore>> : PIX_PixelKernelCopyClamped;
-    case PIX_CombineMultiply: return PIX_PixelKernelMultiplyClamped;
-    case PIX_CombineSourceAlpha | PIX_CombineCopy:
-        return weight == 256 ? PIX_PixelKernelCopySourceAlphaOpaqueClamped
-                             : PIX_PixelKernelCopySourceAlphaClamped;
-    case PIX_CombineSourceAlpha | PIX_CombineMultiply: return PIX_PixelKernelMultiplySourceAlphaClamped;
-    default: return PIX_SelectPixelKernel(mode, weight);
-    }
-}
-
-}  // namespace
 
 PIX_PackedColor PIX_CombineColors(PIX_PackedColor dest, PIX_PackedColor colour, float alpha,
                                   PIX_CombineMode mode)
@@ -91,6 +54,8 @@ void PIX_CombineIntoPixelClamped(uint8_t* pixel, int r, int g, int b, int a, int
                                  PIX_CombineMode mode)
 {
     if (!pixel) return;
-    if (const PIX_PixelKernelFn kernel = SelectKernelClamped(mode, weight))
+    const PIX_CombineMode combination = mode & (PIX_CombineSourceAlpha | PIX_CombineOpMask);
+    if (const PIX_PixelKernelFn kernel =
+            PIX_SelectKernel(PIX_PixelKernelsClamped, combination, weight, 0.0f))
         kernel(pixel, r, g, b, a, weight);
 }

@@ -12,6 +12,7 @@
 
 #include <cstdint>
 
+#include "raster/fast_paths.h"
 #include "raster/hsv.h"
 #include "raster/pixel.h"
 
@@ -189,6 +190,27 @@ inline constexpr PIX_PixelKernelFn PIX_BlendPixelSourceAlpha = PIX_PixelKernel<P
 inline constexpr PIX_PixelKernelFn PIX_AddPixelSourceAlpha = PIX_PixelKernel<PIX_SourceAlphaChannelOp<PIX_AddFormula, PIX_WrapStore, false>>;
 inline constexpr PIX_PixelKernelFn PIX_MultiplyPixelSourceAlpha = PIX_PixelKernel<PIX_SourceAlphaChannelOp<PIX_MultiplyFormula, PIX_WrapStore, false>>;
 // clang-format on
+
+// The one-pixel families, wrapping and clamping.
+inline constexpr PIX_KernelFamily<PIX_PixelKernelFn, 2> PIX_PixelKernels = {
+    {PIX_PixelKernelCopy, PIX_PixelKernelAdd, PIX_PixelKernelDodge, PIX_PixelKernelMultiply,
+     PIX_PixelKernelSoftLight, PIX_PixelKernelHsvShift},
+    {PIX_PixelKernelCopySourceAlpha, PIX_PixelKernelAddSourceAlpha,
+     PIX_PixelKernelDodgeSourceAlpha, PIX_PixelKernelMultiplySourceAlpha,
+     PIX_PixelKernelSoftLightSourceAlpha, PIX_PixelKernelHsvShiftSourceAlpha},
+    {{{PIX_CombineCopy, PIX_WeightOpaque, 0.0f, PIX_PixelKernelCopyOpaque},
+      {PIX_CombineSourceAlpha | PIX_CombineCopy, PIX_WeightOpaque, 0.0f,
+       PIX_PixelKernelCopySourceAlphaOpaque}}}};
+
+inline constexpr PIX_KernelFamily<PIX_PixelKernelFn, 2> PIX_PixelKernelsClamped = {
+    {PIX_PixelKernelCopyClamped, PIX_PixelKernelAdd, PIX_PixelKernelDodge,
+     PIX_PixelKernelMultiplyClamped, PIX_PixelKernelSoftLight, PIX_PixelKernelHsvShift},
+    {PIX_PixelKernelCopySourceAlphaClamped, PIX_PixelKernelAddSourceAlpha,
+     PIX_PixelKernelDodgeSourceAlpha, PIX_PixelKernelMultiplySourceAlphaClamped,
+     PIX_PixelKernelSoftLightSourceAlpha, PIX_PixelKernelHsvShiftSourceAlpha},
+    {{{PIX_CombineCopy, PIX_WeightOpaque, 0.0f, PIX_PixelKernel<PIX_StoreOp<PIX_ClampStore>>},
+      {PIX_CombineSourceAlpha | PIX_CombineCopy, PIX_WeightOpaque, 0.0f,
+       PIX_PixelKernelCopySourceAlphaOpaqueClamped}}}};
 
 // The one-pixel kernel of mode AND 0x100FF at a weight, or null when the
 // combine draws nothing (weight 0, a negative copy weight, an unknown mode).

@@ -46,7 +46,7 @@ int PIX_SystemDrawWideText(PIX_DeviceContext context, const uint16_t* text, int 
 // counts; returns the characters written, 0 on failure.
 int PIX_SystemUtf8ToWide(const char* text, int length, uint16_t* out, int capacity);
 
-// Whether the system offers wide-character text.
+// Whether the system offers wide-character text; asked of the system once.
 bool PIX_SystemHasWideText();
 // Whether the program runs under Wine.
 bool PIX_SystemIsWine();

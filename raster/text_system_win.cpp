@@ -98,7 +98,8 @@ int PIX_SystemUtf8ToWide(const char* text, int length, uint16_t* out, int capaci
 
 bool PIX_SystemHasWideText()
 {
-    return (GetVersion() & 0x80000000u) == 0;
+    static const bool wide = (GetVersion() & 0x80000000u) == 0;  // the answer cannot change
+    return wide;
 }
 
 bool PIX_SystemIsWine()

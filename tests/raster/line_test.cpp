@@ -418,7 +418,7 @@ TEST(LineKernels, NamedMembersApplyTheirOperation)
         EXPECT_EQ(b.At(0, 0), full) << m.op;
         m.v(fresh(), b.RowStride(), 1, colour, 200);
         EXPECT_EQ(b.At(0, 0), full) << m.op;
-        m.diag(fresh(), b.RowStride(), 0, 1, b.RowStride(), colour, 200);
+        m.diag(fresh(), 0, 1, b.RowStride(), colour, 200);
         EXPECT_EQ(b.At(0, 0), threeQuarters) << m.op;
         m.line(fresh(), b.PixelData() + 1, 0, 1, 0, b.RowStride(), colour, 200, false);
         EXPECT_EQ(b.At(0, 0), full) << m.op;
