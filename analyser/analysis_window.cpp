@@ -10,8 +10,8 @@ namespace {
 using Extended = long double;
 constexpr int kSize = SpectrumAnalyser::kFrame;
 
-constexpr double kStep = 0.012295861657885687;         // 2 pi / 511
-constexpr double kStepSingle = 0.01229586156627438;    // 2 pi / 511 in single precision
+constexpr double kStep = 0.012295861657885687;           // 2 pi / 511
+constexpr double kStepSingle = 0.01229586156627438;      // 2 pi / 511 in single precision
 constexpr double kHalfStepSingle = 0.00614793078313719;  // pi / 511 in single precision
 
 Extended CosineSum(const Extended (&a)[5], double step, int k)
@@ -59,7 +59,8 @@ void DolphChebyshev(float* w)
 {
     const Extended x0 = 1.0001106283669687;
     Extended g = Chebyshev511(x0 * Extended(0.9999811752826011));
-    for (int k = 2; k <= 256; ++k) g += Chebyshev511(x0 * std::cos(Extended(k) * 0.006135923151542565));
+    for (int k = 2; k <= 256; ++k)
+        g += Chebyshev511(x0 * std::cos(Extended(k) * 0.006135923151542565));
     for (int i = 0; i < kSize / 2; ++i) {
         const float v = float(1000 + 2 * g * std::cos(Extended(i - 256) * 0.01227184630308513));
         w[i] = v;

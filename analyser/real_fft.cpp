@@ -40,7 +40,10 @@ struct ScalarButterflies {
 };
 
 #if defined(__SSE2__)
-inline __m128 Reversed(__m128 v) { return _mm_shuffle_ps(v, v, _MM_SHUFFLE(0, 1, 2, 3)); }
+inline __m128 Reversed(__m128 v)
+{
+    return _mm_shuffle_ps(v, v, _MM_SHUFFLE(0, 1, 2, 3));
+}
 
 // Butterflies m to m + 3 of every block, four at a time; each value is
 // rounded exactly as one at a time.
@@ -50,8 +53,9 @@ void ButterflyChunk(const float* cosines, const float* s, float* d, int m)
     constexpr int H = L / 2, Q = L / 4, kStride = RealFft::kSize / L, kQuarter = RealFft::kQuarter;
     const __m128 c = _mm_setr_ps(cosines[m * kStride], cosines[(m + 1) * kStride],
                                  cosines[(m + 2) * kStride], cosines[(m + 3) * kStride]);
-    const __m128 sn = _mm_setr_ps(cosines[kQuarter - m * kStride], cosines[kQuarter - (m + 1) * kStride],
-                                  cosines[kQuarter - (m + 2) * kStride], cosines[kQuarter - (m + 3) * kStride]);
+    const __m128 sn =
+        _mm_setr_ps(cosines[kQuarter - m * kStride], cosines[kQuarter - (m + 1) * kStride],
+                    cosines[kQuarter - (m + 2) * kStride], cosines[kQuarter - (m + 3) * kStride]);
     for (int b = 0; b < RealFft::kSize; b += L) {
         const float* sb = s + b;
         float* db = d + b;
@@ -141,7 +145,8 @@ void RunStages(const float* x, const int* reversal, const float* cosines, float*
 
 RealFft::RealFft()
 {
-    if (!mWork.Allocate(kSize) || !mBitReversal.Allocate(kQuarter) || !mCosines.Allocate(kQuarter)) {
+    if (!mWork.Allocate(kSize) || !mBitReversal.Allocate(kQuarter) ||
+        !mCosines.Allocate(kQuarter)) {
         Release();
         return;
     }

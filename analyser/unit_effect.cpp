@@ -81,8 +81,8 @@ IUnitEffect* CreatePlugInstance(MidiOutputPort* midiOut, uint16_t* midiOutChanne
 
 IUnitEffect::IUnitEffect(MidiOutputPort* midiOut, uint16_t* midiOutChannel)
     : IUnitStandalone(midiOut, midiOutChannel, kParamCount, "1-0 2-0", 1, "tq_Velvane", "",
-                      "Kestrane", kPluginVersion, kFourCC("Vqlz"), kFourCC("Kzrt"), 0, false, true, false,
-                      0)
+                      "Kestrane", kPluginVersion, kFourCC("Vqlz"), kFourCC("Kzrt"), 0, false, true,
+                      false, 0)
 {
     for (const ParamSetup& s : kParamSetups) {
         IParameter* parameter = ParameterAt(s.index);
@@ -161,8 +161,8 @@ void IUnitEffect::PaintStartUpPicture()
             a = float(a + 0.003);
             const double v = a <= 1.0f ? 0.0 : a < 2.0f ? a - 1.0 : a < 3.0f ? 3.0 - a : 0.0;
             const double luminance = std::pow(v / (1.0 + 0.5 * h), double(3.4f));
-            pixels[r * 1024 + c] = ChromaticityToPixel(float(x), float(y), float(luminance),
-                                                           kColourBalanceAndPhase);
+            pixels[r * 1024 + c] =
+                ChromaticityToPixel(float(x), float(y), float(luminance), kColourBalanceAndPhase);
         }
     }
 }

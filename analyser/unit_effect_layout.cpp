@@ -58,9 +58,7 @@ void IUnitEffect::LayOutEditor(IGraphics* editor)
         editor->LoadImageStrip(kAboutId, "resources/img/about_v100.png", 1, false);
     const ITextStyle style = ReadOutStyle();
 
-    auto readOut = [&](IBox box) {
-        return Added(editor, new ITextControl(this, box, &style, ""));
-    };
+    auto readOut = [&](IBox box) { return Added(editor, new ITextControl(this, box, &style, "")); };
     readOuts.cursor = readOut({470, 271, 570, 285});
     readOuts.rate = readOut({834, 271, 934, 285});
     readOuts.overlap = readOut({734, 271, 834, 285});
@@ -77,8 +75,8 @@ void IUnitEffect::LayOutEditor(IGraphics* editor)
     speedKnob = Added(editor, new IKnobMultiControl(this, 870, 304, kSpeed, knob, kVertical, 4.0));
     scrollSwitch = Added(editor, new ISwitchControl(this, 928, 312, kScroll, checkBox, 0));
     gainKnob = Added(editor, new IKnobMultiControl(this, 980, 304, kGain, knob, kVertical, 4.0));
-    windowKnob = Added(
-        editor, new INotchedKnobControl(this, 140, 304, kWindowType, knob, kVertical, 4.0));
+    windowKnob =
+        Added(editor, new INotchedKnobControl(this, 140, 304, kWindowType, knob, kVertical, 4.0));
     offsetKnob =
         Added(editor, new IKnobMultiControl(this, 230, 304, kDispOffset, knob, kVertical, 16.0));
     showMarkersSwitch =

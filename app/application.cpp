@@ -28,8 +28,9 @@ int FailStart(const char* reason)
 // the libraries: the process ends without running anything more of ours.
 [[noreturn]] void EndProcessNow()
 {
-    WriteDebugLine("the audio stream did not end; the process ends without the rest of its "
-                   "shutdown\n");
+    WriteDebugLine(
+        "the audio stream did not end; the process ends without the rest of its "
+        "shutdown\n");
     fflush(stdout);
     fflush(stderr);
     TerminateProcess(GetCurrentProcess(), 0);

@@ -70,8 +70,7 @@ bool CloseAudioApiStream()
 {
     RtAudio* audio = gAudio;
     if (!audio || !audio->isStreamOpen()) return true;
-    if (CallWithin([audio] { AbortAndClose(audio); },
-                   std::chrono::milliseconds(kStreamEndBoundMs)))
+    if (CallWithin([audio] { AbortAndClose(audio); }, std::chrono::milliseconds(kStreamEndBoundMs)))
         return true;
     WriteDebugLine("the audio stream did not end within %u ms; its audio API is given up\n",
                    kStreamEndBoundMs);

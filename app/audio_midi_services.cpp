@@ -26,9 +26,9 @@ void RecreateAudioApi()
 }
 
 const AudioMidiServices kRealServices = {
-    AudioDevices,       DeviceInfoOf,           RecreateAudioApi,     AudioDriverNotice,
-    AudioApiIsAsio,     StartAudioFromSettings, IsAudioStreamRunning, MidiClientsExist,
-    MidiInputPortList,  MidiOutputPortList,     OpenMidiInByName,     OpenMidiOutByName,
+    AudioDevices,      DeviceInfoOf,           RecreateAudioApi,     AudioDriverNotice,
+    AudioApiIsAsio,    StartAudioFromSettings, IsAudioStreamRunning, MidiClientsExist,
+    MidiInputPortList, MidiOutputPortList,     OpenMidiInByName,     OpenMidiOutByName,
     WriteSettingsFile,
 };
 

@@ -124,9 +124,8 @@ bool StartAudioFromSettings()
 {
     RenewDevicesAfterFailure();
     AudioStreamRequest request;
-    if (!CurrentSettings ||
-        !AudioStreamRequestFromSettings(*CurrentSettings, AudioDevices(), AudioApiIsAsio(),
-                                        &request))
+    if (!CurrentSettings || !AudioStreamRequestFromSettings(*CurrentSettings, AudioDevices(),
+                                                            AudioApiIsAsio(), &request))
         return false;
     return StartAudioStream(request.inputDevice, request.outputDevice, request.sampleRate,
                             request.ioVectorSize, request.channels, request.firstInput,
@@ -173,8 +172,7 @@ std::string TakeAudioStreamTrouble()
                    "open it again; if the sound does not return, restart Velvane.";
         case AudioStreamTrouble::TooSlow:
             return "The audio stream delivers only " + std::to_string(gWatch.DeliveredPercent()) +
-                   "% of the sound in time: an I/O vector size of " +
-                   std::to_string(IoVectorSize) +
+                   "% of the sound in time: an I/O vector size of " + std::to_string(IoVectorSize) +
                    " is too small for the device. Choose a larger one in File, Preferences...";
         default:
             return std::string();

@@ -16,8 +16,8 @@ enum class AudioStreamTrouble {
 class AudioStreamWatch {
 public:
     static constexpr uint64_t kFirstBufferMs = 5000;  // devices under Wine take about 2 s
-    static constexpr uint64_t kStallMs = 2000;         // or three buffer periods, when longer
-    static constexpr uint64_t kSettleMs = 2000;  // from the first buffer to full speed
+    static constexpr uint64_t kStallMs = 2000;        // or three buffer periods, when longer
+    static constexpr uint64_t kSettleMs = 2000;       // from the first buffer to full speed
     static constexpr uint64_t kRateWindowMs = 3000;
     static constexpr uint64_t kTooSlowPercent = 50;
 

@@ -140,27 +140,27 @@ bool PrepareSettingsFile(std::string* problem)
     if (SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr,
                          SHGFP_TYPE_CURRENT, folder) != S_OK)
         return ReportNoDataFolder(
-            problem, "Velvane could not find your local application-data folder, where it "
-                     "keeps its settings.");
+            problem,
+            "Velvane could not find your local application-data folder, where it "
+            "keeps its settings.");
     return PrepareSettingsFileIn(folder, problem);
 }
 
 bool PrepareSettingsFileIn(const char* baseFolder, std::string* problem)
 {
-    if (!baseFolder)
-        return ReportNoDataFolder(problem, "Velvane has no folder for its settings.");
+    if (!baseFolder) return ReportNoDataFolder(problem, "Velvane has no folder for its settings.");
     std::string base = baseFolder;
     while (base.size() > RootLength(base) && (base.back() == '\\' || base.back() == '/'))
         base.pop_back();
     const std::string folder = base + "\\" + kFolderName;
     // The whole file path must fit before anything is created.
     if (folder.size() + 1 + strlen(kFileName) >= kSettingsFilePathSize)
-        return ReportNoDataFolder(problem, "The path of Velvane's settings folder, " + folder +
-                                               ", is too long.");
+        return ReportNoDataFolder(
+            problem, "The path of Velvane's settings folder, " + folder + ", is too long.");
     const std::string unmade = MakeFolders(folder);
     if (!unmade.empty())
-        return ReportNoDataFolder(problem, "Velvane could not make the folder " + unmade +
-                                               " for its settings.");
+        return ReportNoDataFolder(
+            problem, "Velvane could not make the folder " + unmade + " for its settings.");
     snprintf(SettingsFilePath, kSettingsFilePathSize, "%s\\%s", folder.c_str(), kFileName);
     if (PathExists(SettingsFilePath)) ReadSettingsFile();
     WriteSettingsFile();

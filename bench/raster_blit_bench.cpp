@@ -16,7 +16,8 @@ constexpr int kDestX = 10, kDestY = 45;
 
 void Fill(PIX_IBitmap& b, uint32_t seed)
 {
-    for (int i = 0; i < b.RowStride() * b.PixelHeight(); ++i) b.PixelData()[i] = seed = seed * 1664525u + 1013904223u;
+    for (int i = 0; i < b.RowStride() * b.PixelHeight(); ++i)
+        b.PixelData()[i] = seed = seed * 1664525u + 1013904223u;
 }
 
 void CopyRegionOpaque1024x257(benchmark::State& state)
@@ -59,7 +60,8 @@ void CopyRegionSourceAlpha25x25(benchmark::State& state)
         for (int x = 0; x < 25; ++x) {
             const int r2 = (x - 12) * (x - 12) + (y - 12) * (y - 12);
             const uint32_t a = r2 > 144 ? 0 : r2 < 100 ? 255 : uint32_t(255 * (144 - r2) / 44);
-            frame.PixelData()[y * frame.RowStride() + x] = a << 24 | uint32_t(x * 10) << 16 | uint32_t(y * 10) << 8 | 0x40;
+            frame.PixelData()[y * frame.RowStride() + x] =
+                a << 24 | uint32_t(x * 10) << 16 | uint32_t(y * 10) << 8 | 0x40;
         }
     for (auto _ : state) {
         PIX_CopyRegionXYWH(&dest, &frame, 300, 200, 0, 0, 25, 25, 1.0f, 0x10000);

@@ -13,7 +13,8 @@ constexpr int kLength = 1024;
 void FillSurface(PIX_IBitmap& b)
 {
     uint32_t seed = 3;
-    for (int i = 0; i < b.RowStride() * b.PixelHeight(); ++i) b.PixelData()[i] = seed = seed * 1664525u + 1013904223u;
+    for (int i = 0; i < b.RowStride() * b.PixelHeight(); ++i)
+        b.PixelData()[i] = seed = seed * 1664525u + 1013904223u;
 }
 
 void SegmentHorizontalOpaque1024(benchmark::State& state)
@@ -21,7 +22,8 @@ void SegmentHorizontalOpaque1024(benchmark::State& state)
     PIX_SysBitmap surface(1044, 347);
     FillSurface(surface);
     for (auto _ : state) {
-        PIX_DrawSegment(&surface, 10, 170, 10 + kLength - 1, 170, 0xFF20C0E0u, 1.0f, PIX_CombineCopy, false);
+        PIX_DrawSegment(&surface, 10, 170, 10 + kLength - 1, 170, 0xFF20C0E0u, 1.0f,
+                        PIX_CombineCopy, false);
         benchmark::ClobberMemory();
     }
     state.SetItemsProcessed(state.iterations() * kLength);
@@ -34,7 +36,8 @@ void SegmentVerticalOpaque1024(benchmark::State& state)
     PIX_SysBitmap surface(1044, 347);
     FillSurface(surface);
     for (auto _ : state) {
-        PIX_DrawSegment(&surface, 500, 0, 500, kLength - 1, 0xFF20C0E0u, 1.0f, PIX_CombineCopy, false);
+        PIX_DrawSegment(&surface, 500, 0, 500, kLength - 1, 0xFF20C0E0u, 1.0f, PIX_CombineCopy,
+                        false);
         benchmark::ClobberMemory();
     }
     state.SetItemsProcessed(state.iterations() * surface.PixelHeight());

@@ -10,7 +10,19 @@ static std::recursive_mutex* Mutex(unsigned char* storage)
     return std::launder(reinterpret_cast<std::recursive_mutex*>(storage));
 }
 
-CriticalSection::CriticalSection() { new (mStorage) std::recursive_mutex; }
-CriticalSection::~CriticalSection() { Mutex(mStorage)->~recursive_mutex(); }
-void CriticalSection::Enter() { Mutex(mStorage)->lock(); }
-void CriticalSection::Leave() { Mutex(mStorage)->unlock(); }
+CriticalSection::CriticalSection()
+{
+    new (mStorage) std::recursive_mutex;
+}
+CriticalSection::~CriticalSection()
+{
+    Mutex(mStorage)->~recursive_mutex();
+}
+void CriticalSection::Enter()
+{
+    Mutex(mStorage)->lock();
+}
+void CriticalSection::Leave()
+{
+    Mutex(mStorage)->unlock();
+}

@@ -10,7 +10,19 @@ static CRITICAL_SECTION* Section(unsigned char* storage)
     return std::launder(reinterpret_cast<CRITICAL_SECTION*>(storage));
 }
 
-CriticalSection::CriticalSection() { InitializeCriticalSection(new (mStorage) CRITICAL_SECTION); }
-CriticalSection::~CriticalSection() { DeleteCriticalSection(Section(mStorage)); }
-void CriticalSection::Enter() { EnterCriticalSection(Section(mStorage)); }
-void CriticalSection::Leave() { LeaveCriticalSection(Section(mStorage)); }
+CriticalSection::CriticalSection()
+{
+    InitializeCriticalSection(new (mStorage) CRITICAL_SECTION);
+}
+CriticalSection::~CriticalSection()
+{
+    DeleteCriticalSection(Section(mStorage));
+}
+void CriticalSection::Enter()
+{
+    EnterCriticalSection(Section(mStorage));
+}
+void CriticalSection::Leave()
+{
+    LeaveCriticalSection(Section(mStorage));
+}

@@ -8,7 +8,10 @@ std::atomic<DebugTextSink> gSink{nullptr};
 
 }  // namespace
 
-void SetDebugTextSink(DebugTextSink sink) { gSink.store(sink); }
+void SetDebugTextSink(DebugTextSink sink)
+{
+    gSink.store(sink);
+}
 
 void SendDebugText(const char* text)
 {

@@ -2,4 +2,7 @@
 
 #include <windows.h>
 
-void SendDebugText(const char* text) { OutputDebugStringA(text); }
+void SendDebugText(const char* text)
+{
+    OutputDebugStringA(text);
+}

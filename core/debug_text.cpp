@@ -91,8 +91,8 @@ void FormatTimestamp(const std::tm& local, const std::tm& utc, char* out)
         offset += 1440;  // local time is already in the new year
 
     const int minutes = std::abs(offset);
-    std::snprintf(out + length, size - length, "%c%02d%02d", offset >= 0 ? '+' : '-',
-                  minutes / 60, minutes % 60);
+    std::snprintf(out + length, size - length, "%c%02d%02d", offset >= 0 ? '+' : '-', minutes / 60,
+                  minutes % 60);
 }
 
 const char* LocalTimestampText()
@@ -111,9 +111,15 @@ int32_t ClockTicks()
     return source ? source() : SteadyTicks();
 }
 
-void SetClockTickSource(int32_t (*source)()) { gTickSource.store(source); }
+void SetClockTickSource(int32_t (*source)())
+{
+    gTickSource.store(source);
+}
 
-void IntervalClock::Restart() { start = ClockTicks(); }
+void IntervalClock::Restart()
+{
+    start = ClockTicks();
+}
 
 bool IntervalClock::HasElapsed(double seconds)
 {
@@ -126,9 +132,15 @@ bool IntervalClock::HasElapsed(double seconds)
     return false;
 }
 
-bool IsBlankChar(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool IsBlankChar(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
 
-const char* DispatcherOpcodeName(int) { return ""; }
+const char* DispatcherOpcodeName(int)
+{
+    return "";
+}
 
 void AppendBracketedText(const char* a, const char* b, TextBuffer* out)
 {

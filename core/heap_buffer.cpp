@@ -32,7 +32,10 @@ int64_t HeapBuffer::AllocationFor(int64_t n, int granularity)
 
 HeapBuffer::HeapBuffer(int granularity) : mGranularity(granularity) {}
 
-HeapBuffer::~HeapBuffer() { gAllocator->release(mData); }
+HeapBuffer::~HeapBuffer()
+{
+    gAllocator->release(mData);
+}
 
 bool HeapBuffer::Resize(int newSize, bool releaseOnShrink)
 {

@@ -16,21 +16,41 @@ struct HostEntry {
 
 // Detection texts in search order; earlier texts win where names overlap.
 const HostEntry kDetection[] = {
-    {3, "cubase"},     {1, "reaper"},      {4, "nuendo"},     {5, "cakewalk"},
-    {8, "samplitude"}, {7, "fruity"},      {9, "live"},       {12, "melodyne"},
-    {13, "vstmanlib"}, {14, "aulab"},      {22, "garageband"}, {15, "forte"},
-    {16, "chainer"},   {17, "audition"},   {18, "orion"},     {20, "sawstudio"},
-    {21, "logic"},     {23, "digital"},    {25, "audiomulch"}, {26, "presonus"},
-    {27, "vst3plugintesthost"}, {2, "protools"}, {28, "ardour"}, {24, "standalone"},
+    {3, "cubase"},      {1, "reaper"},      {4, "nuendo"},
+    {5, "cakewalk"},    {8, "samplitude"},  {7, "fruity"},
+    {9, "live"},        {12, "melodyne"},   {13, "vstmanlib"},
+    {14, "aulab"},      {22, "garageband"}, {15, "forte"},
+    {16, "chainer"},    {17, "audition"},   {18, "orion"},
+    {20, "sawstudio"},  {21, "logic"},      {23, "digital"},
+    {25, "audiomulch"}, {26, "presonus"},   {27, "vst3plugintesthost"},
+    {2, "protools"},    {28, "ardour"},     {24, "standalone"},
 };
 
 const HostEntry kDisplay[] = {
-    {1, "Reaper"},      {2, "ProTools"},    {3, "Cubase"},      {4, "Nuendo"},
-    {5, "Sonar"},       {6, "Vegas"},       {7, "FLStudio"},    {8, "Samplitude"},
-    {9, "Live"},        {13, "VSTScanner"}, {14, "AULab"},      {15, "Forte"},
-    {16, "Chainer"},    {17, "Audition"},   {18, "Orion"},      {20, "SAWStudio"},
-    {21, "Logic"},      {22, "GarageBand"}, {23, "DigitalPerformer"}, {24, "Standalone"},
-    {25, "AudioMulch"}, {26, "StudioOne"},  {27, "VST3PluginTestHost"}, {28, "Ardour"},
+    {1, "Reaper"},
+    {2, "ProTools"},
+    {3, "Cubase"},
+    {4, "Nuendo"},
+    {5, "Sonar"},
+    {6, "Vegas"},
+    {7, "FLStudio"},
+    {8, "Samplitude"},
+    {9, "Live"},
+    {13, "VSTScanner"},
+    {14, "AULab"},
+    {15, "Forte"},
+    {16, "Chainer"},
+    {17, "Audition"},
+    {18, "Orion"},
+    {20, "SAWStudio"},
+    {21, "Logic"},
+    {22, "GarageBand"},
+    {23, "DigitalPerformer"},
+    {24, "Standalone"},
+    {25, "AudioMulch"},
+    {26, "StudioOne"},
+    {27, "VST3PluginTestHost"},
+    {28, "Ardour"},
 };
 
 }  // namespace

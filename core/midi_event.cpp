@@ -14,16 +14,25 @@ enum : uint8_t {
     kPitchBend = 0xE0,
 };
 
-uint8_t ChannelStatus(uint8_t kind, int channel) { return uint8_t(kind | (channel & 0x0F)); }
+uint8_t ChannelStatus(uint8_t kind, int channel)
+{
+    return uint8_t(kind | (channel & 0x0F));
+}
 
-uint8_t DataByte(int value) { return uint8_t(value & 0x7F); }
+uint8_t DataByte(int value)
+{
+    return uint8_t(value & 0x7F);
+}
 
 // True when status lies in the range of kinds first..last.
-bool StatusIn(uint8_t status, uint8_t first, uint8_t last) { return status >= first && status <= (last | 0x0F); }
+bool StatusIn(uint8_t status, uint8_t first, uint8_t last)
+{
+    return status >= first && status <= (last | 0x0F);
+}
 
 const char* const kKindNames[] = {
-    "none",    "unknown",       "unknown",       "unknown",           "unknown",
-    "unknown", "unknown",       "unknown",       "noteoff",           "noteon",
+    "none",       "unknown",       "unknown",       "unknown",           "unknown",
+    "unknown",    "unknown",       "unknown",       "noteoff",           "noteon",
     "aftertouch", "controlchange", "programchange", "channelaftertouch", "pitchwheel",
 };
 
@@ -71,22 +80,40 @@ void IMidiEvent::Zero()
     status = data1 = data2 = 0;
 }
 
-int IMidiEvent::ChannelIndex() const { return status & 0x0F; }
+int IMidiEvent::ChannelIndex() const
+{
+    return status & 0x0F;
+}
 
-int IMidiEvent::StatusKind() const { return StatusIn(status, kNoteOff, kPitchBend) ? status >> 4 : 0; }
+int IMidiEvent::StatusKind() const
+{
+    return StatusIn(status, kNoteOff, kPitchBend) ? status >> 4 : 0;
+}
 
-int IMidiEvent::NoteKey() const { return StatusIn(status, kNoteOff, kKeyPressure) ? data1 : -1; }
+int IMidiEvent::NoteKey() const
+{
+    return StatusIn(status, kNoteOff, kKeyPressure) ? data1 : -1;
+}
 
-int IMidiEvent::NoteVelocity() const { return StatusIn(status, kNoteOff, kNoteOn) ? data2 : -1; }
+int IMidiEvent::NoteVelocity() const
+{
+    return StatusIn(status, kNoteOff, kNoteOn) ? data2 : -1;
+}
 
-int IMidiEvent::KeyPressure() const { return StatusIn(status, kKeyPressure, kKeyPressure) ? data2 : -1; }
+int IMidiEvent::KeyPressure() const
+{
+    return StatusIn(status, kKeyPressure, kKeyPressure) ? data2 : -1;
+}
 
 int IMidiEvent::ChannelPressure() const
 {
     return StatusIn(status, kChannelPressure, kChannelPressure) ? data1 : -1;
 }
 
-int IMidiEvent::ProgramIndex() const { return StatusIn(status, kProgramChange, kProgramChange) ? data1 : -1; }
+int IMidiEvent::ProgramIndex() const
+{
+    return StatusIn(status, kProgramChange, kProgramChange) ? data1 : -1;
+}
 
 double IMidiEvent::PitchBendAmount() const
 {
@@ -100,7 +127,10 @@ double IMidiEvent::ControllerAmount(int controller) const
     return data2 / 127.0;
 }
 
-int IMidiEvent::FirstDataByte() const { return data1; }
+int IMidiEvent::FirstDataByte() const
+{
+    return data1;
+}
 
 void ISysExEvent::Zero()
 {

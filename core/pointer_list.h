@@ -36,7 +36,10 @@ public:
 
     // Inserts before index, clamped to 0..Count(); returns the element, or
     // null when the list cannot grow.
-    T* InsertAt(int index, T* item) { return PointerListBase::InsertAt(index, item) ? item : nullptr; }
+    T* InsertAt(int index, T* item)
+    {
+        return PointerListBase::InsertAt(index, item) ? item : nullptr;
+    }
 
     // Removes one entry; with destroy the element goes to the callback, or is deleted.
     void RemoveAt(int index, bool destroy, DestroyCallback callback = nullptr)

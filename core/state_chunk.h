@@ -72,11 +72,15 @@ public:
         if (length > size_t(INT_MAX - 4) || int(length) > INT_MAX - 4 - at) return at;
         const int32_t n = int32_t(length);
         if (Put(n) != at + 4) return Size();
-        if (n > 0 && PutBytes(text, n) != at + 4 + n) mBytes.Resize(at);  // a shrink that keeps the block
+        if (n > 0 && PutBytes(text, n) != at + 4 + n)
+            mBytes.Resize(at);  // a shrink that keeps the block
         return Size();
     }
 
-    int PutChunk(const IStateChunk* other) { return other ? PutBytes(other->Data(), other->Size()) : Size(); }
+    int PutChunk(const IStateChunk* other)
+    {
+        return other ? PutBytes(other->Data(), other->Size()) : Size();
+    }
 
     // Reads a value at position; -1 (value untouched) when it is not all there.
     template <class T>

@@ -155,15 +155,22 @@ bool IUnitBase::ResetDspState()
     return true;
 }
 
-void IUnitBase::ParameterChanged(int) { LockGuard lock(&mLock); }
+void IUnitBase::ParameterChanged(int)
+{
+    LockGuard lock(&mLock);
+}
 
-void IUnitBase::ActiveStateChanged(bool) { LockGuard lock(&mLock); }
+void IUnitBase::ActiveStateChanged(bool)
+{
+    LockGuard lock(&mLock);
+}
 
 void IUnitBase::ProcessDoubleBlock(double** inputs, double** outputs, int frames)
 {
     const int n = InputCount(), m = OutputCount(), copied = std::min(n, m);
     if (frames <= 0) return;
-    for (int i = 0; i < copied; ++i) std::memmove(outputs[i], inputs[i], size_t(frames) * sizeof(double));
+    for (int i = 0; i < copied; ++i)
+        std::memmove(outputs[i], inputs[i], size_t(frames) * sizeof(double));
     for (int i = copied; i < m; ++i) std::fill(outputs[i], outputs[i] + frames, 0.0);
 }
 
@@ -171,11 +178,15 @@ void IUnitBase::ProcessFloatBlock(float** inputs, float** outputs, int frames)
 {
     const int n = InputCount(), m = OutputCount(), copied = std::min(n, m);
     if (frames <= 0) return;
-    for (int i = 0; i < copied; ++i) std::memmove(outputs[i], inputs[i], size_t(frames) * sizeof(float));
+    for (int i = 0; i < copied; ++i)
+        std::memmove(outputs[i], inputs[i], size_t(frames) * sizeof(float));
     for (int i = copied; i < m; ++i) std::fill(outputs[i], outputs[i] + frames, 0.0f);
 }
 
-void IUnitBase::ReceiveMidiMessage(const IMidiEvent* message) { TransmitMidiMessage(message); }
+void IUnitBase::ReceiveMidiMessage(const IMidiEvent* message)
+{
+    TransmitMidiMessage(message);
+}
 
 bool IUnitBase::KeyNameForNote(int, char* out)
 {
@@ -183,9 +194,15 @@ bool IUnitBase::KeyNameForNote(int, char* out)
     return false;
 }
 
-bool IUnitBase::WriteState(IStateChunk* chunk) { return SerializeParams(chunk); }
+bool IUnitBase::WriteState(IStateChunk* chunk)
+{
+    return SerializeParams(chunk);
+}
 
-int IUnitBase::ReadState(const IStateChunk* chunk, int position) { return UnserializeParams(chunk, position); }
+int IUnitBase::ReadState(const IStateChunk* chunk, int position)
+{
+    return UnserializeParams(chunk, position);
+}
 
 bool IUnitBase::StateMatches(const double* values, int first)
 {
@@ -254,7 +271,8 @@ int IUnitBase::UnserializeParams(const IStateChunk* chunk, int position)
 void IUnitBase::ReportAllParametersToHost()
 {
     LockGuard lock(&mLock);
-    for (int i = 0; i < ParameterCount(); ++i) ReportParameterToHost(i, ParameterAt(i)->NormalizedValue());
+    for (int i = 0; i < ParameterCount(); ++i)
+        ReportParameterToHost(i, ParameterAt(i)->NormalizedValue());
 }
 
 void IUnitBase::ReapplyAllParameters()
@@ -286,7 +304,8 @@ bool IUnitBase::LegalIO(int inputs, int outputs) const
     bool legal = false;
     for (int i = 0; i < mChannelConfigs.Count() && !legal; ++i) {
         const IChannelConfig* config = mChannelConfigs.ItemAt(i);
-        legal = (inputs < 0 || inputs == config->inputs) && (outputs < 0 || outputs == config->outputs);
+        legal =
+            (inputs < 0 || inputs == config->inputs) && (outputs < 0 || outputs == config->outputs);
     }
     LogTracePoint("LegalIO", __LINE__, "%d:%d:%s", inputs, outputs, legal ? "legal" : "illegal");
     return legal;

@@ -16,7 +16,14 @@ struct ISysExEvent;
 struct IHostTransport;
 
 // Binding kinds: how the plug-in reaches its host.
-enum IBindingKind { kBindingVST2, kBindingVST3, kBindingAU, kBindingRTAS, kBindingAAX, kBindingStandalone };
+enum IBindingKind {
+    kBindingVST2,
+    kBindingVST3,
+    kBindingAU,
+    kBindingRTAS,
+    kBindingAAX,
+    kBindingStandalone
+};
 
 // Versions are 0xMMMMmmbb: major in the top 16 bits, minor and revision a byte each.
 void VersionParts(int version, int* major, int* minor, int* revision);

@@ -43,7 +43,8 @@ bool ReplaceWithCurrentState(IUnitBase* unit, IStateChunk* state)
 bool TakesIntArgument(const IParameter* param)
 {
     const IParameterKind kind = param->Kind();
-    return kind == IParameterKind::Bool || kind == IParameterKind::Int || kind == IParameterKind::Enum;
+    return kind == IParameterKind::Bool || kind == IParameterKind::Int ||
+           kind == IParameterKind::Enum;
 }
 
 int Base64Value(char c)
@@ -77,9 +78,11 @@ bool WriteBase64(std::FILE* file, const uint8_t* bytes, int n)
 {
     for (int i = 0; i < n; i += 3) {
         const int left = n - i;
-        const uint32_t triple = uint32_t(bytes[i]) << 16 | (left > 1 ? uint32_t(bytes[i + 1]) << 8 : 0) |
+        const uint32_t triple = uint32_t(bytes[i]) << 16 |
+                                (left > 1 ? uint32_t(bytes[i + 1]) << 8 : 0) |
                                 (left > 2 ? uint32_t(bytes[i + 2]) : 0);
-        const char quad[4] = {kBase64Alphabet[triple >> 18 & 63], kBase64Alphabet[triple >> 12 & 63],
+        const char quad[4] = {kBase64Alphabet[triple >> 18 & 63],
+                              kBase64Alphabet[triple >> 12 & 63],
                               left > 1 ? kBase64Alphabet[triple >> 6 & 63] : '=',
                               left > 2 ? kBase64Alphabet[triple & 63] : '='};
         if (std::fwrite(quad, 1, 4, file) != 4) return false;
@@ -122,7 +125,10 @@ void IUnitBase::StoreStateAsPresets(const char* name, int count)
     }
 }
 
-void IUnitBase::FillUnusedPresets() { StoreStateAsPresets("Empty", PresetCount()); }
+void IUnitBase::FillUnusedPresets()
+{
+    StoreStateAsPresets("Empty", PresetCount());
+}
 
 void IUnitBase::MakePresetFromValues(const char* name, ...)
 {
@@ -131,7 +137,8 @@ void IUnitBase::MakePresetFromValues(const char* name, ...)
     std::va_list args;
     va_start(args, name);
     for (int i = 0; i < ParameterCount(); ++i) {
-        const double value = TakesIntArgument(ParameterAt(i)) ? double(va_arg(args, int)) : va_arg(args, double);
+        const double value =
+            TakesIntArgument(ParameterAt(i)) ? double(va_arg(args, int)) : va_arg(args, double);
         slot->state.Put(value);
     }
     va_end(args);
@@ -247,7 +254,8 @@ bool IUnitBase::SerializePresets(IStateChunk* chunk)
         if (chunk->PutStr(slot->name) != nameEnd) return false;
         LogTracePoint("SerializePresets", __LINE__, "%d %s", i, slot->name);
         if (chunk->PutBool(slot->used) != nameEnd + 1) return false;
-        if (slot->used && chunk->PutChunk(&slot->state) != nameEnd + 1 + slot->state.Size()) return false;
+        if (slot->used && chunk->PutChunk(&slot->state) != nameEnd + 1 + slot->state.Size())
+            return false;
     }
     return true;
 }
@@ -279,19 +287,20 @@ bool IUnitBase::WriteNamedParamsSource(const char* path, const char** parameterI
     std::fprintf(file, "  MakePresetFromNamedParams(\"name\", %d", ParameterCount());
     for (int i = 0; i < ParameterCount(); ++i) {
         const IParameter* param = ParameterAt(i);
-        const char* identifier = parameterIdentifiers && parameterIdentifiers[i] ? parameterIdentifiers[i] : "";
+        const char* identifier =
+            parameterIdentifiers && parameterIdentifiers[i] ? parameterIdentifiers[i] : "";
         std::fprintf(file, ",\n    %s, ", identifier);
         switch (param->Kind()) {
-        case IParameterKind::Bool:
-            std::fputs(param->Value() >= 0.5 ? "true" : "false", file);
-            break;
-        case IParameterKind::Int:
-        case IParameterKind::Enum:
-            std::fprintf(file, "%d", int(param->Value()));
-            break;
-        default:
-            std::fprintf(file, "%.6f", param->Value());
-            break;
+            case IParameterKind::Bool:
+                std::fputs(param->Value() >= 0.5 ? "true" : "false", file);
+                break;
+            case IParameterKind::Int:
+            case IParameterKind::Enum:
+                std::fprintf(file, "%d", int(param->Value()));
+                break;
+            default:
+                std::fprintf(file, "%.6f", param->Value());
+                break;
         }
     }
     std::fprintf(file, ");\n");

@@ -5,11 +5,11 @@
 
 IUnitStandalone::IUnitStandalone(MidiOutputPort* midiOut, uint16_t* midiOutChannel, int nParams,
                                  const char* channelIO, int nPresets, const char* effectName,
-                                 const char* productName, const char* makerName, int version, int uniqueId,
-                                 int makerId, int latency, bool doesMidi, bool doesChunks, bool isInstrument,
-                                 int)
-    : IUnitBase(nParams, channelIO, nPresets, effectName, productName, makerName, version, uniqueId, makerId,
-                latency, doesMidi, doesChunks, isInstrument, kBindingStandalone),
+                                 const char* productName, const char* makerName, int version,
+                                 int uniqueId, int makerId, int latency, bool doesMidi,
+                                 bool doesChunks, bool isInstrument, int)
+    : IUnitBase(nParams, channelIO, nPresets, effectName, productName, makerName, version, uniqueId,
+                makerId, latency, doesMidi, doesChunks, isInstrument, kBindingStandalone),
       mMidiOutChannel(midiOutChannel),
       mMidiOut(midiOut)
 {
@@ -39,7 +39,8 @@ bool IUnitStandalone::TransmitMidiMessage(const IMidiEvent* event)
     // no channel and go out as they are.
     const unsigned setting = mMidiOutChannel ? *mMidiOutChannel : 0;
     if (setting != 0 && event->status >= 0x80 && event->status < 0xF0)
-        message[0] = (unsigned char)(((unsigned(event->StatusKind()) << 4) | ((setting - 1) & 0x0F)) & 0xFF);
+        message[0] =
+            (unsigned char)(((unsigned(event->StatusKind()) << 4) | ((setting - 1) & 0x0F)) & 0xFF);
     mMidiOut->SendMessage(message, sizeof message);
     return true;
 }

@@ -13,10 +13,11 @@ public:
     // midiOut and midiOutChannel belong to the shell and outlive the plug-in;
     // either may be null. A channel setting of 0 sends on the message's own
     // channel, 1 to 16 on that channel. The trailing int is ignored.
-    IUnitStandalone(MidiOutputPort* midiOut, uint16_t* midiOutChannel, int nParams, const char* channelIO,
-                    int nPresets, const char* effectName, const char* productName, const char* makerName,
-                    int version, int uniqueId, int makerId, int latency, bool doesMidi, bool doesChunks,
-                    bool isInstrument, int unused);
+    IUnitStandalone(MidiOutputPort* midiOut, uint16_t* midiOutChannel, int nParams,
+                    const char* channelIO, int nPresets, const char* effectName,
+                    const char* productName, const char* makerName, int version, int uniqueId,
+                    int makerId, int latency, bool doesMidi, bool doesChunks, bool isInstrument,
+                    int unused);
     ~IUnitStandalone() override = default;
 
     void BeginParameterGesture(int) override {}

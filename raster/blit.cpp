@@ -28,7 +28,6 @@ Walk WalkFrom(PIX_IBitmap* bitmap, int64_t x, int64_t y)
     return {base + y * stride + 4 * x, stride};
 }
 
-
 // The inline forms of the plain copy.
 
 // Copies each row as one block.
@@ -36,7 +35,8 @@ void CopyRows(uint8_t* dest, const uint8_t* src, int width, int height, ptrdiff_
               ptrdiff_t destStep, int)
 {
     const size_t bytes = size_t(4) * size_t(width);
-    for (int y = 0; y < height; ++y, dest += destStep, src += srcStep) std::memcpy(dest, src, bytes);
+    for (int y = 0; y < height; ++y, dest += destStep, src += srcStep)
+        std::memcpy(dest, src, bytes);
 }
 
 // Applies Mix(source word, destination word) to every pixel.
@@ -185,7 +185,8 @@ void PIX_CopyRegion(PIX_IBitmap* dest, PIX_IBitmap* src, int destX, int destY,
 
     const PIX_CombineMode op = mode & PIX_CombineOpMask;
     if (op >= PIX_CombineSingleChannel) {
-        CopyChannel(d.pixel, s.pixel, width, height, s.step, d.step, int(op & 3), int((op >> 2) & 3));
+        CopyChannel(d.pixel, s.pixel, width, height, s.step, d.step, int(op & 3),
+                    int((op >> 2) & 3));
         return;
     }
     const PIX_CombineMode combination = mode & (PIX_CombineSourceAlpha | PIX_CombineOpMask);

@@ -42,8 +42,8 @@ using PIX_BlitKernelOpaqueFn = void (*)(uint8_t* dest, const uint8_t* src, int w
 // exclusive source limits; filter is the mode's filter field.
 using PIX_StretchKernelFn = void (*)(uint8_t* dest, const uint8_t* src, int destWidth,
                                      int destHeight, int x0, int y0, int dx, int dy, int right,
-                                     int bottom, ptrdiff_t srcStep, ptrdiff_t destStep,
-                                     int weight, int filter);
+                                     int bottom, ptrdiff_t srcStep, ptrdiff_t destStep, int weight,
+                                     int filter);
 // In addition: an n x n weight table (row-major, 65536 = 1.0) whose first
 // row and column lie at offset from the sampled pixel.
 using PIX_ShrinkKernelFn = void (*)(uint8_t* dest, const uint8_t* src, int destWidth,
@@ -59,7 +59,8 @@ void PIX_BlitKernel(uint8_t* dest, const uint8_t* src, int width, int height, pt
     for (int y = 0; y < height; ++y, dest += destStep, src += srcStep) {
         uint8_t* d = dest;
         const uint8_t* s = src;
-        for (int x = 0; x < width; ++x, d += 4, s += 4) Op::Apply(d, s[2], s[1], s[0], s[3], weight);
+        for (int x = 0; x < width; ++x, d += 4, s += 4)
+            Op::Apply(d, s[2], s[1], s[0], s[3], weight);
     }
 }
 
@@ -89,14 +90,26 @@ inline uint32_t Load(const uint8_t* p)
     std::memcpy(&v, p, 4);
     return v;
 }
-inline void Store(uint8_t* p, uint32_t v) { std::memcpy(p, &v, 4); }
+inline void Store(uint8_t* p, uint32_t v)
+{
+    std::memcpy(p, &v, 4);
+}
 // The whole-word copy at full weight: the source word.
-inline PIX_PackedColor MixOpaque(PIX_PackedColor s, PIX_PackedColor) { return s; }
+inline PIX_PackedColor MixOpaque(PIX_PackedColor s, PIX_PackedColor)
+{
+    return s;
+}
 
 // Integer part and fraction of a 16.16 position; the integer part truncates
 // toward zero.
-inline int64_t Whole(int64_t position) { return position / 65536; }
-inline int Fraction(int64_t position) { return int(position & 0xFFFF); }
+inline int64_t Whole(int64_t position)
+{
+    return position / 65536;
+}
+inline int Fraction(int64_t position)
+{
+    return int(position & 0xFFFF);
+}
 
 // p x (65536 - f) + q x f, shifted down, on each channel of the pixels p and q.
 inline void Mix2(int* c, const uint8_t* p, const uint8_t* q, int f)
@@ -146,8 +159,9 @@ void StretchNearest(uint8_t* dest, const uint8_t* src, int destWidth, int destHe
                     int y0, int dx, int dy, int right, int bottom, ptrdiff_t srcStep,
                     ptrdiff_t destStep, int weight)
 {
-    WalkNearest(dest, src, destWidth, destHeight, x0, y0, dx, dy, right, bottom, srcStep, destStep,
-                [weight](uint8_t* d, const uint8_t* s) { Op::Apply(d, s[2], s[1], s[0], s[3], weight); });
+    WalkNearest(
+        dest, src, destWidth, destHeight, x0, y0, dx, dy, right, bottom, srcStep, destStep,
+        [weight](uint8_t* d, const uint8_t* s) { Op::Apply(d, s[2], s[1], s[0], s[3], weight); });
 }
 
 template <class Op>

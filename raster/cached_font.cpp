@@ -218,8 +218,7 @@ bool PIX_CachedFont::AddGlyphRecord(int code)
     std::memcpy(static_cast<char*>(moreGlyphs.Data()) + used, &fresh, sizeof(fresh));
     const int count = moreGlyphs.Size() / int(sizeof(PIX_CachedGlyph));
     if (count > 1)
-        std::qsort(moreGlyphs.Data(), size_t(count), sizeof(PIX_CachedGlyph),
-                   PIX_CompareGlyphCode);
+        std::qsort(moreGlyphs.Data(), size_t(count), sizeof(PIX_CachedGlyph), PIX_CompareGlyphCode);
     return true;
 }
 

@@ -8,8 +8,8 @@
 namespace {
 
 // Applies a one-pixel kernel to the pixel at memory row y; null pixels do nothing.
-void Plot(PIX_PixelKernelFn kernel, PIX_IBitmap* bitmap, int x, int y, int red, int green,
-          int blue, int alpha, int weight)
+void Plot(PIX_PixelKernelFn kernel, PIX_IBitmap* bitmap, int x, int y, int red, int green, int blue,
+          int alpha, int weight)
 {
     if (!bitmap) return;
     PIX_PackedColor* pixels = bitmap->PixelData();
@@ -63,8 +63,8 @@ void PIX_StampCoveragePacked(PIX_IBitmap* bitmap, int x, int y, PIX_PackedColor 
     PIX_StampCoverage(bitmap, x, y, colour, map, width, width, height, alpha, mode);
 }
 
-void PIX_PlotPixelCopy(PIX_IBitmap* bitmap, int x, int y, int red, int green, int blue,
-                       int alpha, int weight)
+void PIX_PlotPixelCopy(PIX_IBitmap* bitmap, int x, int y, int red, int green, int blue, int alpha,
+                       int weight)
 {
     Plot(PIX_PixelKernelCopy, bitmap, x, y, red, green, blue, alpha, weight);
 }
@@ -87,8 +87,8 @@ void PIX_PlotPixelAdd(PIX_IBitmap* bitmap, int x, int y, int red, int green, int
     Plot(PIX_PixelKernelAdd, bitmap, x, y, red, green, blue, alpha, weight);
 }
 
-void PIX_PlotPixelDodge(PIX_IBitmap* bitmap, int x, int y, int red, int green, int blue,
-                        int alpha, int weight)
+void PIX_PlotPixelDodge(PIX_IBitmap* bitmap, int x, int y, int red, int green, int blue, int alpha,
+                        int weight)
 {
     Plot(PIX_PixelKernelDodge, bitmap, x, y, red, green, blue, alpha, weight);
 }

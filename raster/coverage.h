@@ -28,16 +28,16 @@ void PIX_StampCoveragePacked(PIX_IBitmap* bitmap, int x, int y, PIX_PackedColor 
 
 // Pixel plots: combine (red, green, blue, alpha) into the pixel at
 // PixelData() + x + y * RowStride(), memory rows, without a bounds test.
-void PIX_PlotPixelCopy(PIX_IBitmap* bitmap, int x, int y, int red, int green, int blue,
-                       int alpha, int weight);
+void PIX_PlotPixelCopy(PIX_IBitmap* bitmap, int x, int y, int red, int green, int blue, int alpha,
+                       int weight);
 void PIX_PlotPixelCopyOpaque(PIX_IBitmap* bitmap, int x, int y, int red, int green, int blue,
                              int alpha);
 void PIX_PlotPixelCopyHalf(PIX_IBitmap* bitmap, int x, int y, int red, int green, int blue,
                            int alpha);
 void PIX_PlotPixelAdd(PIX_IBitmap* bitmap, int x, int y, int red, int green, int blue, int alpha,
                       int weight);
-void PIX_PlotPixelDodge(PIX_IBitmap* bitmap, int x, int y, int red, int green, int blue,
-                        int alpha, int weight);
+void PIX_PlotPixelDodge(PIX_IBitmap* bitmap, int x, int y, int red, int green, int blue, int alpha,
+                        int weight);
 void PIX_PlotPixelMultiply(PIX_IBitmap* bitmap, int x, int y, int red, int green, int blue,
                            int alpha, int weight);
 void PIX_PlotPixelSoftLight(PIX_IBitmap* bitmap, int x, int y, int red, int green, int blue,

@@ -61,8 +61,8 @@ Fn PIX_GeneralKernel(const PIX_KernelFamily<Fn, N>& family, PIX_CombineMode comb
 // PIX_CombineOpMask), or the operation alone) at weight, from alpha; null
 // when nothing is drawn.
 template <class Fn, size_t N>
-Fn PIX_SelectKernel(const PIX_KernelFamily<Fn, N>& family, PIX_CombineMode combination,
-                    int weight, float alpha)
+Fn PIX_SelectKernel(const PIX_KernelFamily<Fn, N>& family, PIX_CombineMode combination, int weight,
+                    float alpha)
 {
     if (weight == 0 || (combination == PIX_CombineCopy && weight < 0)) return nullptr;
     for (const PIX_FastPath<Fn>& path : family.fastPaths)

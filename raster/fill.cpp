@@ -21,8 +21,8 @@ void ClipSpan(int64_t* x, int64_t* width, int limit)
 
 }  // namespace
 
-void PIX_FillBox(PIX_IBitmap* bitmap, int x, int y, int width, int height,
-                 PIX_PackedColor colour, float alpha, PIX_CombineMode mode)
+void PIX_FillBox(PIX_IBitmap* bitmap, int x, int y, int width, int height, PIX_PackedColor colour,
+                 float alpha, PIX_CombineMode mode)
 {
     if (mode & PIX_CombineSourceAlpha) {
         const float scaled = alpha * kInverse255;
@@ -46,9 +46,9 @@ void PIX_FillBox(PIX_IBitmap* bitmap, int x, int y, int width, int height,
            int(colour >> 24), weight, ptrdiff_t(stride) * 4);
 }
 
-void PIX_GradientBox(PIX_IBitmap* bitmap, int x, int y, int width, int height, float r,
-                     float g, float b, float a, float drdx, float dgdx, float dbdx, float dadx,
-                     float drdy, float dgdy, float dbdy, float dady, PIX_CombineMode mode)
+void PIX_GradientBox(PIX_IBitmap* bitmap, int x, int y, int width, int height, float r, float g,
+                     float b, float a, float drdx, float dgdx, float dbdx, float dadx, float drdy,
+                     float dgdy, float dbdy, float dady, PIX_CombineMode mode)
 {
     if (!bitmap) return;
     // Channels 0..1 to colour levels and weight units; each product rounded.

@@ -14,12 +14,12 @@
 
 // Fill kernel: first pixel, width and height (both positive), the colour's
 // channels 0..255, the weight and the row step in bytes.
-using PIX_FillKernelFn = void (*)(uint8_t* first, int width, int height, int r, int g, int b,
-                                  int a, int weight, ptrdiff_t rowStep);
+using PIX_FillKernelFn = void (*)(uint8_t* first, int width, int height, int r, int g, int b, int a,
+                                  int weight, ptrdiff_t rowStep);
 
 template <class Op>
-void PIX_FillKernel(uint8_t* first, int width, int height, int r, int g, int b, int a,
-                    int weight, ptrdiff_t rowStep)
+void PIX_FillKernel(uint8_t* first, int width, int height, int r, int g, int b, int a, int weight,
+                    ptrdiff_t rowStep)
 {
     for (int j = 0; j < height; ++j, first += rowStep) {
         uint8_t* p = first;
@@ -58,9 +58,9 @@ inline int PIX_FixedToInt(int64_t v)
 
 // Each pixel gets source (R, G, B) and weight w = A, with w as source alpha.
 template <class Op>
-void PIX_GradientKernel(uint8_t* first, int width, int height, int r, int g, int b, int a,
-                        int drdx, int dgdx, int dbdx, int dadx, int drdy, int dgdy, int dbdy,
-                        int dady, ptrdiff_t rowStep)
+void PIX_GradientKernel(uint8_t* first, int width, int height, int r, int g, int b, int a, int drdx,
+                        int dgdx, int dbdx, int dadx, int drdy, int dgdy, int dbdy, int dady,
+                        ptrdiff_t rowStep)
 {
     int64_t rowR = r, rowG = g, rowB = b, rowA = a;
     for (int j = 0; j < height; ++j, first += rowStep) {

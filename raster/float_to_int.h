@@ -14,10 +14,19 @@ inline int PIX_TruncateToInt(double v)
     return static_cast<int>(v);
 }
 
-inline int PIX_TruncateToInt(float v) { return PIX_TruncateToInt(static_cast<double>(v)); }
+inline int PIX_TruncateToInt(float v)
+{
+    return PIX_TruncateToInt(static_cast<double>(v));
+}
 
 // The weight of an opacity: alpha x 256, truncated (1.0 is 256).
-inline int PIX_WeightFromAlpha(float alpha) { return PIX_TruncateToInt(alpha * 256.0f); }
+inline int PIX_WeightFromAlpha(float alpha)
+{
+    return PIX_TruncateToInt(alpha * 256.0f);
+}
 
 // A 64-bit sum of coordinates or sizes, saturated to the int range.
-inline int PIX_SaturateToInt(int64_t v) { return v < INT_MIN ? INT_MIN : (v > INT_MAX ? INT_MAX : int(v)); }
+inline int PIX_SaturateToInt(int64_t v)
+{
+    return v < INT_MIN ? INT_MIN : (v > INT_MAX ? INT_MAX : int(v));
+}

@@ -17,10 +17,14 @@ enum class Step { Advance, Tab, LineFeed, Ignore };
 Step StepOf(char c)
 {
     switch (c) {
-    case '\t': return Step::Tab;
-    case '\n': return Step::LineFeed;
-    case '\r': return Step::Ignore;
-    default: return Step::Advance;
+        case '\t':
+            return Step::Tab;
+        case '\n':
+            return Step::LineFeed;
+        case '\r':
+            return Step::Ignore;
+        default:
+            return Step::Advance;
     }
 }
 
@@ -156,8 +160,8 @@ const uint8_t PIX_Glyphs8x8[127 * 8] = {
     0x00, 0x10, 0x38, 0x6C, 0xC6, 0xC6, 0xFE, 0x00,  // 127 house
 };
 
-void PIX_StampChar8x8(PIX_IBitmap* bitmap, int x, int y, char c, PIX_PackedColor color,
-                      float alpha, PIX_CombineMode mode)
+void PIX_StampChar8x8(PIX_IBitmap* bitmap, int x, int y, char c, PIX_PackedColor color, float alpha,
+                      PIX_CombineMode mode)
 {
     const int code = static_cast<signed char>(c);
     if (!bitmap || code <= 0) return;
@@ -189,25 +193,29 @@ void PIX_StampChar8x8(PIX_IBitmap* bitmap, int x, int y, char c, PIX_PackedColor
     }
 }
 
-void PIX_StampString8x8(PIX_IBitmap* bitmap, int x, int y, const char* text,
-                        PIX_PackedColor color, float alpha, PIX_CombineMode mode)
+void PIX_StampString8x8(PIX_IBitmap* bitmap, int x, int y, const char* text, PIX_PackedColor color,
+                        float alpha, PIX_CombineMode mode)
 {
     if (!bitmap || !text) return;
     const int64_t width = bitmap->PixelWidth(), height = bitmap->PixelHeight();
     int64_t penX = x, penY = y;
     for (; *text; ++text) {
         switch (StepOf(*text)) {
-        case Step::Tab: penX += kTabAdvance; break;
-        case Step::LineFeed:
-            penX = x;
-            penY += kCell;
-            break;
-        case Step::Ignore: break;
-        case Step::Advance:
-            if (*text != ' ' && penX >= -kCell && penX < width && penY >= -kCell && penY < height)
-                PIX_StampChar8x8(bitmap, int(penX), int(penY), *text, color, alpha, mode);
-            penX += kCell;
-            break;
+            case Step::Tab:
+                penX += kTabAdvance;
+                break;
+            case Step::LineFeed:
+                penX = x;
+                penY += kCell;
+                break;
+            case Step::Ignore:
+                break;
+            case Step::Advance:
+                if (*text != ' ' && penX >= -kCell && penX < width && penY >= -kCell &&
+                    penY < height)
+                    PIX_StampChar8x8(bitmap, int(penX), int(penY), *text, color, alpha, mode);
+                penX += kCell;
+                break;
         }
     }
 }
@@ -217,13 +225,18 @@ void PIX_MeasureString8x8(const char* text, int* width, int* height)
     int64_t maxX = 0, maxBottom = 0, penX = 0, lineBottom = kCell;
     for (; text && *text; ++text) {
         switch (StepOf(*text)) {
-        case Step::LineFeed:
-            penX = 0;
-            lineBottom += kCell;
-            continue;
-        case Step::Ignore: continue;
-        case Step::Tab: penX += kTabAdvance; break;
-        case Step::Advance: penX += kCell; break;
+            case Step::LineFeed:
+                penX = 0;
+                lineBottom += kCell;
+                continue;
+            case Step::Ignore:
+                continue;
+            case Step::Tab:
+                penX += kTabAdvance;
+                break;
+            case Step::Advance:
+                penX += kCell;
+                break;
         }
         if (maxX < penX) maxX = penX;
         if (maxBottom < lineBottom) maxBottom = lineBottom;

@@ -42,7 +42,10 @@ int Max(int a, int b)
     return a > b ? a : b;
 }
 // Coordinates are summed in 64 bits and saturated, so no box overflows.
-int Add(int64_t a, int64_t b) { return PIX_SaturateToInt(a + b); }
+int Add(int64_t a, int64_t b)
+{
+    return PIX_SaturateToInt(a + b);
+}
 
 int Min(int a, int b)
 {

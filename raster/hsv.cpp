@@ -83,8 +83,10 @@ PIX_PackedColor PIX_ShiftColorHsv(PIX_PackedColor colour, int hueDelta, int satu
                                   int valueDelta)
 {
     int h, s, v;
-    PIX_RgbToHsv(int((colour >> 16) & 0xFF), int((colour >> 8) & 0xFF), int(colour & 0xFF), &h, &s, &v);
-    return PIX_HsvToColor(int(WrapHue(int64_t(h) + hueDelta)), int(PIX_Clamp255(int64_t(s) + saturationDelta)),
+    PIX_RgbToHsv(int((colour >> 16) & 0xFF), int((colour >> 8) & 0xFF), int(colour & 0xFF), &h, &s,
+                 &v);
+    return PIX_HsvToColor(int(WrapHue(int64_t(h) + hueDelta)),
+                          int(PIX_Clamp255(int64_t(s) + saturationDelta)),
                           int(PIX_Clamp255(int64_t(v) + valueDelta)), int(colour >> 24));
 }
 
@@ -134,8 +136,10 @@ void PIX_ShiftBoxHsv(PIX_IBitmap* bitmap, int x, int y, int w, int h, float hueD
         for (int64_t i = 0; i < width; ++i) {
             const PIX_PackedColor c = row[i];
             int hue, saturation, value;
-            PIX_RgbToHsv(int((c >> 16) & 0xFF), int((c >> 8) & 0xFF), int(c & 0xFF), &hue, &saturation, &value);
-            row[i] = PIX_HsvToColor(hueTable[hue], saturationTable[saturation], valueTable[value], int(c >> 24));
+            PIX_RgbToHsv(int((c >> 16) & 0xFF), int((c >> 8) & 0xFF), int(c & 0xFF), &hue,
+                         &saturation, &value);
+            row[i] = PIX_HsvToColor(hueTable[hue], saturationTable[saturation], valueTable[value],
+                                    int(c >> 24));
         }
     }
 }

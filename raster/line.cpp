@@ -40,7 +40,8 @@ int Outcode(Coord x, Coord y, Coord width, Coord height)
 // started in.
 template <typename Traits>
 bool ClipToArea(typename Traits::Coord* x1, typename Traits::Coord* y1, typename Traits::Coord* x2,
-                typename Traits::Coord* y2, typename Traits::Coord width, typename Traits::Coord height)
+                typename Traits::Coord* y2, typename Traits::Coord width,
+                typename Traits::Coord height)
 {
     using Coord = typename Traits::Coord;
     using Product = typename Traits::Product;
@@ -78,7 +79,6 @@ bool ClipToArea(typename Traits::Coord* x1, typename Traits::Coord* y1, typename
     }
 }
 
-
 // Per byte (d + s) >> 1: the common bits plus half the differing ones.
 struct AverageMix {
     static PIX_PackedColor Mix(PIX_PackedColor s, PIX_PackedColor d)
@@ -95,8 +95,8 @@ void WordRun(PIX_PackedColor* p, int step, int count, PIX_PackedColor colour, in
 }
 
 // The antialiased 45-degree copy at full opacity, by the fixed mixes.
-void DiagRunOpaque(PIX_PackedColor* start, int steps, int xStep, int yStep,
-                   PIX_PackedColor colour, int)
+void DiagRunOpaque(PIX_PackedColor* start, int steps, int xStep, int yStep, PIX_PackedColor colour,
+                   int)
 {
     PIX_PackedColor* p = start;
     for (int i = 0; i < steps; ++i, p += xStep + yStep) {
@@ -173,7 +173,8 @@ void DrawDiagonal(PIX_PackedColor* start, int steps, int xStep, int yStep, PIX_P
         if (const PIX_DiagRunKernelFn kernel =
                 PIX_SelectKernel(kAntialiasDiagonalKernels, op, w, alpha))
             kernel(start, steps, xStep, yStep, colour, w);
-    } else if (const PIX_VRunKernelFn kernel = PIX_SelectKernel(kDiagonalRunKernels, op, w, alpha)) {
+    } else if (const PIX_VRunKernelFn kernel =
+                   PIX_SelectKernel(kDiagonalRunKernels, op, w, alpha)) {
         kernel(start, xStep + yStep, steps + 1, colour, w);
     }
 }
@@ -193,7 +194,8 @@ bool PIX_ClipSegmentF(float* x1, float* y1, float* x2, float* y2, int width, int
     // No point lies in 0 <= x < width - 1 otherwise.
     if (width <= 1 || height <= 1) return false;
     // A NaN outcode reads as inside: refuse what is not a finite number.
-    if (!std::isfinite(*x1) || !std::isfinite(*y1) || !std::isfinite(*x2) || !std::isfinite(*y2)) return false;
+    if (!std::isfinite(*x1) || !std::isfinite(*y1) || !std::isfinite(*x2) || !std::isfinite(*y2))
+        return false;
     return ClipToArea<FloatCoordinates>(x1, y1, x2, y2, float(width - 1), float(height - 1));
 }
 
@@ -202,7 +204,8 @@ bool PIX_ClipSegmentToBox(int* x1, int* y1, int* x2, int* y2, int left, int top,
 {
     int64_t a = int64_t(*x1) - left, b = int64_t(*y1) - top;
     int64_t c = int64_t(*x2) - left, d = int64_t(*y2) - top;
-    const bool inside = ClipToArea<IntegerCoordinates>(&a, &b, &c, &d, int64_t(right) - left, int64_t(bottom) - top);
+    const bool inside = ClipToArea<IntegerCoordinates>(&a, &b, &c, &d, int64_t(right) - left,
+                                                       int64_t(bottom) - top);
     *x1 = int(a + left), *y1 = int(b + top), *x2 = int(c + left), *y2 = int(d + top);
     return inside;
 }
@@ -292,8 +295,8 @@ void PIX_FillBoxOutlined(PIX_IBitmap* bitmap, int x, int y, int w, int h,
 {
     if (!bitmap) return;
     PIX_FillBox(bitmap, PIX_SaturateToInt(int64_t(x) + 1), PIX_SaturateToInt(int64_t(y) + 1),
-                PIX_SaturateToInt(int64_t(w) - 1), PIX_SaturateToInt(int64_t(h) - 1), fillColour, alpha,
-                mode);
+                PIX_SaturateToInt(int64_t(w) - 1), PIX_SaturateToInt(int64_t(h) - 1), fillColour,
+                alpha, mode);
     PIX_BoxOutline(bitmap, x, y, w, h, outlineColour, alpha, mode);
 }
 

@@ -45,7 +45,10 @@ inline void PIX_StepRun(PIX_PackedColor* p, int step, int count, const PIX_LineC
 }
 
 // Main and side weights of a pair: (255 - f) x w / 256 and f x w / 256.
-inline int PIX_LineShare(int f, int weight) { return int(int64_t(f) * weight / 256); }
+inline int PIX_LineShare(int f, int weight)
+{
+    return int(int64_t(f) * weight / 256);
+}
 
 template <class Op>
 void PIX_HRunKernel(PIX_PackedColor* start, int count, PIX_PackedColor colour, int weight)
@@ -163,7 +166,8 @@ void PIX_DashKernel(PIX_IBitmap* bitmap, int x1, int y1, int x2, int y2, int on,
     }
     const PIX_LineColor c(colour);
     PIX_PackedColor* const origin = base + (x1 == x2 ? int64_t(x1) : int64_t(y1) * stride);
-    for (; from < to - on; from += period) PIX_StepRun<Op>(origin + from * step, step, on, c, weight);
+    for (; from < to - on; from += period)
+        PIX_StepRun<Op>(origin + from * step, step, on, c, weight);
     const int64_t rest = to - from < on ? to - from : on;
     if (rest > 0) PIX_StepRun<Op>(origin + from * step, step, int(rest), c, weight);
 }

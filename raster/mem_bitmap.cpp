@@ -23,7 +23,10 @@ PIX_MemBitmap::PIX_MemBitmap(int width, int height, unsigned rowAlignment)
     if (width != 0 || height != 0) SetSize(width, height);
 }
 
-PIX_MemBitmap::~PIX_MemBitmap() { std::free(mAllocation); }
+PIX_MemBitmap::~PIX_MemBitmap()
+{
+    std::free(mAllocation);
+}
 
 PIX_PackedColor* PIX_MemBitmap::PixelData() const
 {

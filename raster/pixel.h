@@ -57,8 +57,8 @@ using PIX_PixelKernelFn = void (*)(uint8_t* pixel, int r, int g, int b, int a, i
 
 // Mixes the 2x2 block at p0 (p1 is the pixel one row further in memory) by
 // the 16-bit fractions fx and fy; four channels within 0..255.
-void PIX_BilinearMix4(int* r, int* g, int* b, int* a, const uint8_t* p0, const uint8_t* p1,
-                      int fx, int fy);
+void PIX_BilinearMix4(int* r, int* g, int* b, int* a, const uint8_t* p0, const uint8_t* p1, int fx,
+                      int fy);
 
 // Stores four ints as the pixel's bytes, each clamped to 0..255.
 void PIX_StorePixelClamped(uint8_t* pixel, int r, int g, int b, int a);

@@ -16,7 +16,10 @@
 #include "raster/hsv.h"
 #include "raster/pixel.h"
 
-inline int64_t PIX_Clamp255(int64_t v) { return v < 0 ? 0 : (v > 255 ? 255 : v); }
+inline int64_t PIX_Clamp255(int64_t v)
+{
+    return v < 0 ? 0 : (v > 255 ? 255 : v);
+}
 
 // Per-channel formulas: destination d, source s, weight w.
 struct PIX_CopyFormula {
@@ -56,7 +59,10 @@ struct PIX_ClampStore {
 };
 
 // Effective weight of the source-alpha forms.
-inline int64_t PIX_SourceAlphaWeight(int64_t w, int64_t a) { return w * (a + 1) / 256; }
+inline int64_t PIX_SourceAlphaWeight(int64_t w, int64_t a)
+{
+    return w * (a + 1) / 256;
+}
 
 // Pixel operations: Apply(pixel, r, g, b, a, w).
 
@@ -195,9 +201,9 @@ inline constexpr PIX_PixelKernelFn PIX_MultiplyPixelSourceAlpha = PIX_PixelKerne
 inline constexpr PIX_KernelFamily<PIX_PixelKernelFn, 2> PIX_PixelKernels = {
     {PIX_PixelKernelCopy, PIX_PixelKernelAdd, PIX_PixelKernelDodge, PIX_PixelKernelMultiply,
      PIX_PixelKernelSoftLight, PIX_PixelKernelHsvShift},
-    {PIX_PixelKernelCopySourceAlpha, PIX_PixelKernelAddSourceAlpha,
-     PIX_PixelKernelDodgeSourceAlpha, PIX_PixelKernelMultiplySourceAlpha,
-     PIX_PixelKernelSoftLightSourceAlpha, PIX_PixelKernelHsvShiftSourceAlpha},
+    {PIX_PixelKernelCopySourceAlpha, PIX_PixelKernelAddSourceAlpha, PIX_PixelKernelDodgeSourceAlpha,
+     PIX_PixelKernelMultiplySourceAlpha, PIX_PixelKernelSoftLightSourceAlpha,
+     PIX_PixelKernelHsvShiftSourceAlpha},
     {{{PIX_CombineCopy, PIX_WeightOpaque, 0.0f, PIX_PixelKernelCopyOpaque},
       {PIX_CombineSourceAlpha | PIX_CombineCopy, PIX_WeightOpaque, 0.0f,
        PIX_PixelKernelCopySourceAlphaOpaque}}}};
@@ -216,7 +222,6 @@ inline constexpr PIX_KernelFamily<PIX_PixelKernelFn, 2> PIX_PixelKernelsClamped 
 // combine draws nothing (weight 0, a negative copy weight, an unknown mode).
 PIX_PixelKernelFn PIX_SelectPixelKernel(PIX_CombineMode mode, int weight);
 
-
 // Whole-word copies at the fixed weights: Mix(colour, pixel) gives the pixel.
 struct PIX_StoreWord {
     static PIX_PackedColor Mix(PIX_PackedColor s, PIX_PackedColor) { return s; }
@@ -225,7 +230,10 @@ struct PIX_HalfWord {
     static PIX_PackedColor Mix(PIX_PackedColor s, PIX_PackedColor d) { return PIX_MixHalf(s, d); }
 };
 struct PIX_QuarterWord {
-    static PIX_PackedColor Mix(PIX_PackedColor s, PIX_PackedColor d) { return PIX_MixQuarter(s, d); }
+    static PIX_PackedColor Mix(PIX_PackedColor s, PIX_PackedColor d)
+    {
+        return PIX_MixQuarter(s, d);
+    }
 };
 struct PIX_ThreeQuarterWord {
     static PIX_PackedColor Mix(PIX_PackedColor s, PIX_PackedColor d)
@@ -233,4 +241,3 @@ struct PIX_ThreeQuarterWord {
         return PIX_MixThreeQuarter(s, d);
     }
 };
-

@@ -35,9 +35,15 @@ struct DecodeJob {
     png_uint_32 height = 0;
 };
 
-void SetMemoryInput(png_structp png, void* cursor) { png_set_read_fn(png, cursor, PIX_PngMemoryReader); }
+void SetMemoryInput(png_structp png, void* cursor)
+{
+    png_set_read_fn(png, cursor, PIX_PngMemoryReader);
+}
 
-void SetFileInput(png_structp png, void* file) { png_init_io(png, static_cast<FILE*>(file)); }
+void SetFileInput(png_structp png, void* file)
+{
+    png_init_io(png, static_cast<FILE*>(file));
+}
 
 // The fewest input bytes whose deflate data can inflate to the image's rows,
 // each a filter byte and the packed samples. The passes of an interlaced
@@ -107,7 +113,8 @@ bool ReadImage(DecodeJob& job)
     PIX_IBitmap* target = job.target;
     PIX_PackedColor* pixels = target->PixelData();
     const int stride = target->RowStride();
-    if (target->PixelWidth() != w || target->PixelHeight() != h || !pixels || stride < w) return false;
+    if (target->PixelWidth() != w || target->PixelHeight() != h || !pixels || stride < w)
+        return false;
 
     job.rows = static_cast<png_bytep*>(std::malloc(sizeof(png_bytep) * size_t(h)));
     if (!job.rows) return false;
@@ -167,14 +174,18 @@ PIX_IBitmap* Decode(InputSetup setInput, void* input, int64_t inputBytes, PIX_IB
     return nullptr;
 }
 
-int LowerAscii(int c) { return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c; }
+int LowerAscii(int c)
+{
+    return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c;
+}
 
 // Case-insensitive comparison of at most `count` characters, stopping at a
 // terminator.
 bool EqualIgnoringCase(const char* a, const char* b, size_t count)
 {
     for (size_t i = 0; i < count; ++i) {
-        if (LowerAscii(static_cast<unsigned char>(a[i])) != LowerAscii(static_cast<unsigned char>(b[i])))
+        if (LowerAscii(static_cast<unsigned char>(a[i])) !=
+            LowerAscii(static_cast<unsigned char>(b[i])))
             return false;
         if (a[i] == 0) return true;
     }
@@ -222,7 +233,10 @@ PIX_IBitmap* PIX_DecodePngMemory(const void* data, int size, PIX_IBitmap* into)
 }
 
 #ifndef _WIN32
-FILE* PIX_OpenPngFile(const char* path) { return path ? std::fopen(path, "rb") : nullptr; }
+FILE* PIX_OpenPngFile(const char* path)
+{
+    return path ? std::fopen(path, "rb") : nullptr;
+}
 #endif
 
 PIX_IBitmap* PIX_DecodePngFile(const char* path, PIX_IBitmap* into)
@@ -259,9 +273,13 @@ PIX_IBitmap* PIX_PngLoadHandler(const char* path, bool checkExtension, PIX_IBitm
     return PIX_DecodePngFile(path, into);
 }
 
-const char* PIX_PngFilterText() { return kPngFilterText; }
+const char* PIX_PngFilterText()
+{
+    return kPngFilterText;
+}
 
-PIX_IBitmap* PIX_LoadImageThroughHandlers(const char* path, PIX_IBitmap* into, bool retryWithoutCheck)
+PIX_IBitmap* PIX_LoadImageThroughHandlers(const char* path, PIX_IBitmap* into,
+                                          bool retryWithoutCheck)
 {
     for (PIX_ImageHandler* h = PIX_ImageHandlerList; h; h = h->next)
         if (h->load)
@@ -327,7 +345,8 @@ char* PIX_BuildImageFilter(bool allSupportedEntry, bool allFilesEntry)
 
     if (allSupportedEntry) {
         static const char kAllSupported[] = "All supported images";
-        bool failed = PIX_AppendFilterText(&text, &capacity, &used, kAllSupported, sizeof kAllSupported);
+        bool failed =
+            PIX_AppendFilterText(&text, &capacity, &used, kAllSupported, sizeof kAllSupported);
         bool anyPattern = false;
         for (PIX_ImageHandler* h = PIX_ImageHandlerList; h && !failed; h = h->next) {
             const char* s = h->filterText ? h->filterText() : nullptr;
@@ -358,7 +377,8 @@ char* PIX_BuildImageFilter(bool allSupportedEntry, bool allFilesEntry)
     for (PIX_ImageHandler* h = PIX_ImageHandlerList; h; h = h->next) {
         const char* list = h->filterText ? h->filterText() : nullptr;
         if (!list || !*list) continue;
-        if (PIX_AppendFilterText(&text, &capacity, &used, list, int(FilterListLength(list)))) return text;
+        if (PIX_AppendFilterText(&text, &capacity, &used, list, int(FilterListLength(list))))
+            return text;
         used -= 1;
     }
 

@@ -72,7 +72,8 @@ const char* PIX_PngFilterText();
 
 // The first image any handler gives with its extension check; then, when
 // `retryWithoutCheck`, the first any gives without it.
-PIX_IBitmap* PIX_LoadImageThroughHandlers(const char* path, PIX_IBitmap* into, bool retryWithoutCheck);
+PIX_IBitmap* PIX_LoadImageThroughHandlers(const char* path, PIX_IBitmap* into,
+                                          bool retryWithoutCheck);
 
 // True when the path's extension stands in the first pattern string of a
 // handler's filter text, ignoring case.

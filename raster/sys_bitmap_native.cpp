@@ -18,9 +18,15 @@ PIX_SysBitmap::~PIX_SysBitmap()
     PIX_DeleteNativeContext(mContext);
 }
 
-PIX_PackedColor* PIX_SysBitmap::PixelData() const { return static_cast<PIX_PackedColor*>(mBits); }
+PIX_PackedColor* PIX_SysBitmap::PixelData() const
+{
+    return static_cast<PIX_PackedColor*>(mBits);
+}
 
-bool PIX_SysBitmap::HasContext() const { return mContext != nullptr; }
+bool PIX_SysBitmap::HasContext() const
+{
+    return mContext != nullptr;
+}
 
 bool PIX_SysBitmap::CreateSection()
 {

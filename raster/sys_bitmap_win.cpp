@@ -20,7 +20,10 @@ PIX_PackedColor* PIX_SysBitmap::PixelData() const
     return static_cast<PIX_PackedColor*>(mBits);
 }
 
-bool PIX_SysBitmap::HasContext() const { return mContext != nullptr; }
+bool PIX_SysBitmap::HasContext() const
+{
+    return mContext != nullptr;
+}
 
 bool PIX_SysBitmap::CreateSection()
 {

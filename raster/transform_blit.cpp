@@ -36,12 +36,16 @@ PIX_Box SourceClipBox(PIX_IBitmap* src, float srcX, float srcY, float srcWidth, 
     const float right = srcX + srcWidth, bottom = srcY + srcHeight;
     const float width = float(src->PixelWidth()), height = float(src->PixelHeight());
     // A size above 2^24 can round up in single precision: never past the picture.
-    return {PIX_TruncateToInt(srcX > 0.0f ? srcX : 0.0f), PIX_TruncateToInt(srcY > 0.0f ? srcY : 0.0f),
+    return {PIX_TruncateToInt(srcX > 0.0f ? srcX : 0.0f),
+            PIX_TruncateToInt(srcY > 0.0f ? srcY : 0.0f),
             std::min(PIX_TruncateToInt(right < width ? right : width), src->PixelWidth()),
             std::min(PIX_TruncateToInt(bottom < height ? bottom : height), src->PixelHeight())};
 }
 
-int Fixed(double v) { return PIX_TruncateToInt(v * 65536.0); }
+int Fixed(double v)
+{
+    return PIX_TruncateToInt(v * 65536.0);
+}
 
 // The destination rectangle of a transformed copy after clipping, with the
 // transform that its first pixel starts.
@@ -84,11 +88,11 @@ void RunTransform(PIX_IBitmap* dest, PIX_IBitmap* src, int64_t x, int64_t y, int
 {
     if (!dest->PixelData() || !src->PixelData()) return;
     const Walk d = WalkFrom(dest, x, y), s = WalkFrom(src, 0, 0);
-    PIX_TransformKernel(reinterpret_cast<uint8_t*>(d.pixel), reinterpret_cast<const uint8_t*>(s.pixel),
-                        int(width), int(height), Fixed(t.x0), Fixed(t.y0), Fixed(t.dxPixel),
-                        Fixed(t.dyPixel), Fixed(t.dxRow), Fixed(t.dyRow), Fixed(t.ddxPixel),
-                        Fixed(t.ddyPixel), box.left, box.top, box.right, box.bottom, 4 * s.step,
-                        4 * d.step, w, int(mode & PIX_CombineFilterMask), kernel);
+    PIX_TransformKernel(
+        reinterpret_cast<uint8_t*>(d.pixel), reinterpret_cast<const uint8_t*>(s.pixel), int(width),
+        int(height), Fixed(t.x0), Fixed(t.y0), Fixed(t.dxPixel), Fixed(t.dyPixel), Fixed(t.dxRow),
+        Fixed(t.dyRow), Fixed(t.ddxPixel), Fixed(t.ddyPixel), box.left, box.top, box.right,
+        box.bottom, 4 * s.step, 4 * d.step, w, int(mode & PIX_CombineFilterMask), kernel);
 }
 
 using PIX_BlitDetail::Mix2;
@@ -98,7 +102,8 @@ void MeshWarp(PIX_IBitmap* dest, PIX_IBitmap* src, int destX, int destY, int des
               int destHeight, const T* grid, int gridWidth, int gridHeight, float alpha,
               PIX_CombineMode mode)
 {
-    if (!dest || !src || !grid || destWidth <= 0 || destHeight <= 0 || gridWidth < 2 || gridHeight < 2)
+    if (!dest || !src || !grid || destWidth <= 0 || destHeight <= 0 || gridWidth < 2 ||
+        gridHeight < 2)
         return;
     auto at = [&](int64_t column, int64_t row, int k) {
         return double(grid[2 * (row * gridWidth + column) + k]);
@@ -124,12 +129,14 @@ void MeshWarp(PIX_IBitmap* dest, PIX_IBitmap* src, int destX, int destY, int des
                         p00[k] = at(i, j, k);
                         across[k] = (at(i + 1, j, k) - p00[k]) / double(w);
                         down[k] = (at(i, j + 1, k) - p00[k]) / double(h);
-                        change[k] = ((at(i + 1, j + 1, k) - at(i, j + 1, k)) / double(w) - across[k]) / double(h);
+                        change[k] =
+                            ((at(i + 1, j + 1, k) - at(i, j + 1, k)) / double(w) - across[k]) /
+                            double(h);
                     }
-                    PIX_SteppedCopy(dest, src, left, top, int(w), int(h), float(p00[0]), float(p00[1]),
-                                    float(at(i + 1, j, 0) - p00[0]), float(at(i + 1, j, 1) - p00[1]),
-                                    across[0], across[1], down[0], down[1], change[0], change[1], false,
-                                    alpha, mode);
+                    PIX_SteppedCopy(dest, src, left, top, int(w), int(h), float(p00[0]),
+                                    float(p00[1]), float(at(i + 1, j, 0) - p00[0]),
+                                    float(at(i + 1, j, 1) - p00[1]), across[0], across[1], down[0],
+                                    down[1], change[0], change[1], false, alpha, mode);
                 }
                 left = right;
             }
@@ -138,9 +145,18 @@ void MeshWarp(PIX_IBitmap* dest, PIX_IBitmap* src, int destX, int destY, int des
     }
 }
 
-inline uint32_t Half(uint32_t p) { return (p >> 1) & 0x7F7F7F7Fu; }
-inline uint32_t Quarter(uint32_t p) { return (p >> 2) & 0x3F3F3F3Fu; }
-inline uint32_t Eighth(uint32_t p) { return (p >> 3) & 0x1F1F1F1Fu; }
+inline uint32_t Half(uint32_t p)
+{
+    return (p >> 1) & 0x7F7F7F7Fu;
+}
+inline uint32_t Quarter(uint32_t p)
+{
+    return (p >> 2) & 0x3F3F3F3Fu;
+}
+inline uint32_t Eighth(uint32_t p)
+{
+    return (p >> 3) & 0x1F1F1F1Fu;
+}
 
 // One blurred row of width >= 2; above or below is null at the area's edge.
 void BlurRow(PIX_PackedColor* out, const PIX_PackedColor* row, const PIX_PackedColor* above,
@@ -168,11 +184,10 @@ constexpr int kBlurStackPixels = 1024;
 
 }  // namespace
 
-void PIX_TransformKernel(uint8_t* dest, const uint8_t* src, int destWidth, int destHeight,
-                         int x0, int y0, int dxPixel, int dyPixel, int dxRow, int dyRow,
-                         int ddxPixel, int ddyPixel, int left, int top, int right, int bottom,
-                         ptrdiff_t srcStep, ptrdiff_t destStep, int weight, int filter,
-                         PIX_PixelKernelFn kernel)
+void PIX_TransformKernel(uint8_t* dest, const uint8_t* src, int destWidth, int destHeight, int x0,
+                         int y0, int dxPixel, int dyPixel, int dxRow, int dyRow, int ddxPixel,
+                         int ddyPixel, int left, int top, int right, int bottom, ptrdiff_t srcStep,
+                         ptrdiff_t destStep, int weight, int filter, PIX_PixelKernelFn kernel)
 {
     if (!dest || !src || !kernel) return;
     const bool bilinear = filter == int(PIX_CombineBilinear);
@@ -220,7 +235,8 @@ namespace {
 template <class MakeTransform>
 void TransformedCopy(PIX_IBitmap* dest, PIX_IBitmap* src, int destX, int destY, int destWidth,
                      int destHeight, float srcX, float srcY, float srcWidth, float srcHeight,
-                     bool clipToSourceArea, float alpha, PIX_CombineMode mode, MakeTransform makeTransform)
+                     bool clipToSourceArea, float alpha, PIX_CombineMode mode,
+                     MakeTransform makeTransform)
 {
     if (!dest || !src || destWidth == 0 || destHeight == 0) return;
     const int w = PIX_WeightFromAlpha(alpha);
@@ -243,21 +259,22 @@ void PIX_RotateCopy(PIX_IBitmap* dest, PIX_IBitmap* src, int destX, int destY, i
                     float angle, bool clipToSourceArea, float alpha, PIX_CombineMode mode,
                     float centreOffsetX, float centreOffsetY)
 {
-    TransformedCopy(dest, src, destX, destY, destWidth, destHeight, srcX, srcY, srcWidth, srcHeight,
-                    clipToSourceArea, alpha, mode,
-                    [=](float sx, float sy, float sw, float sh, double width, double height) {
-                        const double c = std::cos(double(angle)), s = std::sin(double(angle));
-                        const double rx = double(sw) / width, ry = double(sh) / height;
-                        Transform t;
-                        t.dxPixel = c * rx;
-                        t.dyPixel = -s * ry;
-                        t.dxRow = s * rx;
-                        t.dyRow = c * ry;
-                        t.ddxPixel = t.ddyPixel = 0.0;
-                        t.x0 = float(sx - ((c * rx * width + s * rx * height - sw) * 0.5 - centreOffsetX));
-                        t.y0 = float(sy - ((-s * ry * width + c * ry * height - sh) * 0.5 - centreOffsetY));
-                        return t;
-                    });
+    TransformedCopy(
+        dest, src, destX, destY, destWidth, destHeight, srcX, srcY, srcWidth, srcHeight,
+        clipToSourceArea, alpha, mode,
+        [=](float sx, float sy, float sw, float sh, double width, double height) {
+            const double c = std::cos(double(angle)), s = std::sin(double(angle));
+            const double rx = double(sw) / width, ry = double(sh) / height;
+            Transform t;
+            t.dxPixel = c * rx;
+            t.dyPixel = -s * ry;
+            t.dxRow = s * rx;
+            t.dyRow = c * ry;
+            t.ddxPixel = t.ddyPixel = 0.0;
+            t.x0 = float(sx - ((c * rx * width + s * rx * height - sw) * 0.5 - centreOffsetX));
+            t.y0 = float(sy - ((-s * ry * width + c * ry * height - sh) * 0.5 - centreOffsetY));
+            return t;
+        });
 }
 
 void PIX_SteppedCopy(PIX_IBitmap* dest, PIX_IBitmap* src, int destX, int destY, int destWidth,
@@ -265,24 +282,27 @@ void PIX_SteppedCopy(PIX_IBitmap* dest, PIX_IBitmap* src, int destX, int destY, 
                      double dxPixel, double dyPixel, double dxRow, double dyRow, double ddxPixel,
                      double ddyPixel, bool clipToSourceArea, float alpha, PIX_CombineMode mode)
 {
-    TransformedCopy(dest, src, destX, destY, destWidth, destHeight, srcX, srcY, srcWidth, srcHeight,
-                    clipToSourceArea, alpha, mode, [=](float sx, float sy, float, float, double, double) {
-                        return Transform{sx, sy, dxPixel, dyPixel, dxRow, dyRow, ddxPixel, ddyPixel};
-                    });
+    TransformedCopy(
+        dest, src, destX, destY, destWidth, destHeight, srcX, srcY, srcWidth, srcHeight,
+        clipToSourceArea, alpha, mode, [=](float sx, float sy, float, float, double, double) {
+            return Transform{sx, sy, dxPixel, dyPixel, dxRow, dyRow, ddxPixel, ddyPixel};
+        });
 }
 
 void PIX_MeshWarpCopyDouble(PIX_IBitmap* dest, PIX_IBitmap* src, int destX, int destY,
                             int destWidth, int destHeight, const double* grid, int gridWidth,
                             int gridHeight, float alpha, PIX_CombineMode mode)
 {
-    MeshWarp(dest, src, destX, destY, destWidth, destHeight, grid, gridWidth, gridHeight, alpha, mode);
+    MeshWarp(dest, src, destX, destY, destWidth, destHeight, grid, gridWidth, gridHeight, alpha,
+             mode);
 }
 
-void PIX_MeshWarpCopyFloat(PIX_IBitmap* dest, PIX_IBitmap* src, int destX, int destY,
-                           int destWidth, int destHeight, const float* grid, int gridWidth,
-                           int gridHeight, float alpha, PIX_CombineMode mode)
+void PIX_MeshWarpCopyFloat(PIX_IBitmap* dest, PIX_IBitmap* src, int destX, int destY, int destWidth,
+                           int destHeight, const float* grid, int gridWidth, int gridHeight,
+                           float alpha, PIX_CombineMode mode)
 {
-    MeshWarp(dest, src, destX, destY, destWidth, destHeight, grid, gridWidth, gridHeight, alpha, mode);
+    MeshWarp(dest, src, destX, destY, destWidth, destHeight, grid, gridWidth, gridHeight, alpha,
+             mode);
 }
 
 void PIX_CrossBlurCopy(PIX_IBitmap* dest, PIX_IBitmap* src, int destX, int destY, int srcX,
@@ -312,7 +332,8 @@ void PIX_CrossBlurCopy(PIX_IBitmap* dest, PIX_IBitmap* src, int destX, int destY
         if (w <= kBlurStackPixels) {
             buffer = stackBuffer;
         } else {
-            buffer = static_cast<PIX_PackedColor*>(std::malloc(sizeof(PIX_PackedColor) * 2 * size_t(w)));
+            buffer =
+                static_cast<PIX_PackedColor*>(std::malloc(sizeof(PIX_PackedColor) * 2 * size_t(w)));
             heap = buffer != nullptr;
         }
     }

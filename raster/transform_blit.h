@@ -30,20 +30,19 @@ void PIX_SteppedCopy(PIX_IBitmap* dest, PIX_IBitmap* src, int destX, int destY, 
 void PIX_MeshWarpCopyDouble(PIX_IBitmap* dest, PIX_IBitmap* src, int destX, int destY,
                             int destWidth, int destHeight, const double* grid, int gridWidth,
                             int gridHeight, float alpha, PIX_CombineMode mode);
-void PIX_MeshWarpCopyFloat(PIX_IBitmap* dest, PIX_IBitmap* src, int destX, int destY,
-                           int destWidth, int destHeight, const float* grid, int gridWidth,
-                           int gridHeight, float alpha, PIX_CombineMode mode);
+void PIX_MeshWarpCopyFloat(PIX_IBitmap* dest, PIX_IBitmap* src, int destX, int destY, int destWidth,
+                           int destHeight, const float* grid, int gridWidth, int gridHeight,
+                           float alpha, PIX_CombineMode mode);
 
 // The row loop of the rotated and stepped copies. Positions and steps are
 // 16.16 fixed point in source pixels; src addresses source row 0 in walking
 // order; the clip box {left, top, right, bottom} is exclusive on the right
 // and bottom; row steps are in bytes. Samples nearest, or bilinear when
 // filter is 0x100, and hands each sample to kernel at the weight.
-void PIX_TransformKernel(uint8_t* dest, const uint8_t* src, int destWidth, int destHeight,
-                         int x0, int y0, int dxPixel, int dyPixel, int dxRow, int dyRow,
-                         int ddxPixel, int ddyPixel, int left, int top, int right, int bottom,
-                         ptrdiff_t srcStep, ptrdiff_t destStep, int weight, int filter,
-                         PIX_PixelKernelFn kernel);
+void PIX_TransformKernel(uint8_t* dest, const uint8_t* src, int destWidth, int destHeight, int x0,
+                         int y0, int dxPixel, int dyPixel, int dxRow, int dyRow, int ddxPixel,
+                         int ddyPixel, int left, int top, int right, int bottom, ptrdiff_t srcStep,
+                         ptrdiff_t destStep, int weight, int filter, PIX_PixelKernelFn kernel);
 
 // Copies a rectangle, each pixel becoming half itself plus an eighth of each
 // side neighbour within the rectangle (a quarter of the opposite neighbour

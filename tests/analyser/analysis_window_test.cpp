@@ -13,8 +13,8 @@ struct Window {
 };
 
 const Window kWindows[] = {
-    {0, "blackman-harris", 320.7585538851191},    {1, "nutall", 322.0934666171196},
-    {2, "dolph-chebyshev", 286.34200106975584},   {3, "flat-top", 419.672131147541},
+    {0, "blackman-harris", 320.7585538851191},     {1, "nutall", 322.0934666171196},
+    {2, "dolph-chebyshev", 286.34200106975584},    {3, "flat-top", 419.672131147541},
     {4, "merel's sine waves", 265.10887586587563},
 };
 
@@ -32,7 +32,8 @@ TEST(AnalysisWindow, EveryWindowHasItsOwnEnergy)
         analyser->SetWindowType(window.type);
         EXPECT_STREQ(analyser->WindowName(), window.name);
         const double expected = window.scale * window.scale;
-        EXPECT_NEAR(SumOfSquares(analyser->WindowTable()), expected, expected * 1e-6) << window.name;
+        EXPECT_NEAR(SumOfSquares(analyser->WindowTable()), expected, expected * 1e-6)
+            << window.name;
     }
     analyser->SetWindowType(0);
     EXPECT_NEAR(SumOfSquares(analyser->WindowTable()), 102886.05, 0.05);

@@ -46,7 +46,8 @@ protected:
     INotchedKnobControl* AddKnob(IImageStrip strip = kKnobStrip, int direction = 0,
                                  double gearing = 4.0)
     {
-        return Add(new INotchedKnobControl(&unit, 140, 304, kWindowType, strip, direction, gearing));
+        return Add(
+            new INotchedKnobControl(&unit, 140, 304, kWindowType, strip, direction, gearing));
     }
     bool Reported(double normalised) const
     {
@@ -108,7 +109,7 @@ TEST_F(NotchedKnob, EasesBetweenNotches)
     // Five notches a quarter apart: the picture lingers near a notch and
     // jumps halfway to the next.
     const Case cases[] = {
-        {0.0, 0.0, 0},         {0.6, 2.0625 / 4, 2},  {0.5625, 2.0116 / 4, 2},
+        {0.0, 0.0, 0},         {0.6, 2.0625 / 4, 2},   {0.5625, 2.0116 / 4, 2},
         {0.625, 2.375 / 4, 3}, {0.6875, 2.859 / 4, 3}, {1.0, 1.0, 4},
     };
     INotchedKnobControl* knob = AddKnob();
@@ -131,8 +132,8 @@ TEST_F(NotchedKnob, ReleaseSnapsToTheNearestNotchAndSendsIt)
         double windowType;
     };
     const Case cases[] = {
-        {0.6, 2, 0.5, 2},    {0.99, 4, 1.0, 4},  {0.124, 0, 0.0, 0},
-        {0.125, 1, 0.25, 1}, {0.0, 0, 0.0, 0},   {std::nan(""), 0, 0.0, 0},
+        {0.6, 2, 0.5, 2},    {0.99, 4, 1.0, 4}, {0.124, 0, 0.0, 0},
+        {0.125, 1, 0.25, 1}, {0.0, 0, 0.0, 0},  {std::nan(""), 0, 0.0, 0},
     };
     INotchedKnobControl* knob = AddKnob();
     for (const Case& c : cases) {
@@ -265,7 +266,8 @@ TEST_F(NotchedKnob, PaintsTheFrameOfItsDisplayPosition)
     // A strip of 145 one-pixel frames, frame k coloured k.
     constexpr int kFrames = 145;
     PIX_MemBitmap bitmap(1, kFrames, 4);
-    for (int k = 1; k <= kFrames; ++k) bitmap.PixelData()[(k - 1) * bitmap.RowStride()] = 0xFF000000u | k;
+    for (int k = 1; k <= kFrames; ++k)
+        bitmap.PixelData()[(k - 1) * bitmap.RowStride()] = 0xFF000000u | k;
     INotchedKnobControl* knob = AddKnob({&bitmap, 1, kFrames, kFrames, false});
     struct Case {
         double value;

@@ -156,7 +156,8 @@ TEST(RealFft, MatchesTheFormulaForRandomInput)
         for (float& v : x) v = unit(random);
         const Frame out = Transform(x);
         const std::vector<double> expected = Reference(x);
-        for (int k = 0; k < 512; ++k) ASSERT_NEAR(out[k], expected[k], 2e-5 * std::sqrt(512.0)) << k;
+        for (int k = 0; k < 512; ++k)
+            ASSERT_NEAR(out[k], expected[k], 2e-5 * std::sqrt(512.0)) << k;
     }
 }
 

@@ -31,7 +31,10 @@ protected:
         return hops;
     }
 
-    std::vector<int> FeedSilence(int n) { return Feed(std::vector<double>(n), std::vector<double>(n)); }
+    std::vector<int> FeedSilence(int n)
+    {
+        return Feed(std::vector<double>(n), std::vector<double>(n));
+    }
 
     const SpectrumColumn& Newest()
     {

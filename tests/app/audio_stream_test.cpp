@@ -195,8 +195,9 @@ TEST_F(AudioStreamTest, APlugInThatCannotPrepareFailsTheStart)
     EXPECT_EQ(unit.resets, 1);
     const std::vector<std::string> texts = capture.Texts();
     ASSERT_EQ(texts.size(), 2u);
-    EXPECT_EQ(texts[1], "could not start the audio stream: the plug-in could not prepare its "
-                        "processing\r\n");
+    EXPECT_EQ(texts[1],
+              "could not start the audio stream: the plug-in could not prepare its "
+              "processing\r\n");
     EXPECT_FALSE(AudioApi()->isStreamOpen());
     EXPECT_EQ(memcmp(RunningSettings, &before, sizeof before), 0);
 }

@@ -44,7 +44,8 @@ auto RealTime(uint64_t firstMs, uint64_t lastMs = UINT64_MAX)
 TEST(AudioStreamWatch, AStreamThatDeliversInTimeIsNoTrouble)
 {
     // Devices under Wine deliver their first buffers about 2 s after the start.
-    for (uint64_t first : {0, 2000, 4500}) EXPECT_EQ(Watching(RealTime(first)).trouble, Trouble::None);
+    for (uint64_t first : {0, 2000, 4500})
+        EXPECT_EQ(Watching(RealTime(first)).trouble, Trouble::None);
 }
 
 TEST(AudioStreamWatch, FewerThanTwoBuffersWithinTheFirstFiveSecondsIsNoSound)

@@ -204,8 +204,8 @@ TEST_F(SettingsFileTest, AFolderThatCannotBeMadeIsNamedToTheUser)
         DebugCapture capture;
         std::string problem;
         EXPECT_FALSE(PrepareSettingsFileIn(base.string().c_str(), &problem));
-        EXPECT_EQ(problem, "Velvane could not make the folder " + blocker.string() +
-                               " for its settings.");
+        EXPECT_EQ(problem,
+                  "Velvane could not make the folder " + blocker.string() + " for its settings.");
         EXPECT_EQ(capture.Texts(), std::vector<std::string>{kNoFolderLine});
         std::ifstream in(blocker, std::ios::binary);
         EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "kept");

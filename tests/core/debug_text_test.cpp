@@ -20,8 +20,8 @@ TEST(WriteDebugLine, EndsWithOneCrLfAfterTrailingWhiteSpace)
         const char* sent;
     };
     const Case cases[] = {
-        {"abc \n", "abc\r\n"},      {"line\r\n", "line\r\n"},  {"", "\r\n"},
-        {" \t\n\v\f\r", "\r\n"},    {"x\v\f", "x\r\n"},        {"  lead", "  lead\r\n"},
+        {"abc \n", "abc\r\n"},    {"line\r\n", "line\r\n"}, {"", "\r\n"},
+        {" \t\n\v\f\r", "\r\n"},  {"x\v\f", "x\r\n"},       {"  lead", "  lead\r\n"},
         {"a \t b", "a \t b\r\n"},
     };
     for (const Case& c : cases) {
@@ -93,7 +93,8 @@ TEST(FormatTimestamp, OffsetFromLocalAndUtc)
         const char* text;
     };
     const Case cases[] = {
-        {Broken(2024, 6, 15, 166, 14, 30), Broken(2024, 6, 15, 166, 12, 30), "20240615 14:30 +0200"},
+        {Broken(2024, 6, 15, 166, 14, 30), Broken(2024, 6, 15, 166, 12, 30),
+         "20240615 14:30 +0200"},
         {Broken(2024, 6, 15, 166, 8, 0), Broken(2024, 6, 15, 166, 11, 30), "20240615 08:00 -0330"},
         {Broken(2024, 6, 15, 166, 9, 5), Broken(2024, 6, 15, 166, 9, 5), "20240615 09:05 +0000"},
         // local day ahead of or behind the UTC day
@@ -121,9 +122,14 @@ TEST(LocalTimestampText, DateTimeAndOffsetInOneStaticText)
     for (size_t i = 0; i < shape.size(); ++i) {
         const char c = text[i];
         switch (shape[i]) {
-        case 'd': EXPECT_TRUE(c >= '0' && c <= '9') << text; break;
-        case 's': EXPECT_TRUE(c == '+' || c == '-') << text; break;
-        default: EXPECT_EQ(c, shape[i]) << text;
+            case 'd':
+                EXPECT_TRUE(c >= '0' && c <= '9') << text;
+                break;
+            case 's':
+                EXPECT_TRUE(c == '+' || c == '-') << text;
+                break;
+            default:
+                EXPECT_EQ(c, shape[i]) << text;
         }
     }
     EXPECT_EQ(LocalTimestampText(), text);
@@ -185,7 +191,8 @@ TEST(ClockTicks, CountsWallMillisecondsWhileIdle)
 TEST(IsBlankChar, BlankTabCarriageReturnAndLineFeedOnly)
 {
     for (char c : {' ', '\t', '\r', '\n'}) EXPECT_TRUE(IsBlankChar(c)) << int(c);
-    for (char c : {'\v', '\f', '\0', 'a', '_', '\xA0', '\x85'}) EXPECT_FALSE(IsBlankChar(c)) << int(c);
+    for (char c : {'\v', '\f', '\0', 'a', '_', '\xA0', '\x85'})
+        EXPECT_FALSE(IsBlankChar(c)) << int(c);
 }
 
 TEST(DispatcherOpcodeName, IsEmptyForEveryOpcode)

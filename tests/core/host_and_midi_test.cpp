@@ -21,15 +21,15 @@ TEST(HostId, NamesGiveHostNumbers)
     };
     const Case cases[] = {
         {"REAPER", 1},
-        {"Reaper x64", 1},         // any case, with more after the name
+        {"Reaper x64", 1},  // any case, with more after the name
         {"Nuendo 12", 4},
-        {"Cubase Nuendo", 3},      // cubase is tried first
-        {"Nuendo REAPER", 1},      // reaper is tried before nuendo
+        {"Cubase Nuendo", 3},  // cubase is tried first
+        {"Nuendo REAPER", 1},  // reaper is tried before nuendo
         {"Olive Tree", 9},
         {"Live 11", 9},
-        {"Live Samplitude", 8},    // samplitude is tried before live
+        {"Live Samplitude", 8},  // samplitude is tried before live
         {"Melodyne", 12},
-        {"Pro Tools", 0},          // only "protools" matches
+        {"Pro Tools", 0},  // only "protools" matches
         {"ProTools", 2},
         {"VST3PluginTestHost", 27},
         {"Ardour", 28},
@@ -39,7 +39,8 @@ TEST(HostId, NamesGiveHostNumbers)
         {"", 0},
         {nullptr, 0},
     };
-    for (const Case& c : cases) EXPECT_EQ(HostIdFromName(c.name), c.number) << (c.name ? c.name : "null");
+    for (const Case& c : cases)
+        EXPECT_EQ(HostIdFromName(c.name), c.number) << (c.name ? c.name : "null");
 }
 
 TEST(HostId, LongNamesAreSearchedWhole)
@@ -55,10 +56,20 @@ TEST(HostId, DisplayNames)
         const char* name;
     };
     const Case cases[] = {
-        {1, "Reaper"},   {6, "Vegas"},    {7, "FLStudio"},          {12, "Unknown"},
-        {13, "VSTScanner"}, {23, "DigitalPerformer"}, {27, "VST3PluginTestHost"},
-        {28, "Ardour"},  {0, "Unknown"},  {10, "Unknown"}, {11, "Unknown"}, {19, "Unknown"},
-        {-1, "Unknown"}, {29, "Unknown"},
+        {1, "Reaper"},
+        {6, "Vegas"},
+        {7, "FLStudio"},
+        {12, "Unknown"},
+        {13, "VSTScanner"},
+        {23, "DigitalPerformer"},
+        {27, "VST3PluginTestHost"},
+        {28, "Ardour"},
+        {0, "Unknown"},
+        {10, "Unknown"},
+        {11, "Unknown"},
+        {19, "Unknown"},
+        {-1, "Unknown"},
+        {29, "Unknown"},
     };
     for (const Case& c : cases) {
         char out[19];
@@ -70,8 +81,10 @@ TEST(HostId, DisplayNames)
 
 TEST(HostId, DetectedHostsShowTheirDisplayNames)
 {
-    const char* detected[] = {"cubase", "reaper", "garageband", "sawstudio", "presonus", "audiomulch"};
-    const char* shown[] = {"Cubase", "Reaper", "GarageBand", "SAWStudio", "StudioOne", "AudioMulch"};
+    const char* detected[] = {"cubase",    "reaper",   "garageband",
+                              "sawstudio", "presonus", "audiomulch"};
+    const char* shown[] = {"Cubase",    "Reaper",    "GarageBand",
+                           "SAWStudio", "StudioOne", "AudioMulch"};
     for (int i = 0; i < 6; ++i) {
         char out[19];
         HostDisplayName(HostIdFromName(detected[i]), out);
@@ -140,9 +153,9 @@ TEST(MidiEvent, PitchBendValues)
         int value;
     };
     const Case cases[] = {
-        {0.0, 8192}, {1.0, 16383}, {-1.0, 0},  {0.5, 12288}, {-0.5, 4096},
+        {0.0, 8192},  {1.0, 16383},  {-1.0, 0},       {0.5, 12288}, {-0.5, 4096},
         {1e-5, 8192}, {-1e-4, 8192}, {-0.0002, 8191},  // truncation toward zero
-        {5.0, 16383}, {-5.0, 0}, {kInf, 16383}, {-kInf, 0}, {kNaN, 8192},
+        {5.0, 16383}, {-5.0, 0},     {kInf, 16383},   {-kInf, 0},   {kNaN, 8192},
     };
     for (const Case& c : cases) {
         IMidiEvent event;
@@ -165,7 +178,7 @@ TEST(MidiEvent, ControllerValuesAreClamped)
         int value;
     };
     const Case cases[] = {
-        {1.0, 127}, {0.0, 0},   {0.5, 63},  {0.999, 126}, {-0.5, 0},
+        {1.0, 127}, {0.0, 0},    {0.5, 63},  {0.999, 126}, {-0.5, 0},
         {2.0, 127}, {kInf, 127}, {-kInf, 0}, {kNaN, 0},
     };
     for (const Case& c : cases) {
@@ -197,18 +210,12 @@ TEST(MidiEvent, ReadersAnswerOnlyForTheirKind)
     };
     // Every message carries data1 11 and data2 22.
     const Case cases[] = {
-        {0x00, 0, -1, -1, -1, -1, -1},
-        {0x7F, 0, -1, -1, -1, -1, -1},
-        {0x80, 8, 11, 22, -1, -1, -1},
-        {0x95, 9, 11, 22, -1, -1, -1},
-        {0x9F, 9, 11, 22, -1, -1, -1},
-        {0xA3, 10, 11, -1, 22, -1, -1},
-        {0xB0, 11, -1, -1, -1, -1, -1},
-        {0xCF, 12, -1, -1, -1, -1, 11},
-        {0xD1, 13, -1, -1, -1, 11, -1},
-        {0xE0, 14, -1, -1, -1, -1, -1},
-        {0xEF, 14, -1, -1, -1, -1, -1},
-        {0xF0, 0, -1, -1, -1, -1, -1},
+        {0x00, 0, -1, -1, -1, -1, -1},  {0x7F, 0, -1, -1, -1, -1, -1},
+        {0x80, 8, 11, 22, -1, -1, -1},  {0x95, 9, 11, 22, -1, -1, -1},
+        {0x9F, 9, 11, 22, -1, -1, -1},  {0xA3, 10, 11, -1, 22, -1, -1},
+        {0xB0, 11, -1, -1, -1, -1, -1}, {0xCF, 12, -1, -1, -1, -1, 11},
+        {0xD1, 13, -1, -1, -1, 11, -1}, {0xE0, 14, -1, -1, -1, -1, -1},
+        {0xEF, 14, -1, -1, -1, -1, -1}, {0xF0, 0, -1, -1, -1, -1, -1},
         {0xFF, 0, -1, -1, -1, -1, -1},
     };
     for (const Case& c : cases) {
@@ -268,9 +275,10 @@ TEST(MidiEvent, KindNames)
         const char* name;
     };
     const Case cases[] = {
-        {0, "none"},           {1, "unknown"},        {7, "unknown"},           {8, "noteoff"},
-        {9, "noteon"},         {10, "aftertouch"},    {11, "controlchange"},    {12, "programchange"},
-        {13, "channelaftertouch"}, {14, "pitchwheel"}, {15, "unknown"},         {-1, "unknown"},
+        {0, "none"},           {1, "unknown"},        {7, "unknown"},
+        {8, "noteoff"},        {9, "noteon"},         {10, "aftertouch"},
+        {11, "controlchange"}, {12, "programchange"}, {13, "channelaftertouch"},
+        {14, "pitchwheel"},    {15, "unknown"},       {-1, "unknown"},
         {1000, "unknown"},
     };
     for (const Case& c : cases) EXPECT_STREQ(MidiStatusKindName(c.kind), c.name) << c.kind;
@@ -285,8 +293,14 @@ TEST(FormatBytesAsHex, WritesWhatFitsAndNoMore)
         const char* text;
     };
     const Case cases[] = {
-        {7, 3, "01 AB"},  {9, 3, "01 AB FF"}, {12, 4, "01 AB FF 7C"}, {64, 4, "01 AB FF 7C"},
-        {3, 4, "01"},     {2, 3, ""},         {1, 3, ""},             {64, 0, ""},
+        {7, 3, "01 AB"},
+        {9, 3, "01 AB FF"},
+        {12, 4, "01 AB FF 7C"},
+        {64, 4, "01 AB FF 7C"},
+        {3, 4, "01"},
+        {2, 3, ""},
+        {1, 3, ""},
+        {64, 0, ""},
         {64, -3, ""},
     };
     for (const Case& c : cases) {

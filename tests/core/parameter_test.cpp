@@ -129,9 +129,8 @@ TEST(Parameter, DisplayPrecisionFollowsTheStep)
         int precision;
     };
     const Case cases[] = {
-        {1.0, 0},   {10.0, 0},   {0.0, 0},   {0.5, 1},       {2.5, 1},        {0.01, 2},
-        {0.07, 2},  {0.25, 2},   {0.001, 3}, {0.0001, 4},    {0.0000001, 6},  {1e-10, 6},
-        {-0.05, 2}, {0.123, 3},
+        {1.0, 0},  {10.0, 0},  {0.0, 0},    {0.5, 1},       {2.5, 1},   {0.01, 2},  {0.07, 2},
+        {0.25, 2}, {0.001, 3}, {0.0001, 4}, {0.0000001, 6}, {1e-10, 6}, {-0.05, 2}, {0.123, 3},
     };
     for (const Case& c : cases) {
         IParameter p;
@@ -220,7 +219,7 @@ TEST(Parameter, SetClampsAndMapsNaNToTheMinimum)
         double out;
     };
     const Case cases[] = {
-        {0.3, 0.3},  {-5.0, -2.0},     {5.0, 4.0},       {kNaN, -2.0},
+        {0.3, 0.3},    {-5.0, -2.0},     {5.0, 4.0},         {kNaN, -2.0},
         {-kNaN, -2.0}, {kInfinity, 4.0}, {-kInfinity, -2.0}, {2.5, 2.5},
     };
     for (const Case& c : cases) {
@@ -356,8 +355,8 @@ TEST(Parameter, ValueTextQueries)
         int value;
     };
     const Case cases[] = {
-        {"on", true, 1}, {"off", true, 0}, {"On", false, -1}, {"o", false, -1},
-        {"on ", false, -1}, {"", true, 7}, {"again", true, 1}, {nullptr, false, -1},
+        {"on", true, 1},    {"off", true, 0}, {"On", false, -1},  {"o", false, -1},
+        {"on ", false, -1}, {"", true, 7},    {"again", true, 1}, {nullptr, false, -1},
     };
     for (const Case& c : cases) {
         value = -1;

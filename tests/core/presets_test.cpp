@@ -22,7 +22,10 @@ using Calls = std::vector<std::string>;
 class PresetUnit : public TestUnit {
 public:
     PresetUnit(int nParams, int nPresets) : TestUnit(nParams, "2-2", nPresets) {}
-    void CurrentPresetChanged() override { (presetLog ? presetLog : &calls)->push_back("preset changed"); }
+    void CurrentPresetChanged() override
+    {
+        (presetLog ? presetLog : &calls)->push_back("preset changed");
+    }
     Calls* presetLog = nullptr;
 };
 
@@ -56,7 +59,10 @@ std::string ReadFile(const std::string& path)
     return text.str();
 }
 
-std::string TempPath(const char* name) { return testing::TempDir() + name; }
+std::string TempPath(const char* name)
+{
+    return testing::TempDir() + name;
+}
 
 // A non-owning list of the unit's slots, for the free functions.
 struct SlotList {
@@ -150,7 +156,8 @@ TEST(Presets, SelectingAUsedSlotLoadsItThenTellsThePluginAndTheEditor)
     unit.calls.clear();
     log.clear();
     for (int index : {3, -1}) EXPECT_FALSE(unit.SelectPreset(index));
-    for (const char* name : {static_cast<const char*>(nullptr), "", "c", "B"}) EXPECT_FALSE(unit.SelectPresetByName(name));
+    for (const char* name : {static_cast<const char*>(nullptr), "", "c", "B"})
+        EXPECT_FALSE(unit.SelectPresetByName(name));
     EXPECT_EQ(unit.CurrentPreset(), 1);
     EXPECT_TRUE(unit.calls.empty());
     EXPECT_TRUE(log.empty());
@@ -210,20 +217,18 @@ TEST(Presets, BlobsDecodeUpToTheirSize)
         std::vector<uint8_t> bytes;
     };
     const Case cases[] = {
-        {"AQID", 3, {1, 2, 3}},
-        {"AQ==", 3, {1, 0, 0}},
-        {"AQID", 1, {1}},
-        {"/+/+", 3, {0xFF, 0xEF, 0xFE}},
+        {"AQID", 3, {1, 2, 3}},  {"AQ==", 3, {1, 0, 0}},
+        {"AQID", 1, {1}},        {"/+/+", 3, {0xFF, 0xEF, 0xFE}},
         {"AQ*ID", 3, {1, 0, 0}},  // decoding ends at a character outside the alphabet
-        {"", 2, {0, 0}},
-        {nullptr, 1, {0}},
+        {"", 2, {0, 0}},         {nullptr, 1, {0}},
         {"AQID", 0, {}},
     };
     for (const Case& c : cases) {
         TestUnit unit(0, "2-2", 1);
         unit.MakePresetFromBlob("blob", c.text, c.size);
         EXPECT_TRUE(unit.PresetAt(0)->used);
-        EXPECT_EQ(ChunkBytes(unit.PresetAt(0)->state), c.bytes) << (c.text ? c.text : "null") << " " << c.size;
+        EXPECT_EQ(ChunkBytes(unit.PresetAt(0)->state), c.bytes)
+            << (c.text ? c.text : "null") << " " << c.size;
     }
 }
 

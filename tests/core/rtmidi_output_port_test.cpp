@@ -39,7 +39,8 @@ protected:
 // which it then owns.
 class ShellOutput : public RtMidiOut {
 public:
-    explicit ShellOutput(RecordingOutput* api) : RtMidiOut(RtMidi::WINDOWS_MM, "RtMidi Output Client")
+    explicit ShellOutput(RecordingOutput* api)
+        : RtMidiOut(RtMidi::WINDOWS_MM, "RtMidi Output Client")
     {
         delete rtapi_;
         rtapi_ = api;
@@ -48,7 +49,10 @@ public:
 
 std::vector<std::string> gErrors;
 
-void RecordError(RtMidiError::Type, const std::string& text, void*) { gErrors.push_back(text); }
+void RecordError(RtMidiError::Type, const std::string& text, void*)
+{
+    gErrors.push_back(text);
+}
 
 const unsigned char kNote[3] = {0x90, 60, 100};
 const unsigned char kProgram[2] = {0xC0, 5};

@@ -19,7 +19,8 @@ TEST(StateChunk, ValuesAreLittleEndianAndTextsCarryTheirLength)
     EXPECT_EQ(chunk.PutBool(false), 6);
     EXPECT_EQ(chunk.PutStr("ab"), 12);
     EXPECT_EQ(chunk.PutStr(""), 16);
-    EXPECT_EQ(ChunkBytes(chunk), (std::vector<uint8_t>{4, 3, 2, 1, 1, 0, 2, 0, 0, 0, 'a', 'b', 0, 0, 0, 0}));
+    EXPECT_EQ(ChunkBytes(chunk),
+              (std::vector<uint8_t>{4, 3, 2, 1, 1, 0, 2, 0, 0, 0, 'a', 'b', 0, 0, 0, 0}));
 
     int32_t number = 0;
     bool flag = false;
@@ -94,7 +95,8 @@ TEST(StateChunk, ClearReleasesAndChunksAppendAsCopies)
     EXPECT_EQ(b.PutChunk(&a), 7);
     EXPECT_EQ(b.PutChunk(&b), 14);  // a chunk appended to itself
     EXPECT_EQ(b.PutChunk(nullptr), 14);
-    EXPECT_EQ(ChunkBytes(b), (std::vector<uint8_t>{3, 0, 0, 0, 'a', 'b', 'c', 3, 0, 0, 0, 'a', 'b', 'c'}));
+    EXPECT_EQ(ChunkBytes(b),
+              (std::vector<uint8_t>{3, 0, 0, 0, 'a', 'b', 'c', 3, 0, 0, 0, 'a', 'b', 'c'}));
 
     b.Clear();
     EXPECT_EQ(b.Size(), 0);

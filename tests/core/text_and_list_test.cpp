@@ -88,14 +88,13 @@ TEST(TextBuffer, InsertInsertsAppendsAndClampsFollowing)
         const char* expected;
     };
     const Case cases[] = {
-        {2, "XY", 2, 3, "abXYcde"},    // following = length - position inserts
-        {5, "XY", 2, 0, "abcdeXY"},    // position = length appends
-        {2, "XY", 2, 0, "abXY"},       // nothing kept after the insertion
-        {2, "XY", 2, 50, "abXYcde"},   // following beyond the text is clamped
-        {0, "X", 1, 5, "Xabcde"},
-        {0, nullptr, 0, 0, ""},        // all zero empties the text
-        {1, "X", 0, 2, "abcde"},       // no length: nothing happens
-        {-1, "X", 1, 2, "abcde"},      // negative position: nothing happens
+        {2, "XY", 2, 3, "abXYcde"},   // following = length - position inserts
+        {5, "XY", 2, 0, "abcdeXY"},   // position = length appends
+        {2, "XY", 2, 0, "abXY"},      // nothing kept after the insertion
+        {2, "XY", 2, 50, "abXYcde"},  // following beyond the text is clamped
+        {0, "X", 1, 5, "Xabcde"},    {0, nullptr, 0, 0, ""},  // all zero empties the text
+        {1, "X", 0, 2, "abcde"},                              // no length: nothing happens
+        {-1, "X", 1, 2, "abcde"},                             // negative position: nothing happens
     };
     for (const Case& c : cases) {
         TextBuffer text;

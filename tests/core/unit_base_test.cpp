@@ -131,7 +131,8 @@ TEST(UnitBase, ChangeBlockSizeZeroesScratchAndPointsDisconnectedChannelsAtIt)
     unit.ChangeBlockSize(64);
     EXPECT_EQ(unit.BlockSize(), 64);
     EXPECT_EQ(*unit.InputAt(0)->dataSlot, host);  // connected: left to the binding
-    const IAudioChannel* channels[] = {unit.InputAt(0), unit.InputAt(1), unit.OutputAt(0), unit.OutputAt(1)};
+    const IAudioChannel* channels[] = {unit.InputAt(0), unit.InputAt(1), unit.OutputAt(0),
+                                       unit.OutputAt(1)};
     for (const IAudioChannel* c : channels) {
         ASSERT_EQ(c->scratch.Size(), 64 * 8);
         const double* samples = static_cast<const double*>(c->scratch.Data());
@@ -174,8 +175,14 @@ TEST(UnitBase, ChangeBlockSizeThatCannotGrowKeepsTheOldSize)
 
 // The first block grows by moving (a fresh allocation), the second cannot grow.
 int gFreshAllocations;
-void* NoReallocate(void*, size_t) { return nullptr; }
-void* FirstAllocationOnly(size_t bytes) { return gFreshAllocations++ == 0 ? std::malloc(bytes) : nullptr; }
+void* NoReallocate(void*, size_t)
+{
+    return nullptr;
+}
+void* FirstAllocationOnly(size_t bytes)
+{
+    return gFreshAllocations++ == 0 ? std::malloc(bytes) : nullptr;
+}
 const HeapAllocator kMovesThenFails = {NoReallocate, FirstAllocationOnly, std::free};
 
 TEST(UnitBase, FailedBlockSizeLeavesNoSlotOnAFreedBlock)
@@ -286,7 +293,8 @@ TEST(UnitBase, EditorGetsNormalisedValuesOnAttachAndPlainOnesOnPush)
         unit.AttachEditor(nullptr);
         unit.AttachEditor(new TestEditor(&log));
         unit.PushParametersToEditor();
-        EXPECT_EQ(log, (Calls{"apply 0 0.500000 normalized", "surfaces", "apply 0 5.000000 plain"}));
+        EXPECT_EQ(log,
+                  (Calls{"apply 0 0.500000 normalized", "surfaces", "apply 0 5.000000 plain"}));
     }
     EXPECT_EQ(log.back(), "editor deleted");
 }
@@ -357,14 +365,19 @@ TEST(UnitBase, DestructionOrder)
     unit->AttachEditor(editor);
 
     auto valueTexts = [&](int i) {
-        return static_cast<const void*>(unit->ParameterAt(i)->ValueTextAt(0, nullptr) - offsetof(IValueText, text));
+        return static_cast<const void*>(unit->ParameterAt(i)->ValueTextAt(0, nullptr) -
+                                        offsetof(IValueText, text));
     };
     const std::vector<const void*> expected = {
         editor,
-        valueTexts(1), valueTexts(0),
-        unit->PresetAt(1)->state.Data(), unit->PresetAt(0)->state.Data(),
-        unit->InputAt(1)->scratch.Data(), unit->InputAt(0)->scratch.Data(),
-        unit->OutputAt(1)->scratch.Data(), unit->OutputAt(0)->scratch.Data(),
+        valueTexts(1),
+        valueTexts(0),
+        unit->PresetAt(1)->state.Data(),
+        unit->PresetAt(0)->state.Data(),
+        unit->InputAt(1)->scratch.Data(),
+        unit->InputAt(0)->scratch.Data(),
+        unit->OutputAt(1)->scratch.Data(),
+        unit->OutputAt(0)->scratch.Data(),
     };
 
     SetHeapAllocator(&kRecording);
@@ -373,7 +386,8 @@ TEST(UnitBase, DestructionOrder)
 
     EXPECT_TRUE(OrderEditor::parameterStillThere);
     ASSERT_GE(released.size(), expected.size());
-    EXPECT_EQ(std::vector<const void*>(released.begin(), released.begin() + expected.size()), expected);
+    EXPECT_EQ(std::vector<const void*>(released.begin(), released.begin() + expected.size()),
+              expected);
 }
 
 class BlockingUnit : public TestUnit {

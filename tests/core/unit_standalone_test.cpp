@@ -25,7 +25,8 @@ public:
 
 class StandaloneUnit : public IUnitStandalone {
 public:
-    StandaloneUnit(MidiOutputPort* port, uint16_t* channel, bool doesMidi, const char* channelIO = "1-0 2-0")
+    StandaloneUnit(MidiOutputPort* port, uint16_t* channel, bool doesMidi,
+                   const char* channelIO = "1-0 2-0")
         : IUnitStandalone(port, channel, 2, channelIO, 1, "unit", "", "maker", 0x00010203, 1, 2, 0,
                           doesMidi, true, false, 0)
     {
@@ -74,7 +75,8 @@ TEST(Standalone, MidiOutOnTheChosenChannel)
         {3, MidiMessage(0x95, 60, 100), {0x92, 60, 100}},
         {16, MidiMessage(0xB0, 7, 127), {0xBF, 7, 127}},
         {1, MidiMessage(0x9F, 1, 2), {0x90, 1, 2}},
-        {0, MidiMessage(0xC5, 7, 0), {0xC5, 7, 0}},  // a program change still goes out as three bytes
+        {0, MidiMessage(0xC5, 7, 0), {0xC5, 7, 0}},  // a program change still goes out as three
+                                                     // bytes
         {5, MidiMessage(0xF8, 0, 0), {0xF8, 0, 0}},  // system messages have no channel to move
     };
     for (const Case& c : cases) {

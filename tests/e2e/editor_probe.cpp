@@ -28,7 +28,10 @@ HWND VisibleWindow(const char* title)
     return nullptr;
 }
 
-HWND MainWindow() { return VisibleWindow("Velvane"); }
+HWND MainWindow()
+{
+    return VisibleWindow("Velvane");
+}
 
 HWND Editor()
 {
@@ -95,8 +98,7 @@ int main(int argc, char** argv)
         return Wheel(std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]));
     if (argc == 3 && std::strcmp(command, "cancel") == 0) return Press(argv[2], IDCANCEL);
     if (argc == 3 && std::strcmp(command, "ok") == 0) return Press(argv[2], IDOK);
-    if (argc == 4 && std::strcmp(command, "button") == 0)
-        return Press(argv[2], std::atoi(argv[3]));
+    if (argc == 4 && std::strcmp(command, "button") == 0) return Press(argv[2], std::atoi(argv[3]));
     if (argc == 3 && std::strcmp(command, "count") == 0) return Count(argv[2]);
     std::fprintf(stderr,
                  "usage: editor_probe where | menu ID [N] | wheel X Y STEPS | cancel TITLE | "

@@ -215,8 +215,9 @@ TEST_F(ControlTest, WheelStepsAndClamps)
         double to;
     };
     const Case cases[] = {
-        {0.5, 3, false, false, 0.53}, {0.5, -2, true, false, 0.498}, {0.5, -2, false, true, 0.498},
-        {0.95, 20, false, false, 1.0}, {0.05, -20, false, false, 0.0},
+        {0.5, 3, false, false, 0.53},   {0.5, -2, true, false, 0.498},
+        {0.5, -2, false, true, 0.498},  {0.95, 20, false, false, 1.0},
+        {0.05, -20, false, false, 0.0},
     };
     PlainControl control(&unit, {0, 0, 10, 10}, 0);
     for (const Case& c : cases) {

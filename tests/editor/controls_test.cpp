@@ -55,8 +55,7 @@ TEST_F(ControlsTest, ConstructorsSizeTheRectangleToOneFrame)
         IBox rect;
     };
     const Case cases[] = {
-        {Strip(21, 26, 2), {928, 312, 949, 325}},
-        {Strip(25, 3625, 145), {928, 312, 953, 337}},
+        {Strip(21, 26, 2), {928, 312, 949, 325}}, {Strip(25, 3625, 145), {928, 312, 953, 337}},
         {Strip(25, 87, 3), {928, 312, 953, 341}},  // 87 / 3 = 29
         {Strip(25, 88, 3), {928, 312, 953, 341}},  // integer division
         {Strip(25, 40, 0), {928, 312, 953, 352}},  // no frames: one
@@ -89,11 +88,11 @@ TEST_F(ControlsTest, FrameByValue)
         int frame;
     };
     const Case cases[] = {
-        {145, 0.0, 1},   {145, 1.0, 145},  {145, 0.5, 73},  {145, 0.004, 2},
-        {145, 0.003, 1}, {145, -0.5, 1},   {145, 1.5, 145}, {145, 1e300, 145},
-        {145, -1e300, 1}, {145, std::nan(""), 1},
-        {2, 0.49, 1},    {2, 0.5, 2},      {3, 0.75, 3},    {3, 0.74, 2},
-        {1, 0.9, 1},     {0, 0.9, 1},      {-2, 0.9, 1},
+        {145, 0.0, 1},    {145, 1.0, 145},        {145, 0.5, 73},  {145, 0.004, 2},
+        {145, 0.003, 1},  {145, -0.5, 1},         {145, 1.5, 145}, {145, 1e300, 145},
+        {145, -1e300, 1}, {145, std::nan(""), 1}, {2, 0.49, 1},    {2, 0.5, 2},
+        {3, 0.75, 3},     {3, 0.74, 2},           {1, 0.9, 1},     {0, 0.9, 1},
+        {-2, 0.9, 1},
     };
     for (const Case& c : cases)
         EXPECT_EQ(FrameForValue(Strip(25, 3625, c.frames), c.value), c.frame)
@@ -154,11 +153,11 @@ TEST_F(ControlsTest, KnobsFollowTheDragWithTheirGearing)
         {0, {0, 0, 25, 25}, 4.0, 0.0, 0, -100, false, true, 0.1},
         {0, {0, 0, 25, 25}, 4.0, 0.5, 0, 50, false, false, 0.0},
         {0, {0, 0, 25, 25}, 4.0, 0.5, 0, -20, false, false, 0.7},
-        {0, {0, 0, 25, 25}, 4.0, 0.5, 30, 0, false, false, 0.5},   // sideways: no change
+        {0, {0, 0, 25, 25}, 4.0, 0.5, 30, 0, false, false, 0.5},    // sideways: no change
         {0, {0, 0, 25, 25}, 4.0, 0.0, 0, -300, false, false, 1.0},  // stops at the end
         {1, {0, 0, 25, 29}, 1.0, 0.0, 25, 0, false, false, 1.0},
         {1, {0, 0, 25, 29}, 1.0, 0.5, -5, 40, false, false, 0.3},
-        {5, {0, 0, 25, 29}, 1.0, 0.5, 5, 0, false, false, 0.7},    // any other direction
+        {5, {0, 0, 25, 29}, 1.0, 0.5, 5, 0, false, false, 0.7},  // any other direction
     };
     for (const Case& c : cases) {
         Knob knob(&unit, c.rect, 0, c.direction, c.gearing);
@@ -225,8 +224,8 @@ TEST_F(ControlsTest, ReplaceTextMarksOnlyOnAChange)
         const char* text;
         bool marks;
     };
-    const Case cases[] = {{"", false}, {"440 Hz", true}, {"440 Hz", false}, {"440 Hz ", true},
-                          {"", true},  {"", false}};
+    const Case cases[] = {{"", false},       {"440 Hz", true}, {"440 Hz", false},
+                          {"440 Hz ", true}, {"", true},       {"", false}};
     for (const Case& c : cases) {
         text.ReplaceText(c.text);
         EXPECT_STREQ(text.Text(), c.text);
@@ -309,9 +308,8 @@ TEST_F(AnalyserControlsTest, CheckBoxFramesByValue)
                           {true, 1.0, 0x50e1ec7ab22f6779ull},
                           {false, 1.0, 0x50e1ec7ab22f6779ull}};
     for (const Case& c : cases) {
-        IBitmapControl* box = c.switchControl
-                                  ? new ISwitchControl(&unit, 928, 312, 7, checkBox, 0)
-                                  : new IBitmapControl(&unit, 928, 312, 7, checkBox, 0);
+        IBitmapControl* box = c.switchControl ? new ISwitchControl(&unit, 928, 312, 7, checkBox, 0)
+                                              : new IBitmapControl(&unit, 928, 312, 7, checkBox, 0);
         box->value = c.value;
         EXPECT_EQ(Draw(box, box->rect), c.digest) << c.value;
     }

@@ -174,7 +174,7 @@ TEST_F(DispatchTest, APaintThatDirtiesOtherControlsGetsThemDrawn)
 {
     Probe* earlier = Add("earlier", {0, 0, 10, 10});
     Probe* writer = Add("writer", {0, 20, 10, 30});
-    Probe* later = Add("later", {0, 25, 10, 35});    // inside the writer's region
+    Probe* later = Add("later", {0, 25, 10, 35});       // inside the writer's region
     Probe* outside = Add("outside", {50, 50, 60, 60});  // nowhere near it
     Settle();
     writer->onPaint = [&] {
@@ -301,7 +301,7 @@ TEST_F(DispatchTest, RightPressesUnderBindingKind1GoToThePlugIn)
 
     kind1Editor.DispatchMouseDown(12, 13, &right);
     EXPECT_EQ(kind1Editor.capturedControl, -1);
-    kind1Editor.DispatchMouseUp(12, 13, &right);  // to the control under the pointer
+    kind1Editor.DispatchMouseUp(12, 13, &right);    // to the control under the pointer
     kind1Editor.DispatchMouseDown(45, 13, &right);  // no parameter: an ordinary press
     kind1Editor.DispatchMouseUp(45, 13, &right);
     kind1Editor.DispatchMouseDown(12, 13, &left);
@@ -382,8 +382,8 @@ TEST_F(DispatchTest, PointerOverAndLeave)
     EXPECT_EQ(editor.pointerOverControl, 1);
     editor.DispatchPointerLeave();
     EXPECT_EQ(editor.pointerOverControl, -1);
-    EXPECT_EQ(unit.calls, (Calls{"a over 5 5", "a over 6 5", "b over 25 5", "a leave", "a leave",
-                                 "b leave"}));
+    EXPECT_EQ(unit.calls,
+              (Calls{"a over 5 5", "a over 6 5", "b over 25 5", "a leave", "a leave", "b leave"}));
 }
 
 TEST_F(DispatchTest, KeysOverTheBackdropGoToTheKeyCatcher)

@@ -427,9 +427,9 @@ TEST_F(DrawingTest, ImagesAreClippedToTheDrawClip)
     };
     const Case cases[] = {
         {{0, 0, 100, 100}, {90, 90, 120, 120}, 5, 7, {90, 90, 100, 100}, 5, 7},
-        {{0, 0, 100, 100}, {100, 0, 120, 20}, 0, 0, {}, 0, 0},   // starts at the clip's edge
-        {{0, 0, 100, 100}, {-20, 0, 0, 20}, 0, 0, {}, 0, 0},     // touches: an empty copy
-        {{0, 0, 0, 0}, {10, 10, 20, 20}, 0, 0, {}, 0, 0},        // no clip, no drawing
+        {{0, 0, 100, 100}, {100, 0, 120, 20}, 0, 0, {}, 0, 0},  // starts at the clip's edge
+        {{0, 0, 100, 100}, {-20, 0, 0, 20}, 0, 0, {}, 0, 0},    // touches: an empty copy
+        {{0, 0, 0, 0}, {10, 10, 20, 20}, 0, 0, {}, 0, 0},       // no clip, no drawing
         {{0, 0, 100, 100}, {0, 0, 0, 0}, 0, 0, {}, 0, 0},
         {{0, 0, 100, 100}, {-10, -10, 20, 20}, 0, 0, {0, 0, 20, 20}, 10, 10},
         {{30, 40, 50, 60}, {0, 0, 120, 120}, 3, 4, {30, 40, 50, 60}, 33, 44},
@@ -479,14 +479,14 @@ TEST_F(DrawingTest, FramesAreFoundAlongTheStrip)
         int x, y;  // the source of the frame's top-left pixel
     };
     const Case cases[] = {
-        {{&tall, 25, 3625, 145, false}, 1, 0, 0},    {{&tall, 25, 3625, 145, false}, 2, 0, 25},
+        {{&tall, 25, 3625, 145, false}, 1, 0, 0},     {{&tall, 25, 3625, 145, false}, 2, 0, 25},
         {{&tall, 25, 3625, 145, false}, 73, 0, 1800}, {{&tall, 25, 3625, 145, false}, 145, 0, 3600},
-        {{&tall, 25, 3625, 145, false}, 0, 0, 0},    {{&tall, 25, 3625, 145, false}, -3, 0, 0},
-        {{&tall, 25, 3625, 1, false}, 5, 0, 0},      // a one-frame strip shows its top
-        {{&ten, 1, 10, 3, false}, 2, 0, 3},          // 3.33 rounds down
-        {{&ten, 1, 10, 3, false}, 3, 0, 7},          // 6.67 rounds up
-        {{&wide, 30, 1, 3, true}, 2, 10, 0},         {{&wide, 30, 1, 3, true}, 3, 20, 0},
-        {{&wide, 30, 1, 0, true}, 2, 0, 0},          // no frames: no division
+        {{&tall, 25, 3625, 145, false}, 0, 0, 0},     {{&tall, 25, 3625, 145, false}, -3, 0, 0},
+        {{&tall, 25, 3625, 1, false}, 5, 0, 0},  // a one-frame strip shows its top
+        {{&ten, 1, 10, 3, false}, 2, 0, 3},      // 3.33 rounds down
+        {{&ten, 1, 10, 3, false}, 3, 0, 7},      // 6.67 rounds up
+        {{&wide, 30, 1, 3, true}, 2, 10, 0},          {{&wide, 30, 1, 3, true}, 3, 20, 0},
+        {{&wide, 30, 1, 0, true}, 2, 0, 0},  // no frames: no division
     };
     const IBlend copy{1, 1.0f};
     const IBox dest = {0, 0, 1, 1};

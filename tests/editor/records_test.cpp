@@ -38,8 +38,7 @@ TEST(IBoxTest, ContainsTheLeftTopEdgesOnly)
         {{10, 10, 20, 20}, 9, 15, false},  {{0, 0, 0, 0}, 0, 0, false},
         {{5, 5, 5, 5}, 5, 5, false},       {{-5, -5, 0, 0}, -1, -1, true},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(c.box.Contains(c.x, c.y), c.inside) << c.x << "," << c.y;
+    for (const Case& c : cases) EXPECT_EQ(c.box.Contains(c.x, c.y), c.inside) << c.x << "," << c.y;
 }
 
 TEST(IBoxTest, IntersectsIsOneSidedAtTheRightAndBottomEdges)
@@ -58,7 +57,7 @@ TEST(IBoxTest, IntersectsIsOneSidedAtTheRightAndBottomEdges)
         {{0, 0, 10, 10}, {2, 2, 3, 3}, true},
         {{0, 0, 10, 10}, {0, 0, 0, 0}, false},
         {{0, 0, 0, 0}, {-5, -5, 5, 5}, false},
-        {{0, 0, 10, 10}, {5, 5, 5, 5}, true},      // degenerate but not empty
+        {{0, 0, 10, 10}, {5, 5, 5, 5}, true},  // degenerate but not empty
     };
     for (const Case& c : cases)
         EXPECT_EQ(c.a.Intersects(c.b), c.intersects)
@@ -99,11 +98,16 @@ TEST(IArgbTest, PacksAsAarrggbbAndSystemColoursDropTheAlpha)
         uint32_t system;
     };
     const Case cases[] = {
-        {kArgbTransparent, 0x00000000u, 0x000000u}, {kArgbBlack, 0xFF000000u, 0x000000u},
-        {kArgbGrey, 0xFF7F7F7Fu, 0x7F7F7Fu},        {kArgbWhite, 0xFFFFFFFFu, 0xFFFFFFu},
-        {kArgbRed, 0xFFFF0000u, 0x0000FFu},         {kArgbGreen, 0xFF00FF00u, 0x00FF00u},
-        {kArgbBlue, 0xFF0000FFu, 0xFF0000u},        {kArgbYellow, 0xFFFFFF00u, 0x00FFFFu},
-        {kArgbOrange, 0xFFFF7F00u, 0x007FFFu},      {kTextDefaultColour, 0xFF000000u, 0x000000u},
+        {kArgbTransparent, 0x00000000u, 0x000000u},
+        {kArgbBlack, 0xFF000000u, 0x000000u},
+        {kArgbGrey, 0xFF7F7F7Fu, 0x7F7F7Fu},
+        {kArgbWhite, 0xFFFFFFFFu, 0xFFFFFFu},
+        {kArgbRed, 0xFFFF0000u, 0x0000FFu},
+        {kArgbGreen, 0xFF00FF00u, 0x00FF00u},
+        {kArgbBlue, 0xFF0000FFu, 0xFF0000u},
+        {kArgbYellow, 0xFFFFFF00u, 0x00FFFFu},
+        {kArgbOrange, 0xFFFF7F00u, 0x007FFFu},
+        {kTextDefaultColour, 0xFF000000u, 0x000000u},
         {kEntryDefaultBackground, 0xFFFFFFFFu, 0xFFFFFFu},
         {kEntryDefaultForeground, 0xFF000000u, 0x000000u},
         {{255, 300, 0, 0}, 0xFF2C0000u, 0x00002Cu},  // channels are masked to 8 bits
@@ -144,10 +148,11 @@ TEST(IKeyCodeTest, VirtualKeysMapToCodes)
         IKeyCode code;
     };
     const Case cases[] = {
-        {0x20, 0},  {0x26, 1},  {0x28, 2},  {0x25, 3},  {0x27, 4},
-        {0x30, 5},  {0x39, 14}, {0x41, 15}, {0x50, 30}, {0x5A, 40},
-        {0x61, 15}, {0x69, 23}, {0x70, 30}, {0x7A, 40},             // keypad and F1 to F11
-        {0x60, kNoKeyCode}, {0x7B, kNoKeyCode},                      // keypad 0, F12
+        {0x20, 0},          {0x26, 1},          {0x28, 2},          {0x25, 3},
+        {0x27, 4},          {0x30, 5},          {0x39, 14},         {0x41, 15},
+        {0x50, 30},         {0x5A, 40},         {0x61, 15},         {0x69, 23},
+        {0x70, 30},         {0x7A, 40},          // keypad and F1 to F11
+        {0x60, kNoKeyCode}, {0x7B, kNoKeyCode},  // keypad 0, F12
         {0x2F, kNoKeyCode}, {0x3A, kNoKeyCode}, {0x40, kNoKeyCode}, {0x5B, kNoKeyCode},
         {0x21, kNoKeyCode}, {0x0D, kNoKeyCode}, {0, kNoKeyCode},    {-1, kNoKeyCode},
     };

@@ -28,9 +28,10 @@ TEST(MemBitmap, RowsFollowTheRowAlignment)
         unsigned alignment;
         int stride;
     } cases[] = {
-        {5, 3, 4, 8},   {5, 3, 0, 5},    {5, 3, 1, 5},   {5, 3, 2, 6},   {5, 3, 3, 5},
-        {5, 3, 6, 6},   {5, 3, 8, 8},    {5, 3, 16, 16}, {5, 3, 32, 16}, {5, 3, 64, 16},
-        {17, 1, 48, 32}, {17, 1, 0x80000000u, 32}, {16, 2, 4, 16},
+        {5, 3, 4, 8},   {5, 3, 0, 5},   {5, 3, 1, 5},    {5, 3, 2, 6},
+        {5, 3, 3, 5},   {5, 3, 6, 6},   {5, 3, 8, 8},    {5, 3, 16, 16},
+        {5, 3, 32, 16}, {5, 3, 64, 16}, {17, 1, 48, 32}, {17, 1, 0x80000000u, 32},
+        {16, 2, 4, 16},
     };
     for (const auto& c : cases) {
         PIX_MemBitmap bitmap(c.width, c.height, c.alignment);
@@ -103,21 +104,14 @@ TEST(MemBitmap, SetSizeResults)
 TEST(SysBitmap, SetSizeResults)
 {
     const Step steps[] = {
-        {5, 2, false, 5, 2, 8, true, true},
-        {3, 1, true, 3, 1, 8, true, true},
-        {9, 1, true, 9, 1, 12, true, false},
-        {10, 0, false, 10, 0, 12, false, false},
-        {10, 0, false, 10, 0, 12, false, false},
-        {0, 0, false, 0, 0, 0, false, false},
-        {4, 4, true, 4, 4, 4, true, false},
-        {4, 3, true, 4, 3, 4, true, true},
-        {4, 5, true, 4, 5, 4, true, false},
-        {0, 0, false, 0, 0, 0, false, false},
+        {5, 2, false, 5, 2, 8, true, true},           {3, 1, true, 3, 1, 8, true, true},
+        {9, 1, true, 9, 1, 12, true, false},          {10, 0, false, 10, 0, 12, false, false},
+        {10, 0, false, 10, 0, 12, false, false},      {0, 0, false, 0, 0, 0, false, false},
+        {4, 4, true, 4, 4, 4, true, false},           {4, 3, true, 4, 3, 4, true, true},
+        {4, 5, true, 4, 5, 4, true, false},           {0, 0, false, 0, 0, 0, false, false},
         {1073741840, 1, true, 0, 0, 0, false, false},  // 2^32 + 64 bytes
-        {65536, 65536, true, 0, 0, 0, false, false},
-        {INT_MAX, 1, true, 0, 0, 0, false, false},
-        {7, 3, true, 7, 3, 8, true, false},
-        {-4, 3, true, 0, 0, 0, false, false},
+        {65536, 65536, true, 0, 0, 0, false, false},  {INT_MAX, 1, true, 0, 0, 0, false, false},
+        {7, 3, true, 7, 3, 8, true, false},           {-4, 3, true, 0, 0, 0, false, false},
         {1, 1, true, 1, 1, 4, true, false},
     };
     PIX_SysBitmap bitmap(5, 2);

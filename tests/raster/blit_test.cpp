@@ -41,8 +41,8 @@ uint32_t RefCopyPixel(uint32_t d, uint32_t s, float alpha, PIX_CombineMode mode)
 
 // Every source pixel of the box that lies in the source and lands in the
 // destination, combined there.
-void RefCopyRegion(GuardedBitmap& dest, GuardedBitmap& src, int destX, int destY, const PIX_Box* area,
-                   float alpha, PIX_CombineMode mode)
+void RefCopyRegion(GuardedBitmap& dest, GuardedBitmap& src, int destX, int destY,
+                   const PIX_Box* area, float alpha, PIX_CombineMode mode)
 {
     if (alpha == 0.0f || std::isnan(alpha)) return;
     const PIX_Box box = area ? *area : PIX_Box{0, 0, src.PixelWidth(), src.PixelHeight()};
@@ -55,12 +55,13 @@ void RefCopyRegion(GuardedBitmap& dest, GuardedBitmap& src, int destX, int destY
         }
 }
 
-const PIX_CombineMode kModes[] = {0,       1,       2,       3,       4,       5,      6,
+const PIX_CombineMode kModes[] = {0,       1,       2,       3,       4,       5,       6,
                                   0x10000, 0x10001, 0x10002, 0x10003, 0x10004, 0x10005, 0x10006,
                                   0x100,   0x10103, 0xF0,    0xF4,    0xFB,    0x100F6};
 const float kAlphas[] = {1.0f, 0.5f, 0.999f, 0.5001f, 0.25f, 1.001f, 1.5f, -0.3f, 0.003f, 0.001f};
 
-std::string Describe(PIX_CombineMode mode, float alpha, int destX, int destY, const PIX_Box* box, bool bottomUp)
+std::string Describe(PIX_CombineMode mode, float alpha, int destX, int destY, const PIX_Box* box,
+                     bool bottomUp)
 {
     std::string s = "mode " + std::to_string(mode) + " alpha " + std::to_string(alpha) + " at (" +
                     std::to_string(destX) + ", " + std::to_string(destY) + ")";
@@ -128,7 +129,8 @@ TEST(BlitCopyRegion, RandomGeometryMatchesReference)
         RefCopyRegion(want, src, destX, destY, &box, alpha, mode);
         PIX_CopyRegionXYWH(&dest, &src, destX, destY, srcX, srcY, width, height, alpha, mode);
         ASSERT_TRUE(dest.GuardIntact());
-        ASSERT_EQ(dest.Pixels(), want.Pixels()) << Describe(mode, alpha, destX, destY, &box, src.IsBottomUp());
+        ASSERT_EQ(dest.Pixels(), want.Pixels())
+            << Describe(mode, alpha, destX, destY, &box, src.IsBottomUp());
     }
 }
 
@@ -166,12 +168,16 @@ TEST(BlitCopyRegion, PixelExamples)
 }
 
 // The positions of a source pixel, for reading back which one was copied.
-uint32_t Coordinates(int x, int y) { return 0xFF000000u | uint32_t(y) << 8 | uint32_t(x); }
+uint32_t Coordinates(int x, int y)
+{
+    return 0xFF000000u | uint32_t(y) << 8 | uint32_t(x);
+}
 
 void FillWithCoordinates(PIX_IBitmap& b)
 {
     for (int y = 0; y < b.PixelHeight(); ++y)
-        for (int x = 0; x < b.PixelWidth(); ++x) b.PixelData()[y * b.RowStride() + x] = Coordinates(x, y);
+        for (int x = 0; x < b.PixelWidth(); ++x)
+            b.PixelData()[y * b.RowStride() + x] = Coordinates(x, y);
 }
 
 TEST(BlitCopyWhole, ResizesAndCopies)
@@ -182,7 +188,8 @@ TEST(BlitCopyWhole, ResizesAndCopies)
     ASSERT_EQ(dest.PixelWidth(), 5);
     ASSERT_EQ(dest.PixelHeight(), 3);
     for (int y = 0; y < 3; ++y)
-        for (int x = 0; x < 5; ++x) EXPECT_EQ(dest.PixelData()[y * dest.RowStride() + x], Coordinates(x, y));
+        for (int x = 0; x < 5; ++x)
+            EXPECT_EQ(dest.PixelData()[y * dest.RowStride() + x], Coordinates(x, y));
 }
 
 TEST(BlitNullBitmaps, ReturnSilently)
@@ -222,20 +229,25 @@ std::vector<int64_t> RefShrinkTable(int n, int64_t m)
     for (int r = 0; r < n; ++r)
         for (int c = 0; c < n; ++c) {
             const int a = c - n / 2, b = r - n / 2;
-            const double v = (a == 0 && b == 0) ? 1.0 : std::min(1.0, (double(m) / 65536 - 1) / std::sqrt(a * a + b * b));
+            const double v =
+                (a == 0 && b == 0)
+                    ? 1.0
+                    : std::min(1.0, (double(m) / 65536 - 1) / std::sqrt(a * a + b * b));
             t.push_back(int64_t(v * 65536));
         }
     return t;
 }
 
 // The sampled source colour of position (x, y), or false when none.
-bool RefSample(GuardedBitmap& src, const ScaledCall& c, Sampling sampling, int n, int64_t x, int64_t y,
-               uint32_t* colour)
+bool RefSample(GuardedBitmap& src, const ScaledCall& c, Sampling sampling, int n, int64_t x,
+               int64_t y, uint32_t* colour)
 {
     const int64_t sx = ref::Div(x, 65536), sy = ref::Div(y, 65536);
     const int64_t fx = x & 0xFFFF, fy = y & 0xFFFF;
     if (sx < 0 || sy < 0 || sx >= c.right || sy >= c.bottom) return false;
-    auto at = [&](int64_t px, int64_t py, int k) { return int64_t(Channel(src.At(int(px), int(py)), k)); };
+    auto at = [&](int64_t px, int64_t py, int k) {
+        return int64_t(Channel(src.At(int(px), int(py)), k));
+    };
     *colour = 0;
     if (sampling == Sampling::Nearest) {
         *colour = src.At(int(sx), int(sy));
@@ -264,10 +276,14 @@ void RefScaled(GuardedBitmap& dest, GuardedBitmap& src, int destX, int destY, in
     for (int i = 0; i < height; ++i)
         for (int j = 0; j < width; ++j) {
             uint32_t s;
-            if (!RefSample(src, c, sampling, n, c.x0 + int64_t(j) * c.dx, c.y0 + int64_t(i) * c.dy, &s)) continue;
+            if (!RefSample(src, c, sampling, n, c.x0 + int64_t(j) * c.dx, c.y0 + int64_t(i) * c.dy,
+                           &s))
+                continue;
             uint32_t& d = dest.At(destX + j, destY + i);
-            if ((mode & 0x1FFFF) == 0 && w == 128) d = HalfMix(s, d);
-            else if ((mode & 0x100FF) != 0 || w > 0) d = RefCombine(d, s, mode, w);
+            if ((mode & 0x1FFFF) == 0 && w == 128)
+                d = HalfMix(s, d);
+            else if ((mode & 0x100FF) != 0 || w > 0)
+                d = RefCombine(d, s, mode, w);
         }
 }
 
@@ -277,11 +293,11 @@ struct StretchCase {
     float srcX, srcY, srcWidth, srcHeight;
 };
 const StretchCase kStretchCases[] = {
-    {1, 2, 12, 10, 0, 0, 9, 7.5f},       // enlargement
-    {0, 0, 4, 5, 1.5f, 1, 6, 7.5f},      // reduction by 1.5: 2x2 sampling
-    {2, 1, 4, 3, 0, 0, 8, 6},            // reduction by 2: 3x3 filter
-    {3, 3, 2, 1, 0, 2, 8, 4},            // reduction by 4: 5x5 filter
-    {0, 1, 11, 7, 0.25f, 0.5f, 5.5f, 3.5f}, // samples on the right and bottom limits
+    {1, 2, 12, 10, 0, 0, 9, 7.5f},           // enlargement
+    {0, 0, 4, 5, 1.5f, 1, 6, 7.5f},          // reduction by 1.5: 2x2 sampling
+    {2, 1, 4, 3, 0, 0, 8, 6},                // reduction by 2: 3x3 filter
+    {3, 3, 2, 1, 0, 2, 8, 4},                // reduction by 4: 5x5 filter
+    {0, 1, 11, 7, 0.25f, 0.5f, 5.5f, 3.5f},  // samples on the right and bottom limits
 };
 
 TEST(BlitStretchCopy, MatchesReferenceInEveryModeWeightAndFilter)
@@ -296,33 +312,37 @@ TEST(BlitStretchCopy, MatchesReferenceInEveryModeWeightAndFilter)
                         const PIX_CombineMode mode = (op & 0x100FF) | filter;
                         GuardedBitmap src(9, 8, bottomUp, rng), dest(16, 13, !bottomUp, rng);
                         GuardedBitmap want = dest;
-                        const double rx = double(k.srcWidth) / k.destWidth, ry = double(k.srcHeight) / k.destHeight;
-                        const ScaledCall call = {int(k.srcX * 65536), int(k.srcY * 65536), int(rx * 65536),
-                                                 int(ry * 65536), std::min(9, int(std::ceil(k.srcX + k.srcWidth))),
+                        const double rx = double(k.srcWidth) / k.destWidth,
+                                     ry = double(k.srcHeight) / k.destHeight;
+                        const ScaledCall call = {int(k.srcX * 65536),
+                                                 int(k.srcY * 65536),
+                                                 int(rx * 65536),
+                                                 int(ry * 65536),
+                                                 std::min(9, int(std::ceil(k.srcX + k.srcWidth))),
                                                  std::min(8, int(std::ceil(k.srcY + k.srcHeight)))};
                         const bool bilinear = filter == 0x100;
-                        const Sampling sampling = !bilinear ? Sampling::Nearest
+                        const Sampling sampling = !bilinear                ? Sampling::Nearest
                                                   : rx >= 1.7 && ry >= 1.7 ? Sampling::Shrink
                                                                            : Sampling::Bilinear;
                         const int n = std::max(call.dx, call.dy) < 0x30001 ? 3 : 5;
                         const int64_t w = Weight(alpha);
                         if ((op & 0xFF) < 0xF0 && w != 0)
-                            RefScaled(want, src, k.destX, k.destY, k.destWidth, k.destHeight, call, sampling, n, w,
-                                      mode);
-                        PIX_StretchCopy(&dest, &src, k.destX, k.destY, k.destWidth, k.destHeight, k.srcX, k.srcY,
-                                        k.srcWidth, k.srcHeight, alpha, mode);
+                            RefScaled(want, src, k.destX, k.destY, k.destWidth, k.destHeight, call,
+                                      sampling, n, w, mode);
+                        PIX_StretchCopy(&dest, &src, k.destX, k.destY, k.destWidth, k.destHeight,
+                                        k.srcX, k.srcY, k.srcWidth, k.srcHeight, alpha, mode);
                         ASSERT_TRUE(dest.GuardIntact());
                         if (dest.Pixels() != want.Pixels() && mismatches++ < 5)
-                            ADD_FAILURE() << "mode " << mode << " alpha " << alpha << " case " << (&k - kStretchCases)
-                                          << (bottomUp ? " bottom-up" : "");
+                            ADD_FAILURE() << "mode " << mode << " alpha " << alpha << " case "
+                                          << (&k - kStretchCases) << (bottomUp ? " bottom-up" : "");
                     }
     EXPECT_EQ(mismatches, 0);
 }
 
 // Which source pixel each destination pixel of row 0 holds after a nearest
 // scaled copy: its x, or -1 when the pixel was left untouched.
-std::vector<int> CopiedColumns(int destWidthTotal, int destX, int destWidth, float srcX, float srcWidth,
-                               PIX_CombineMode mode, int srcPixels = 10)
+std::vector<int> CopiedColumns(int destWidthTotal, int destX, int destWidth, float srcX,
+                               float srcWidth, PIX_CombineMode mode, int srcPixels = 10)
 {
     PIX_MemBitmap src(srcPixels, 1, 4), dest(destWidthTotal, 1, 4);
     FillWithCoordinates(src);
@@ -347,7 +367,14 @@ TEST(BlitStretchCopy, GeometryExamples)
     } cases[] = {
         {"equal size from 2.02 copies from column 2", 6, 0, 6, 2.02f, 6, 0, {2, 3, 4, 5, 6, 7}},
         {"equal size bilinear within 0.03", 6, 0, 6, 2.02f, 6, 0x100, {2, 3, 4, 5, 6, 7}},
-        {"mirrored leaves column 0 untouched", 10, 10, -10, 0, 10, 0, {-1, 9, 8, 7, 6, 5, 4, 3, 2, 1}},
+        {"mirrored leaves column 0 untouched",
+         10,
+         10,
+         -10,
+         0,
+         10,
+         0,
+         {-1, 9, 8, 7, 6, 5, 4, 3, 2, 1}},
         {"fitting keeps three of five columns", 5, 0, 5, 3, 10, 0, {3, 5, 7, -1, -1}},
         {"destination clipped on the left", 4, -2, 6, 0, 3, 0, {1, 1, 2, 2}},
         {"destination clipped on the right", 4, 1, 6, 0, 6, 0, {-1, 0, 1, 2}},
@@ -355,7 +382,9 @@ TEST(BlitStretchCopy, GeometryExamples)
         {"equal size from -2 truncates -1.5 toward zero", 6, 0, 6, -2, 6, 0, {-1, 0, 1, 2, 3, 4}},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(CopiedColumns(c.destTotal, c.destX, c.destWidth, c.srcX, c.srcWidth, c.mode), c.want) << c.what;
+        EXPECT_EQ(CopiedColumns(c.destTotal, c.destX, c.destWidth, c.srcX, c.srcWidth, c.mode),
+                  c.want)
+            << c.what;
 }
 
 TEST(BlitStretchCopy, BilinearEqualSizeOffTheGridSamplesBetweenColumns)
@@ -392,15 +421,17 @@ TEST(BlitChecksum, SweepGivesTheSameDigestInBothBuilds)
     Lcg rng{2025};
     GuardedBitmap dest(40, 30, false, rng), src(23, 19, true, rng);
     for (int n = 0; n < 1500; ++n) {
-        const PIX_CombineMode mode = (kModes[rng.Range(0, 19)] & 0x100FF) | (rng.Range(0, 2) == 0 ? 0 : 0x100);
+        const PIX_CombineMode mode =
+            (kModes[rng.Range(0, 19)] & 0x100FF) | (rng.Range(0, 2) == 0 ? 0 : 0x100);
         const float alpha = rng.Unit() * 1.3f - 0.1f;
         if (n % 3 == 0) {
-            PIX_CopyRegionXYWH(&dest, &src, rng.Range(-10, 40), rng.Range(-10, 30), rng.Range(-5, 20),
-                               rng.Range(-5, 15), rng.Range(0, 30), rng.Range(0, 25), alpha, mode);
+            PIX_CopyRegionXYWH(&dest, &src, rng.Range(-10, 40), rng.Range(-10, 30),
+                               rng.Range(-5, 20), rng.Range(-5, 15), rng.Range(0, 30),
+                               rng.Range(0, 25), alpha, mode);
         } else {
             PIX_StretchCopy(&dest, &src, rng.Range(-10, 40), rng.Range(-10, 30), rng.Range(-45, 45),
-                            rng.Range(-35, 35), rng.Unit() * 30 - 5, rng.Unit() * 25 - 5, rng.Unit() * 40,
-                            rng.Unit() * 30, alpha, mode);
+                            rng.Range(-35, 35), rng.Unit() * 30 - 5, rng.Unit() * 25 - 5,
+                            rng.Unit() * 40, rng.Unit() * 30, alpha, mode);
         }
     }
     ASSERT_TRUE(dest.GuardIntact());

@@ -608,7 +608,8 @@ TEST(CachedFont, SidewaysTextsRunDown)
     const int width = down.font.PaintText(nullptr, "AB", -1, &measured, PIX_DtCalcRect);
     EXPECT_EQ(width, measured.right);
     EXPECT_EQ(width, plain.font.CellHeight());
-    EXPECT_GE(measured.bottom, plain.font.FindGlyph('A')->advance + plain.font.FindGlyph('B')->advance);
+    EXPECT_GE(measured.bottom,
+              plain.font.FindGlyph('A')->advance + plain.font.FindGlyph('B')->advance);
     PIX_MemBitmap target(40, 60, 4);
     PIX_FillBox(&target, 0, 0, 40, 60, 0xFFFFFFFF, 1.0f, PIX_CombineCopy);
     down.font.SetForegroundColor(0xFF000000);
@@ -624,9 +625,11 @@ TEST(CachedFont, ExtremeBoxesDoNotOverflow)
         Font f(PIX_FontSystemRenderer);
         f.font.SetForegroundColor(0xFF000000);
         PIX_MemBitmap target(20, 20, 4);
-        const PIX_Box boxes[] = {{INT_MAX - 5, 0, INT_MAX, 10}, {INT_MIN, 0, INT_MAX, 20},
+        const PIX_Box boxes[] = {{INT_MAX - 5, 0, INT_MAX, 10},
+                                 {INT_MIN, 0, INT_MAX, 20},
                                  {INT_MIN, INT_MIN, INT_MIN + 3, INT_MIN + 3}};
-        for (const int flags : {PIX_DtNoClip, PIX_DtCenter | PIX_DtVCenter, PIX_DtRight | PIX_DtBottom}) {
+        for (const int flags :
+             {PIX_DtNoClip, PIX_DtCenter | PIX_DtVCenter, PIX_DtRight | PIX_DtBottom}) {
             for (PIX_Box box : boxes) {
                 f.font.PaintText(&target, "W_y", -1, &box, flags);
                 f.font.PaintText(&target, "W_y", -1, &box, flags | PIX_DtCalcRect);

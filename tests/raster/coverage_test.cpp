@@ -30,7 +30,8 @@ public:
 uint32_t RefOperation(uint32_t d, uint32_t s, int op, int64_t w, bool clamp)
 {
     using Formula = int64_t (*)(int64_t, int64_t, int64_t);
-    static const Formula formulas[] = {ref::Copy, ref::Add, ref::Dodge, ref::Multiply, ref::SoftLight};
+    static const Formula formulas[] = {ref::Copy, ref::Add, ref::Dodge, ref::Multiply,
+                                       ref::SoftLight};
     uint8_t p[4] = {uint8_t(d), uint8_t(d >> 8), uint8_t(d >> 16), uint8_t(d >> 24)};
     if (op == 5) {
         ref::HsvShift(p, Channel(s, 2), Channel(s, 1), Channel(s, 0), Channel(s, 3), w);
@@ -45,8 +46,8 @@ uint32_t RefOperation(uint32_t d, uint32_t s, int op, int64_t w, bool clamp)
 
 // Every covered map pixel that lands inside the bitmap, combined at the
 // call's weight times its coverage over 256.
-void RefStamp(GuardedBitmap& b, int x, int y, uint32_t colour, const std::vector<uint8_t>& map, int width,
-              int stride, int height, float alpha, PIX_CombineMode mode)
+void RefStamp(GuardedBitmap& b, int x, int y, uint32_t colour, const std::vector<uint8_t>& map,
+              int width, int stride, int height, float alpha, PIX_CombineMode mode)
 {
     const int64_t w = Weight(alpha);
     const int op = int(mode & 0xFF);
@@ -101,7 +102,8 @@ TEST(StampCoverage, MatchesReferenceInEveryModeWeightAndPlacement)
                     const uint32_t colour = rng.Next();
                     GuardedBitmap want = b;
                     RefStamp(want, p.x, p.y, colour, map, kWidth, kStride, kHeight, alpha, mode);
-                    PIX_StampCoverage(&b, p.x, p.y, colour, map.data(), kWidth, kStride, kHeight, alpha, mode);
+                    PIX_StampCoverage(&b, p.x, p.y, colour, map.data(), kWidth, kStride, kHeight,
+                                      alpha, mode);
                     ASSERT_TRUE(b.GuardIntact()) << p.what;
                     if (b.Pixels() != want.Pixels() && mismatches++ < 5)
                         ADD_FAILURE() << p.what << " mode " << mode << " alpha " << alpha
@@ -139,15 +141,19 @@ TEST(StampCoverage, Examples)
         PIX_CombineMode mode;
         uint32_t dest, colour, want;
     } cases[] = {
-        {"full coverage and weight copy the colour, alpha included", 255, 1.0f, 0, 0x11223344, 0x80A0B0C0, 0x80A0B0C0},
+        {"full coverage and weight copy the colour, alpha included", 255, 1.0f, 0, 0x11223344,
+         0x80A0B0C0, 0x80A0B0C0},
         {"coverage 0 leaves the pixel", 0, 1.0f, 0, 0x11223344, 0x80A0B0C0, 0x11223344},
         {"coverage 128 mixes evenly", 128, 1.0f, 0, 0x00000000, 0xFEFEFEFE, 0x7F7F7F7F},
-        {"coverage 255 at weight 256 is weight 255", 255, 1.0f, 1, 0x00000000, 0x000000FF, 0x000000FE},
+        {"coverage 255 at weight 256 is weight 255", 255, 1.0f, 1, 0x00000000, 0x000000FF,
+         0x000000FE},
         {"weight 0 draws nothing", 255, 0.003f, 1, 0x11223344, 0xFFFFFFFF, 0x11223344},
         {"operation 6 draws nothing", 255, 1.0f, 6, 0x11223344, 0xFFFFFFFF, 0x11223344},
         {"operation 0x80 draws nothing", 255, 1.0f, 0x80, 0x11223344, 0xFFFFFFFF, 0x11223344},
-        {"the source-alpha flag changes nothing", 255, 1.0f, 0x10000, 0x11223344, 0x00A0B0C0, 0x00A0B0C0},
-        {"copy at a negative weight draws nothing", 255, -1.0f, 0, 0x11223344, 0xFFFFFFFF, 0x11223344},
+        {"the source-alpha flag changes nothing", 255, 1.0f, 0x10000, 0x11223344, 0x00A0B0C0,
+         0x00A0B0C0},
+        {"copy at a negative weight draws nothing", 255, -1.0f, 0, 0x11223344, 0xFFFFFFFF,
+         0x11223344},
         {"multiply at a negative weight clamps", 255, -1.0f, 3, 0xFF808080, 0x00000000, 0xFFFFFFFF},
         {"copy above weight 256 clamps", 255, 3.0f, 0, 0x00FF00FF, 0x80808080, 0xFF00FF00},
     };
@@ -168,7 +174,8 @@ TEST(StampCoverage, FirstMapRowLandsOnPictureRowYInBothRowOrders)
         for (int y = 0; y < 4; ++y)
             for (int x = 0; x < 4; ++x) b.At(x, y) = 0;
         PIX_StampCoveragePacked(&b, 1, 1, 0xFFFFFFFFu, map, 2, 2, 1.0f, 0);
-        const std::vector<uint32_t> want = {0, 0, 0, 0, 0, 0xFFFFFFFF, 0, 0, 0, 0, 0xFFFFFFFF, 0, 0, 0, 0, 0};
+        const std::vector<uint32_t> want = {0, 0, 0,          0, 0, 0xFFFFFFFF, 0, 0,
+                                            0, 0, 0xFFFFFFFF, 0, 0, 0,          0, 0};
         EXPECT_EQ(b.Pixels(), want) << (bottomUp ? "bottom-up" : "top-down");
     }
 }
@@ -184,9 +191,12 @@ TEST(PlotPixel, MatchesReferenceAtMemoryRows)
         WeightedPlot plot;
         int op;
     } weighted[] = {
-        {"copy", PIX_PlotPixelCopy, 0},         {"add", PIX_PlotPixelAdd, 1},
-        {"dodge", PIX_PlotPixelDodge, 2},       {"multiply", PIX_PlotPixelMultiply, 3},
-        {"soft light", PIX_PlotPixelSoftLight, 4}, {"HSV shift", PIX_PlotPixelHsvShift, 5},
+        {"copy", PIX_PlotPixelCopy, 0},
+        {"add", PIX_PlotPixelAdd, 1},
+        {"dodge", PIX_PlotPixelDodge, 2},
+        {"multiply", PIX_PlotPixelMultiply, 3},
+        {"soft light", PIX_PlotPixelSoftLight, 4},
+        {"HSV shift", PIX_PlotPixelHsvShift, 5},
     };
     Lcg rng{97};
     for (const bool bottomUp : {false, true})
@@ -194,7 +204,8 @@ TEST(PlotPixel, MatchesReferenceAtMemoryRows)
             WordBitmap b(5, 4, bottomUp, rng);
             const int x = rng.Range(0, 4), y = rng.Range(0, 3);
             const uint32_t colour = rng.Next();
-            const int r = int(Channel(colour, 2)), g = int(Channel(colour, 1)), bl = int(Channel(colour, 0));
+            const int r = int(Channel(colour, 2)), g = int(Channel(colour, 1)),
+                      bl = int(Channel(colour, 0));
             const int a = int(Channel(colour, 3));
             const int w = rng.Range(0, 3) == 0 ? 256 : rng.Range(-300, 600);
             for (const auto& p : weighted) {
@@ -202,14 +213,16 @@ TEST(PlotPixel, MatchesReferenceAtMemoryRows)
                 want.Memory(x, y) = RefOperation(want.Memory(x, y), colour, p.op, w, false);
                 p.plot(&got, x, y, r, g, bl, a, w);
                 ASSERT_TRUE(got.GuardIntact()) << p.what;
-                ASSERT_EQ(got.Pixels(), want.Pixels()) << p.what << " w " << w << (bottomUp ? " bottom-up" : "");
+                ASSERT_EQ(got.Pixels(), want.Pixels())
+                    << p.what << " w " << w << (bottomUp ? " bottom-up" : "");
             }
             GuardedBitmap opaque = b, half = b;
             PIX_PlotPixelCopyOpaque(&opaque, x, y, r, g, bl, a);
             PIX_PlotPixelCopyHalf(&half, x, y, r, g, bl, a);
             uint32_t halfWord = 0;
             for (int k = 0; k < 4; ++k)
-                halfWord |= uint32_t(ref::Div(Channel(b.Memory(x, y), k) + Channel(colour, k), 2)) << (8 * k);
+                halfWord |= uint32_t(ref::Div(Channel(b.Memory(x, y), k) + Channel(colour, k), 2))
+                            << (8 * k);
             GuardedBitmap wantOpaque = b, wantHalf = b;
             wantOpaque.Memory(x, y) = colour;
             wantHalf.Memory(x, y) = halfWord;
@@ -230,14 +243,16 @@ TEST(PlotPixel, Examples)
         FixedPlot fixed;
         uint32_t want;
     } cases[] = {
-        {"copy truncates toward zero, not down", 0x00000000, 0, 0, 255, 0, 129, PIX_PlotPixelCopy, nullptr, 0x00000081},
-        {"copy at weight 0 keeps the pixel", 0x11223344, 255, 255, 255, 255, 0, PIX_PlotPixelCopy, nullptr,
-         0x11223344},
-        {"opaque stores the channels", 0x11223344, 0xA0, 0xB0, 0xC0, 0x80, 0, nullptr, PIX_PlotPixelCopyOpaque,
-         0x80A0B0C0},
-        {"half divides each channel sum", 0x01030507, 0x02, 0x04, 0x06, 0x00, 0, nullptr, PIX_PlotPixelCopyHalf,
-         0x00020406},
-        {"add saturates", 0x80F08080, 0x40, 0x40, 0x40, 0x40, 256, PIX_PlotPixelAdd, nullptr, 0xC0FFC0C0},
+        {"copy truncates toward zero, not down", 0x00000000, 0, 0, 255, 0, 129, PIX_PlotPixelCopy,
+         nullptr, 0x00000081},
+        {"copy at weight 0 keeps the pixel", 0x11223344, 255, 255, 255, 255, 0, PIX_PlotPixelCopy,
+         nullptr, 0x11223344},
+        {"opaque stores the channels", 0x11223344, 0xA0, 0xB0, 0xC0, 0x80, 0, nullptr,
+         PIX_PlotPixelCopyOpaque, 0x80A0B0C0},
+        {"half divides each channel sum", 0x01030507, 0x02, 0x04, 0x06, 0x00, 0, nullptr,
+         PIX_PlotPixelCopyHalf, 0x00020406},
+        {"add saturates", 0x80F08080, 0x40, 0x40, 0x40, 0x40, 256, PIX_PlotPixelAdd, nullptr,
+         0xC0FFC0C0},
     };
     for (const auto& c : cases) {
         WordBitmap b(2, 2, true, rng);
@@ -279,13 +294,15 @@ TEST(Coverage, NullBitmapsPixelsAndMapsReturnSilently)
 TEST(StampCoverage, NonFiniteAndHugeAlphasAndSizesAreDefined)
 {
     Lcg rng{107};
-    const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
+    const float nan = std::numeric_limits<float>::quiet_NaN(),
+                inf = std::numeric_limits<float>::infinity();
     const uint8_t map[9] = {255, 128, 1, 0, 255, 64, 200, 3, 255};
     for (const float alpha : {nan, inf, -inf, 3e38f, -3e38f}) {
         for (const PIX_CombineMode mode : {0u, 1u, 2u, 3u, 4u, 5u}) {
             WordBitmap b(4, 4, true, rng);
             PIX_StampCoverage(&b, 1, 1, 0x80FF40C0u, map, 3, 3, 3, alpha, mode);
-            PIX_StampCoverage(&b, INT32_MIN, INT32_MIN, 0x80FF40C0u, map, INT32_MAX, 3, 3, alpha, mode);
+            PIX_StampCoverage(&b, INT32_MIN, INT32_MIN, 0x80FF40C0u, map, INT32_MAX, 3, 3, alpha,
+                              mode);
             PIX_StampCoverage(&b, INT32_MAX, 0, 0x80FF40C0u, map, 3, 3, 3, alpha, mode);
             PIX_StampCoverage(&b, 0, 0, 0x80FF40C0u, map, INT32_MIN, 3, INT32_MIN, alpha, mode);
             EXPECT_TRUE(b.GuardIntact()) << alpha << " mode " << mode;
@@ -304,8 +321,9 @@ TEST(CoverageChecksum, SweepGivesTheSameDigestInBothBuilds)
 {
     Lcg rng{2111};
     WordBitmap top(37, 29, false, rng), bottom(31, 23, true, rng);
-    const WeightedPlot plots[] = {PIX_PlotPixelCopy,     PIX_PlotPixelAdd,      PIX_PlotPixelDodge,
-                                  PIX_PlotPixelMultiply, PIX_PlotPixelSoftLight, PIX_PlotPixelHsvShift};
+    const WeightedPlot plots[] = {PIX_PlotPixelCopy,      PIX_PlotPixelAdd,
+                                  PIX_PlotPixelDodge,     PIX_PlotPixelMultiply,
+                                  PIX_PlotPixelSoftLight, PIX_PlotPixelHsvShift};
     std::vector<uint8_t> map(24 * 20);
     for (uint8_t& c : map) c = rng.Coverage();
     for (int n = 0; n < 3000; ++n) {
@@ -313,15 +331,22 @@ TEST(CoverageChecksum, SweepGivesTheSameDigestInBothBuilds)
         const float alpha = rng.Unit() * 2.5f - 0.6f;
         const PIX_CombineMode mode = kModes[rng.Range(0, 11)];
         const int width = rng.Range(0, 24), height = rng.Range(0, 20);
-        PIX_StampCoverage(&b, rng.Range(-25, 40), rng.Range(-21, 30), rng.Next(), map.data(), width, 24, height,
-                          alpha, mode);
+        PIX_StampCoverage(&b, rng.Range(-25, 40), rng.Range(-21, 30), rng.Next(), map.data(), width,
+                          24, height, alpha, mode);
         const int x = rng.Range(0, b.PixelWidth() - 1), y = rng.Range(0, b.PixelHeight() - 1);
         const uint32_t c = rng.Next();
-        const int r = int(Channel(c, 2)), g = int(Channel(c, 1)), bl = int(Channel(c, 0)), a = int(Channel(c, 3));
+        const int r = int(Channel(c, 2)), g = int(Channel(c, 1)), bl = int(Channel(c, 0)),
+                  a = int(Channel(c, 3));
         switch (const int k = rng.Range(0, 7)) {
-        case 6: PIX_PlotPixelCopyOpaque(&b, x, y, r, g, bl, a); break;
-        case 7: PIX_PlotPixelCopyHalf(&b, x, y, r, g, bl, a); break;
-        default: plots[k](&b, x, y, r, g, bl, a, int(alpha * 256.0f)); break;
+            case 6:
+                PIX_PlotPixelCopyOpaque(&b, x, y, r, g, bl, a);
+                break;
+            case 7:
+                PIX_PlotPixelCopyHalf(&b, x, y, r, g, bl, a);
+                break;
+            default:
+                plots[k](&b, x, y, r, g, bl, a, int(alpha * 256.0f));
+                break;
         }
     }
     ASSERT_TRUE(top.GuardIntact() && bottom.GuardIntact());

@@ -88,9 +88,9 @@ TEST(Font8x8Measure, SizesOfTexts)
         const char* text;
         int width, height;
     } cases[] = {
-        {"abc", 24, 8},       {"\tabc", 64, 8},        {"a\nb", 8, 16},    {"a\n\n", 8, 8},
-        {"", 0, 0},           {"\r\r", 0, 0},          {"\n\nab", 16, 24}, {" ", 8, 8},
-        {"\xC8\xFF", 16, 8},  {"ab\ncdef\ng", 32, 24}, {"a\r\nb", 8, 16},
+        {"abc", 24, 8},      {"\tabc", 64, 8},        {"a\nb", 8, 16},    {"a\n\n", 8, 8},
+        {"", 0, 0},          {"\r\r", 0, 0},          {"\n\nab", 16, 24}, {" ", 8, 8},
+        {"\xC8\xFF", 16, 8}, {"ab\ncdef\ng", 32, 24}, {"a\r\nb", 8, 16},
     };
     for (const auto& c : cases) {
         int width = -1, height = -1;
@@ -121,9 +121,9 @@ protected:
 TEST_P(Font8x8Stamp, CharIsClippedToTheBitmap)
 {
     const Placed cases[] = {
-        {'A', 1, 2},   {'A', -3, 0},  {'g', 0, -5},  {'W', kWidth - 2, kHeight - 3},
-        {'@', -7, -7}, {'A', -8, 0},  {'A', 0, -8},  {'A', kWidth, 0},  {'A', 0, kHeight},
-        {'\x01', 60, 12},
+        {'A', 1, 2},       {'A', -3, 0},     {'g', 0, -5}, {'W', kWidth - 2, kHeight - 3},
+        {'@', -7, -7},     {'A', -8, 0},     {'A', 0, -8}, {'A', kWidth, 0},
+        {'A', 0, kHeight}, {'\x01', 60, 12},
     };
     for (const Placed& c : cases) {
         PlainBitmap b(kWidth, kHeight, GetParam());
@@ -153,11 +153,17 @@ TEST_P(Font8x8Stamp, StringMovesThePen)
         {" \t\r", 0, 0, {}},
         {"\t \rA", 0, 0, {{'A', 48, 0}}},
         {"A\nBC", 2, 1, {{'A', 2, 1}, {'B', 2, 9}, {'C', 10, 9}}},
-        {"\xC8" "A", 0, 0, {{'A', 8, 0}}},
+        {"\xC8"
+         "A",
+         0,
+         0,
+         {{'A', 8, 0}}},
         {"AB", -8, 0, {{'B', 0, 0}}},
         {"AB", -9, 0, {{'B', -1, 0}}},
         {"A\nB", 0, -9, {{'B', 0, -1}}},
-        {"ABC", kWidth - 9, kHeight - 1,
+        {"ABC",
+         kWidth - 9,
+         kHeight - 1,
          {{'A', kWidth - 9, kHeight - 1}, {'B', kWidth - 1, kHeight - 1}}},
     };
     for (const auto& c : cases) {

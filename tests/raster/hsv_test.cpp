@@ -15,7 +15,10 @@ struct Rgb {
     int r, g, b;
 };
 
-Rgb ChannelsOf(PIX_PackedColor c) { return {int(c >> 16 & 255), int(c >> 8 & 255), int(c & 255)}; }
+Rgb ChannelsOf(PIX_PackedColor c)
+{
+    return {int(c >> 16 & 255), int(c >> 8 & 255), int(c & 255)};
+}
 
 PIX_PackedColor ColorOf(Rgb c, int alpha = 255)
 {
@@ -75,8 +78,9 @@ TEST(RgbToHsv, NamedColours)
         Rgb in;
         PIX_HsvTriple out;
     } cases[] = {
-        {{255, 0, 0}, {0, 255, 255}},     {{0, 255, 0}, {128, 255, 255}},   {{0, 0, 255}, {256, 255, 255}},
-        {{255, 255, 0}, {63, 255, 255}},  {{0, 255, 255}, {193, 255, 255}}, {{255, 0, 255}, {319, 255, 255}},
+        {{255, 0, 0}, {0, 255, 255}},     {{0, 255, 0}, {128, 255, 255}},
+        {{0, 0, 255}, {256, 255, 255}},   {{255, 255, 0}, {63, 255, 255}},
+        {{0, 255, 255}, {193, 255, 255}}, {{255, 0, 255}, {319, 255, 255}},
         {{128, 128, 128}, {256, 0, 128}}, {{0, 0, 0}, {256, 0, 0}},
     };
     for (const auto& c : cases) {
@@ -93,8 +97,9 @@ TEST(HsvToColor, NamedTriples)
         int h, s, v, a;
         PIX_PackedColor out;
     } cases[] = {
-        {0, 255, 255, 255, 0xFFFF0000}, {64, 255, 255, 255, 0xFFFFFF00}, {383, 255, 255, 255, 0xFFFF0004},
-        {200, 0, 77, 0x12, 0x124D4D4D}, {383, 0, 200, 0, 0x00C8C8C8},   {0, 0, 0, 0xFF, 0xFF000000},
+        {0, 255, 255, 255, 0xFFFF0000},   {64, 255, 255, 255, 0xFFFFFF00},
+        {383, 255, 255, 255, 0xFFFF0004}, {200, 0, 77, 0x12, 0x124D4D4D},
+        {383, 0, 200, 0, 0x00C8C8C8},     {0, 0, 0, 0xFF, 0xFF000000},
     };
     for (const auto& c : cases) EXPECT_EQ(PIX_HsvToColor(c.h, c.s, c.v, c.a), c.out) << c.h;
 }
@@ -104,15 +109,18 @@ TEST(HsvRoundTrip, IsExactForPrimariesAndGreysOnly)
     const struct {
         Rgb in, out;
     } cases[] = {
-        {{255, 255, 0}, {255, 251, 0}}, {{255, 0, 255}, {251, 0, 255}}, {{200, 100, 50}, {200, 99, 50}},
-        {{255, 0, 0}, {255, 0, 0}},     {{0, 255, 0}, {0, 255, 0}},     {{0, 0, 255}, {0, 0, 255}},
-        {{0, 0, 0}, {0, 0, 0}},         {{255, 255, 255}, {255, 255, 255}}, {{77, 77, 77}, {77, 77, 77}},
+        {{255, 255, 0}, {255, 251, 0}},  {{255, 0, 255}, {251, 0, 255}},
+        {{200, 100, 50}, {200, 99, 50}}, {{255, 0, 0}, {255, 0, 0}},
+        {{0, 255, 0}, {0, 255, 0}},      {{0, 0, 255}, {0, 0, 255}},
+        {{0, 0, 0}, {0, 0, 0}},          {{255, 255, 255}, {255, 255, 255}},
+        {{77, 77, 77}, {77, 77, 77}},
     };
     for (const auto& c : cases) {
         const PIX_HsvTriple t = HsvOf(c.in);
         const Rgb back = ChannelsOf(PIX_HsvToColor(t.hue, t.saturation, t.value, 255));
         EXPECT_TRUE(back.r == c.out.r && back.g == c.out.g && back.b == c.out.b)
-            << c.in.r << "," << c.in.g << "," << c.in.b << " -> " << back.r << "," << back.g << "," << back.b;
+            << c.in.r << "," << c.in.g << "," << c.in.b << " -> " << back.r << "," << back.g << ","
+            << back.b;
     }
 }
 
@@ -126,10 +134,10 @@ TEST(ShiftColorHsv, WrapsTheHueOnceClampsTheRestAndKeepsAlpha)
         int dh, ds, dv;
         PIX_HsvTriple want;
     } cases[] = {
-        {{176, 0, 255}, 100, 0, 0, {16, 255, 255}},      // hue 300
-        {{255, 0, 0}, -100, 0, 0, {284, 255, 255}},      // hue 0
-        {{255, 0, 255}, 383, -300, 0, {318, 0, 255}},    // hue 319
-        {{0, 0, 255}, -383, 0, -1000, {257, 255, 0}},    // hue 256
+        {{176, 0, 255}, 100, 0, 0, {16, 255, 255}},    // hue 300
+        {{255, 0, 0}, -100, 0, 0, {284, 255, 255}},    // hue 0
+        {{255, 0, 255}, 383, -300, 0, {318, 0, 255}},  // hue 319
+        {{0, 0, 255}, -383, 0, -1000, {257, 255, 0}},  // hue 256
         {{0, 255, 0}, 0, INT_MAX, INT_MIN, {128, 255, 0}},
     };
     for (const auto& c : cases)
@@ -145,18 +153,23 @@ TEST(ShiftColorHsvFraction, TruncatesSinglePrecisionProducts)
         float h, s, v;
         int dh, ds, dv;
     } cases[] = {
-        {0.5f, 0.1f, -0.1f, 192, 25, -25}, {-0.999f, 1.0f, 0.0f, -383, 255, 0},
-        {0.1f, -0.003f, 0.004f, 38, 0, 1}, {NAN, INFINITY, -1e30f, 0, INT_MAX, INT_MIN},
+        {0.5f, 0.1f, -0.1f, 192, 25, -25},
+        {-0.999f, 1.0f, 0.0f, -383, 255, 0},
+        {0.1f, -0.003f, 0.004f, 38, 0, 1},
+        {NAN, INFINITY, -1e30f, 0, INT_MAX, INT_MIN},
     };
     for (const auto& k : cases)
-        EXPECT_EQ(PIX_ShiftColorHsvFraction(c, k.h, k.s, k.v), PIX_ShiftColorHsv(c, k.dh, k.ds, k.dv)) << k.h;
+        EXPECT_EQ(PIX_ShiftColorHsvFraction(c, k.h, k.s, k.v),
+                  PIX_ShiftColorHsv(c, k.dh, k.ds, k.dv))
+            << k.h;
 }
 
 // A bitmap filled with a varied pattern, the padding between rows included.
 void Fill(PIX_MemBitmap& bitmap, uint32_t seed)
 {
     PIX_PackedColor* p = bitmap.PixelData();
-    for (int i = 0; i < bitmap.RowStride() * bitmap.PixelHeight(); ++i) p[i] = seed = seed * 1664525u + 1013904223u;
+    for (int i = 0; i < bitmap.RowStride() * bitmap.PixelHeight(); ++i)
+        p[i] = seed = seed * 1664525u + 1013904223u;
 }
 
 std::vector<PIX_PackedColor> Snapshot(const PIX_MemBitmap& bitmap)
@@ -172,13 +185,13 @@ TEST(ShiftBoxHsv, ShiftsExactlyTheClippedRectangleBothWays)
     const struct {
         int width, height, x, y, w, h;
     } cases[] = {
-        {130, 70, 0, 0, 128, 64},    // 8192 pixels: per pixel
-        {130, 70, 1, 2, 8193, 1},    // clipped to 129 x 1
-        {8193, 3, 0, 1, 8193, 1},    // 8193 pixels: tables
-        {130, 70, -5, -6, 200, 200}, // clipped on all sides
-        {130, 70, 129, 69, 5, 5},    // one corner pixel
-        {130, 70, 130, 0, 5, 5},     // outside
-        {130, 70, 10, 10, 0, 50},    // empty
+        {130, 70, 0, 0, 128, 64},     // 8192 pixels: per pixel
+        {130, 70, 1, 2, 8193, 1},     // clipped to 129 x 1
+        {8193, 3, 0, 1, 8193, 1},     // 8193 pixels: tables
+        {130, 70, -5, -6, 200, 200},  // clipped on all sides
+        {130, 70, 129, 69, 5, 5},     // one corner pixel
+        {130, 70, 130, 0, 5, 5},      // outside
+        {130, 70, 10, 10, 0, 50},     // empty
     };
     for (const auto& c : cases) {
         PIX_MemBitmap bitmap(c.width, c.height, 4);
@@ -193,9 +206,11 @@ TEST(ShiftBoxHsv, ShiftsExactlyTheClippedRectangleBothWays)
             for (int x = 0; x < bitmap.RowStride(); ++x) {
                 const size_t i = size_t(y) * bitmap.RowStride() + x;
                 const bool inside = x >= x0 && x < x1 && y >= y0 && y < y1;
-                wrong += after[i] != (inside ? PIX_ShiftColorHsv(before[i], 115, -51, 38) : before[i]);
+                wrong +=
+                    after[i] != (inside ? PIX_ShiftColorHsv(before[i], 115, -51, 38) : before[i]);
             }
-        EXPECT_EQ(wrong, 0) << c.width << "x" << c.height << " box " << c.x << "," << c.y << " " << c.w << "x" << c.h;
+        EXPECT_EQ(wrong, 0) << c.width << "x" << c.height << " box " << c.x << "," << c.y << " "
+                            << c.w << "x" << c.h;
     }
 }
 
@@ -215,7 +230,8 @@ TEST(ShiftBoxHsv, ClampsTheHueDeltaAndSaturatesHugeOnes)
     Fill(bitmap, 11);
     const std::vector<PIX_PackedColor> before = Snapshot(bitmap);
     PIX_ShiftBitmapHsv(&bitmap, 2.0f, 1e30f, NAN);
-    for (int i = 0; i < 4; ++i) EXPECT_EQ(bitmap.PixelData()[i], PIX_ShiftColorHsv(before[i], 383, INT_MAX, 0));
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(bitmap.PixelData()[i], PIX_ShiftColorHsv(before[i], 383, INT_MAX, 0));
 }
 
 TEST(ShiftBoxHsv, NullBitmapsAndPixelsAreLeftAlone)

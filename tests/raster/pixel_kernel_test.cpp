@@ -15,7 +15,10 @@ namespace {
 using Formula = int64_t (*)(int64_t d, int64_t s, int64_t w);
 
 // Distinct values per channel, so that a channel mixed up with another shows.
-int Spread(int v, int channel) { return (v + 67 * channel) & 255; }
+int Spread(int v, int channel)
+{
+    return (v + 67 * channel) & 255;
+}
 
 struct ChannelCase {
     const char* name;
@@ -23,7 +26,10 @@ struct ChannelCase {
     Formula formula;
 };
 
-std::string CaseName(const testing::TestParamInfo<ChannelCase>& info) { return info.param.name; }
+std::string CaseName(const testing::TestParamInfo<ChannelCase>& info)
+{
+    return info.param.name;
+}
 
 class PlainKernel : public testing::TestWithParam<ChannelCase> {};
 
@@ -43,8 +49,8 @@ TEST_P(PlainKernel, MatchesTheFormulaOnEveryInput)
                     const int64_t want = c.formula(Spread(d, k), Spread(s, k), w) & 255;
                     if (p[k] != want && mismatches++ == 0)
                         first = "w=" + std::to_string(w) + " d=" + std::to_string(Spread(d, k)) +
-                                " s=" + std::to_string(Spread(s, k)) + " got " + std::to_string(p[k]) +
-                                " want " + std::to_string(want);
+                                " s=" + std::to_string(Spread(s, k)) + " got " +
+                                std::to_string(p[k]) + " want " + std::to_string(want);
                 }
             }
         }
@@ -69,7 +75,8 @@ TEST(ClampedKernel, ClampsSourcesOutsideTheChannelRange)
     const struct {
         PIX_PixelKernelFn kernel;
         Formula formula;
-    } kernels[] = {{PIX_PixelKernelCopyClamped, ref::Copy}, {PIX_PixelKernelMultiplyClamped, ref::Multiply}};
+    } kernels[] = {{PIX_PixelKernelCopyClamped, ref::Copy},
+                   {PIX_PixelKernelMultiplyClamped, ref::Multiply}};
     int64_t mismatches = 0;
     for (const auto& k : kernels)
         for (int w = 0; w <= 256; ++w)
@@ -77,8 +84,9 @@ TEST(ClampedKernel, ClampsSourcesOutsideTheChannelRange)
                 for (int d = 0; d < 256; ++d) {
                     uint8_t p[4] = {uint8_t(d), uint8_t(d), uint8_t(d), uint8_t(d)};
                     k.kernel(p, s, s + 1, s - 1, s + 300, w);
-                    const int64_t want[4] = {ref::Clamp(k.formula(d, s - 1, w)), ref::Clamp(k.formula(d, s + 1, w)),
-                                             ref::Clamp(k.formula(d, s, w)), ref::Clamp(k.formula(d, s + 300, w))};
+                    const int64_t want[4] = {
+                        ref::Clamp(k.formula(d, s - 1, w)), ref::Clamp(k.formula(d, s + 1, w)),
+                        ref::Clamp(k.formula(d, s, w)), ref::Clamp(k.formula(d, s + 300, w))};
                     for (int i = 0; i < 4; ++i) mismatches += p[i] != want[i];
                 }
     EXPECT_EQ(mismatches, 0);
@@ -120,7 +128,10 @@ struct SourceAlphaCase {
     SourceAlphaReference reference;
 };
 
-std::string SourceAlphaName(const testing::TestParamInfo<SourceAlphaCase>& info) { return info.param.name; }
+std::string SourceAlphaName(const testing::TestParamInfo<SourceAlphaCase>& info)
+{
+    return info.param.name;
+}
 
 class SourceAlphaKernel : public testing::TestWithParam<SourceAlphaCase> {};
 
@@ -140,7 +151,8 @@ TEST_P(SourceAlphaKernel, MatchesTheDefinitionOnEveryWeightAndAlpha)
                 c.kernel(got, s[2], s[1], s[0], a, w);
                 c.reference(want, s, a, w);
                 if (std::memcmp(got, want, 4) != 0 && mismatches++ == 0)
-                    first = "w=" + std::to_string(w) + " a=" + std::to_string(a) + " d=" + std::to_string(d);
+                    first = "w=" + std::to_string(w) + " a=" + std::to_string(a) +
+                            " d=" + std::to_string(d);
             }
         }
     }
@@ -151,15 +163,20 @@ INSTANTIATE_TEST_SUITE_P(
     Kernels, SourceAlphaKernel,
     testing::Values(
         SourceAlphaCase{"CopySourceAlpha", PIX_PixelKernelCopySourceAlpha, RefCopySourceAlpha},
-        SourceAlphaCase{"CopySourceAlphaClamped", PIX_PixelKernelCopySourceAlphaClamped, RefCopySourceAlpha},
-        SourceAlphaCase{"CopySourceAlphaOpaque", PIX_PixelKernelCopySourceAlphaOpaque, RefCopySourceAlphaOpaque},
+        SourceAlphaCase{"CopySourceAlphaClamped", PIX_PixelKernelCopySourceAlphaClamped,
+                        RefCopySourceAlpha},
+        SourceAlphaCase{"CopySourceAlphaOpaque", PIX_PixelKernelCopySourceAlphaOpaque,
+                        RefCopySourceAlphaOpaque},
         SourceAlphaCase{"CopySourceAlphaOpaqueClamped", PIX_PixelKernelCopySourceAlphaOpaqueClamped,
                         RefCopySourceAlphaOpaque},
-        SourceAlphaCase{"AddSourceAlpha", PIX_PixelKernelAddSourceAlpha, RefChannels<ref::Add, true>},
-        SourceAlphaCase{"MultiplySourceAlpha", PIX_PixelKernelMultiplySourceAlpha, RefChannels<ref::Multiply, true>},
+        SourceAlphaCase{"AddSourceAlpha", PIX_PixelKernelAddSourceAlpha,
+                        RefChannels<ref::Add, true>},
+        SourceAlphaCase{"MultiplySourceAlpha", PIX_PixelKernelMultiplySourceAlpha,
+                        RefChannels<ref::Multiply, true>},
         SourceAlphaCase{"MultiplySourceAlphaClamped", PIX_PixelKernelMultiplySourceAlphaClamped,
                         RefChannels<ref::Multiply, true>},
-        SourceAlphaCase{"DodgeSourceAlpha", PIX_PixelKernelDodgeSourceAlpha, RefChannels<ref::Dodge, false>},
+        SourceAlphaCase{"DodgeSourceAlpha", PIX_PixelKernelDodgeSourceAlpha,
+                        RefChannels<ref::Dodge, false>},
         SourceAlphaCase{"SoftLightSourceAlpha", PIX_PixelKernelSoftLightSourceAlpha,
                         RefChannels<ref::SoftLight, false>}),
     SourceAlphaName);
@@ -178,12 +195,14 @@ TEST(SourceAlphaFunctions, CombineTransparentSourcesThatTheKernelsSkip)
              d[3] = uint8_t(ref::Min255(d[3] + e));
          }},
         {PIX_AddPixelSourceAlpha, PIX_PixelKernelAddSourceAlpha, RefChannels<ref::Add, false>},
-        {PIX_MultiplyPixelSourceAlpha, PIX_PixelKernelMultiplySourceAlpha, RefChannels<ref::Multiply, false>},
+        {PIX_MultiplyPixelSourceAlpha, PIX_PixelKernelMultiplySourceAlpha,
+         RefChannels<ref::Multiply, false>},
     };
     const int s[3] = {250, 3, 128};
     for (const auto& c : cases) {
         for (int w : {256, 700, -512}) {
-            uint8_t skipped[4] = {10, 100, 200, 50}, combined[4] = {10, 100, 200, 50}, want[4] = {10, 100, 200, 50};
+            uint8_t skipped[4] = {10, 100, 200, 50}, combined[4] = {10, 100, 200, 50},
+                    want[4] = {10, 100, 200, 50};
             c.kernel(skipped, s[2], s[1], s[0], 0, w);
             c.function(combined, s[2], s[1], s[0], 0, w);
             c.unskipped(want, s, 0, w);
@@ -199,14 +218,17 @@ TEST(HsvShiftKernel, MatchesTheDefinitionOverWeightsAndSources)
     auto next = [&seed] { return seed = seed * 1664525u + 1013904223u; };
     int64_t mismatches = 0;
     for (int sourceAlpha = 0; sourceAlpha < 2; ++sourceAlpha) {
-        const PIX_PixelKernelFn kernel = sourceAlpha ? PIX_PixelKernelHsvShiftSourceAlpha : PIX_PixelKernelHsvShift;
+        const PIX_PixelKernelFn kernel =
+            sourceAlpha ? PIX_PixelKernelHsvShiftSourceAlpha : PIX_PixelKernelHsvShift;
         for (int w = 0; w <= 256; ++w)
             for (int x = 0; x < 256; ++x)
                 for (int n = 0; n < 4; ++n) {
                     const uint32_t dest = next();
-                    const int r = x, g = (x * 37 + w + n * 64) & 255, b = (x * 101 + 3 * w + n * 17) & 255;
+                    const int r = x, g = (x * 37 + w + n * 64) & 255,
+                              b = (x * 101 + 3 * w + n * 17) & 255;
                     const int a = int(next() >> 24);
-                    uint8_t got[4] = {uint8_t(dest), uint8_t(dest >> 8), uint8_t(dest >> 16), uint8_t(dest >> 24)};
+                    uint8_t got[4] = {uint8_t(dest), uint8_t(dest >> 8), uint8_t(dest >> 16),
+                                      uint8_t(dest >> 24)};
                     uint8_t want[4];
                     std::memcpy(want, got, 4);
                     kernel(got, r, g, b, a, w);
@@ -224,14 +246,16 @@ TEST(WholeWordCopy, MatchesItsPerByteFormAndStaysNearTheGeneralCopy)
         for (int d = 0; d < 256; ++d) {
             // Four different byte pairs per word.
             uint32_t S = 0, D = 0;
-            for (int k = 0; k < 4; ++k) S |= uint32_t(Spread(s, k)) << (8 * k), D |= uint32_t(Spread(d, k)) << (8 * k);
+            for (int k = 0; k < 4; ++k)
+                S |= uint32_t(Spread(s, k)) << (8 * k), D |= uint32_t(Spread(d, k)) << (8 * k);
             const uint32_t half = PIX_MixHalf(S, D), quarter = PIX_MixQuarter(S, D),
                            threeQuarter = PIX_MixThreeQuarter(S, D);
             for (int k = 0; k < 4; ++k) {
                 const int sk = Spread(s, k), dk = Spread(d, k), shift = 8 * k;
-                const int forms[3][3] = {{int((half >> shift) & 255), (sk >> 1) + (dk >> 1), 128},
-                                         {int((quarter >> shift) & 255), (dk >> 1) + (dk >> 2) + (sk >> 2), 64},
-                                         {int((threeQuarter >> shift) & 255), (sk >> 1) + (sk >> 2) + (dk >> 2), 192}};
+                const int forms[3][3] = {
+                    {int((half >> shift) & 255), (sk >> 1) + (dk >> 1), 128},
+                    {int((quarter >> shift) & 255), (dk >> 1) + (dk >> 2) + (sk >> 2), 64},
+                    {int((threeQuarter >> shift) & 255), (sk >> 1) + (sk >> 2) + (dk >> 2), 192}};
                 for (const auto& f : forms) {
                     mismatches += f[0] != f[1];
                     mismatches += std::abs(f[0] - int(ref::Copy(dk, sk, f[2]))) > 2;
@@ -259,7 +283,8 @@ TEST(CombineColors, EdgeCases)
         {0x40102030, 0xFFFF8040, 1.0f, PIX_CombineSourceAlpha | PIX_CombineCopy, 0xFFFF8040},
         {0xC0000000, 0x80FFFFFF, 1.0f, PIX_CombineSourceAlpha | PIX_CombineCopy, 0xFF818181},
         {0x10000000, 0x80FFFFFF, 1.0f, PIX_CombineSourceAlpha | PIX_CombineCopy, 0x90818181},
-        {0x10FFFFFF, 0xFF000000, 255.0f / 256, PIX_CombineSourceAlpha | PIX_CombineCopy, 0xFF000000},
+        {0x10FFFFFF, 0xFF000000, 255.0f / 256, PIX_CombineSourceAlpha | PIX_CombineCopy,
+         0xFF000000},
     };
     for (const auto& c : cases)
         EXPECT_EQ(PIX_CombineColors(c.dest, c.colour, c.alpha, c.mode), c.want)
@@ -271,7 +296,8 @@ TEST(CombineColors, HsvShiftOfMidGreyKeepsTheColourAndTakesTheSourceAlpha)
     for (uint32_t dest : {0x00FF0000u, 0xFF00FF00u, 0x120000FFu, 0x80808080u, 0x00C86432u}) {
         int h, s, v;
         PIX_RgbToHsv(int(dest >> 16 & 255), int(dest >> 8 & 255), int(dest & 255), &h, &s, &v);
-        EXPECT_EQ(PIX_CombineColors(dest, 0x37808080, 1.0f, PIX_CombineHsvShift), PIX_HsvToColor(h, s, v, 0x37));
+        EXPECT_EQ(PIX_CombineColors(dest, 0x37808080, 1.0f, PIX_CombineHsvShift),
+                  PIX_HsvToColor(h, s, v, 0x37));
     }
 }
 
@@ -280,10 +306,15 @@ TEST(CombineColors, HsvShiftByFullRedMovesTheHueBy190AndWraps)
     const struct {
         uint32_t dest;
         int hue;
-    } cases[] = {{0xFFFF0000, 190}, {0xFF00FF00, 318}, {0xFF00FFFF, 383}, {0xFF0000FF, 62}, {0xFFFF00FF, 125}};
+    } cases[] = {{0xFFFF0000, 190},
+                 {0xFF00FF00, 318},
+                 {0xFF00FFFF, 383},
+                 {0xFF0000FF, 62},
+                 {0xFFFF00FF, 125}};
     for (const auto& c : cases) {
         int h, s, v;
-        PIX_RgbToHsv(int(c.dest >> 16 & 255), int(c.dest >> 8 & 255), int(c.dest & 255), &h, &s, &v);
+        PIX_RgbToHsv(int(c.dest >> 16 & 255), int(c.dest >> 8 & 255), int(c.dest & 255), &h, &s,
+                     &v);
         uint8_t p[4];
         std::memcpy(p, &c.dest, 4);
         PIX_CombineIntoPixel(p, 255, 128, 128, 255, 256, PIX_CombineHsvShift);
@@ -295,12 +326,15 @@ TEST(CombineColors, HsvShiftByFullRedMovesTheHueBy190AndWraps)
 
 TEST(CombineColors, WeightZeroAndUnknownModesDrawNothing)
 {
-    const PIX_CombineMode modes[] = {0, 1, 2, 3, 4, 5, 0x10000, 0x10001, 0x10002, 0x10003, 0x10004, 0x10005};
+    const PIX_CombineMode modes[] = {0,       1,       2,       3,       4,       5,
+                                     0x10000, 0x10001, 0x10002, 0x10003, 0x10004, 0x10005};
     for (PIX_CombineMode mode : modes) {
         EXPECT_EQ(PIX_CombineColors(0x12345678, 0x80FF00FF, 1.0f / 512, mode), 0x12345678u) << mode;
-        EXPECT_EQ(PIX_CombineColors(0x12345678, 0x80FF00FF, std::nanf(""), mode), 0x12345678u) << mode;
+        EXPECT_EQ(PIX_CombineColors(0x12345678, 0x80FF00FF, std::nanf(""), mode), 0x12345678u)
+            << mode;
     }
-    for (PIX_CombineMode mode : {6u, 100u, 239u, 0xF0u, 0xF7u, 0xFFu, 0x100F3u, 0x10006u, 0x200F0u}) {
+    for (PIX_CombineMode mode :
+         {6u, 100u, 239u, 0xF0u, 0xF7u, 0xFFu, 0x100F3u, 0x10006u, 0x200F0u}) {
         EXPECT_EQ(PIX_CombineColors(0x12345678, 0x80FF00FF, 1.0f, mode), 0x12345678u) << mode;
         uint8_t p[4] = {1, 2, 3, 4};
         PIX_CombineIntoPixel(p, 9, 9, 9, 9, 256, mode);
@@ -322,19 +356,22 @@ TEST(Dispatchers, ChooseTheKernelOfTheModeAndWeight)
         PIX_StorePixelClamped(p, r, g, b, a);
     };
     const Row rows[] = {
-        {0, PIX_PixelKernelCopy, PIX_PixelKernelCopyOpaque, PIX_PixelKernelCopyClamped, storeClamped},
+        {0, PIX_PixelKernelCopy, PIX_PixelKernelCopyOpaque, PIX_PixelKernelCopyClamped,
+         storeClamped},
         {1, PIX_PixelKernelAdd, PIX_PixelKernelAdd, PIX_PixelKernelAdd, PIX_PixelKernelAdd},
         {2, PIX_PixelKernelDodge, PIX_PixelKernelDodge, PIX_PixelKernelDodge, PIX_PixelKernelDodge},
         {3, PIX_PixelKernelMultiply, PIX_PixelKernelMultiply, PIX_PixelKernelMultiplyClamped,
          PIX_PixelKernelMultiplyClamped},
-        {4, PIX_PixelKernelSoftLight, PIX_PixelKernelSoftLight, PIX_PixelKernelSoftLight, PIX_PixelKernelSoftLight},
-        {5, PIX_PixelKernelHsvShift, PIX_PixelKernelHsvShift, PIX_PixelKernelHsvShift, PIX_PixelKernelHsvShift},
+        {4, PIX_PixelKernelSoftLight, PIX_PixelKernelSoftLight, PIX_PixelKernelSoftLight,
+         PIX_PixelKernelSoftLight},
+        {5, PIX_PixelKernelHsvShift, PIX_PixelKernelHsvShift, PIX_PixelKernelHsvShift,
+         PIX_PixelKernelHsvShift},
         {0x10000, PIX_PixelKernelCopySourceAlpha, PIX_PixelKernelCopySourceAlphaOpaque,
          PIX_PixelKernelCopySourceAlphaClamped, PIX_PixelKernelCopySourceAlphaOpaqueClamped},
-        {0x10001, PIX_PixelKernelAddSourceAlpha, PIX_PixelKernelAddSourceAlpha, PIX_PixelKernelAddSourceAlpha,
-         PIX_PixelKernelAddSourceAlpha},
-        {0x10002, PIX_PixelKernelDodgeSourceAlpha, PIX_PixelKernelDodgeSourceAlpha, PIX_PixelKernelDodgeSourceAlpha,
-         PIX_PixelKernelDodgeSourceAlpha},
+        {0x10001, PIX_PixelKernelAddSourceAlpha, PIX_PixelKernelAddSourceAlpha,
+         PIX_PixelKernelAddSourceAlpha, PIX_PixelKernelAddSourceAlpha},
+        {0x10002, PIX_PixelKernelDodgeSourceAlpha, PIX_PixelKernelDodgeSourceAlpha,
+         PIX_PixelKernelDodgeSourceAlpha, PIX_PixelKernelDodgeSourceAlpha},
         {0x10003, PIX_PixelKernelMultiplySourceAlpha, PIX_PixelKernelMultiplySourceAlpha,
          PIX_PixelKernelMultiplySourceAlphaClamped, PIX_PixelKernelMultiplySourceAlphaClamped},
         {0x10004, PIX_PixelKernelSoftLightSourceAlpha, PIX_PixelKernelSoftLightSourceAlpha,
@@ -342,7 +379,8 @@ TEST(Dispatchers, ChooseTheKernelOfTheModeAndWeight)
         {0x10005, PIX_PixelKernelHsvShiftSourceAlpha, PIX_PixelKernelHsvShiftSourceAlpha,
          PIX_PixelKernelHsvShiftSourceAlpha, PIX_PixelKernelHsvShiftSourceAlpha},
     };
-    const int sources[][4] = {{200, 30, 128, 0}, {255, 255, 255, 255}, {1, 77, 190, 128}, {-40, 300, 1000, 700}};
+    const int sources[][4] = {
+        {200, 30, 128, 0}, {255, 255, 255, 255}, {1, 77, 190, 128}, {-40, 300, 1000, 700}};
     for (const Row& row : rows)
         for (PIX_CombineMode extra : {0u, 0x100u, 0xFF00u, 0xFF000000u})
             for (int w : {-300, -1, 1, 64, 128, 255, 256, 257, 1000})
@@ -350,12 +388,13 @@ TEST(Dispatchers, ChooseTheKernelOfTheModeAndWeight)
                     const bool inRange = s[0] >= 0 && s[1] <= 255 && s[2] <= 255 && s[3] <= 255;
                     for (int clamped = 0; clamped < 2; ++clamped) {
                         if (!inRange && !clamped) continue;
-                        PIX_PixelKernelFn want = clamped ? (w == 256 ? row.opaqueClamped : row.generalClamped)
-                                                         : (w == 256 ? row.opaque : row.general);
+                        PIX_PixelKernelFn want =
+                            clamped ? (w == 256 ? row.opaqueClamped : row.generalClamped)
+                                    : (w == 256 ? row.opaque : row.general);
                         if (row.mode == 0 && w < 0) want = nullptr;
                         uint8_t got[4] = {9, 140, 250, 60}, expected[4] = {9, 140, 250, 60};
-                        (clamped ? PIX_CombineIntoPixelClamped : PIX_CombineIntoPixel)(got, s[0], s[1], s[2], s[3], w,
-                                                                                       row.mode | extra);
+                        (clamped ? PIX_CombineIntoPixelClamped : PIX_CombineIntoPixel)(
+                            got, s[0], s[1], s[2], s[3], w, row.mode | extra);
                         if (want) want(expected, s[0], s[1], s[2], s[3], w);
                         EXPECT_EQ(std::memcmp(got, expected, 4), 0)
                             << "mode " << row.mode << " w " << w << " clamped " << clamped;
@@ -366,20 +405,33 @@ TEST(Dispatchers, ChooseTheKernelOfTheModeAndWeight)
 TEST(Dispatchers, NullPixelIsLeftAlone)
 {
     PIX_CombineIntoPixel(nullptr, 1, 2, 3, 4, 256, PIX_CombineCopy);
-    PIX_CombineIntoPixelClamped(nullptr, 1, 2, 3, 4, 128, PIX_CombineSourceAlpha | PIX_CombineHsvShift);
+    PIX_CombineIntoPixelClamped(nullptr, 1, 2, 3, 4, 128,
+                                PIX_CombineSourceAlpha | PIX_CombineHsvShift);
 }
 
 // Weights far outside 0..256 (alpha far above 1 or below 0) must stay
 // defined in every kernel; the sanitizers watch this.
 TEST(PixelKernels, ExtremeWeightsStayDefined)
 {
-    const PIX_PixelKernelFn kernels[] = {
-        PIX_PixelKernelCopy, PIX_PixelKernelCopyOpaque, PIX_PixelKernelCopyClamped, PIX_PixelKernelAdd,
-        PIX_PixelKernelDodge, PIX_PixelKernelMultiply, PIX_PixelKernelMultiplyClamped, PIX_PixelKernelSoftLight,
-        PIX_PixelKernelHsvShift, PIX_PixelKernelCopySourceAlpha, PIX_PixelKernelCopySourceAlphaOpaque,
-        PIX_PixelKernelCopySourceAlphaClamped, PIX_PixelKernelCopySourceAlphaOpaqueClamped,
-        PIX_PixelKernelAddSourceAlpha, PIX_PixelKernelMultiplySourceAlpha, PIX_PixelKernelMultiplySourceAlphaClamped,
-        PIX_PixelKernelDodgeSourceAlpha, PIX_PixelKernelSoftLightSourceAlpha, PIX_PixelKernelHsvShiftSourceAlpha};
+    const PIX_PixelKernelFn kernels[] = {PIX_PixelKernelCopy,
+                                         PIX_PixelKernelCopyOpaque,
+                                         PIX_PixelKernelCopyClamped,
+                                         PIX_PixelKernelAdd,
+                                         PIX_PixelKernelDodge,
+                                         PIX_PixelKernelMultiply,
+                                         PIX_PixelKernelMultiplyClamped,
+                                         PIX_PixelKernelSoftLight,
+                                         PIX_PixelKernelHsvShift,
+                                         PIX_PixelKernelCopySourceAlpha,
+                                         PIX_PixelKernelCopySourceAlphaOpaque,
+                                         PIX_PixelKernelCopySourceAlphaClamped,
+                                         PIX_PixelKernelCopySourceAlphaOpaqueClamped,
+                                         PIX_PixelKernelAddSourceAlpha,
+                                         PIX_PixelKernelMultiplySourceAlpha,
+                                         PIX_PixelKernelMultiplySourceAlphaClamped,
+                                         PIX_PixelKernelDodgeSourceAlpha,
+                                         PIX_PixelKernelSoftLightSourceAlpha,
+                                         PIX_PixelKernelHsvShiftSourceAlpha};
     for (PIX_PixelKernelFn kernel : kernels)
         for (int w : {INT_MIN, INT_MIN + 1, -65536, 65536, INT_MAX})
             for (int s : {0, 1, 128, 255}) {
@@ -387,7 +439,8 @@ TEST(PixelKernels, ExtremeWeightsStayDefined)
                 kernel(p, s, 255 - s, s, 255, w);
             }
     for (float alpha : {1e30f, -1e30f, INFINITY, -INFINITY, 8388608.0f})
-        for (PIX_CombineMode mode : {0u, 1u, 2u, 3u, 4u, 5u, 0x10000u, 0x10001u, 0x10002u, 0x10003u, 0x10004u, 0x10005u})
+        for (PIX_CombineMode mode :
+             {0u, 1u, 2u, 3u, 4u, 5u, 0x10000u, 0x10001u, 0x10002u, 0x10003u, 0x10004u, 0x10005u})
             PIX_CombineColors(0x80FF7F01, 0xFF01FE80, alpha, mode);
 }
 
@@ -396,9 +449,18 @@ TEST(FloatToInt, TruncatesAndSaturates)
     const struct {
         double in;
         int out;
-    } cases[] = {{1.9, 1},         {-1.9, -1},      {-0.5, 0},          {2147483520.0, 2147483520},
-                 {2147483648.0, INT_MAX}, {1e20, INT_MAX}, {-2147483648.0, INT_MIN}, {-2147483648.9, INT_MIN},
-                 {-1e20, INT_MIN}, {INFINITY, INT_MAX}, {-INFINITY, INT_MIN}, {std::nan(""), 0}};
+    } cases[] = {{1.9, 1},
+                 {-1.9, -1},
+                 {-0.5, 0},
+                 {2147483520.0, 2147483520},
+                 {2147483648.0, INT_MAX},
+                 {1e20, INT_MAX},
+                 {-2147483648.0, INT_MIN},
+                 {-2147483648.9, INT_MIN},
+                 {-1e20, INT_MIN},
+                 {INFINITY, INT_MAX},
+                 {-INFINITY, INT_MIN},
+                 {std::nan(""), 0}};
     for (const auto& c : cases) EXPECT_EQ(PIX_TruncateToInt(c.in), c.out) << c.in;
     EXPECT_EQ(PIX_TruncateToInt(std::nanf("")), 0);
     EXPECT_EQ(PIX_TruncateToInt(3e9f), INT_MAX);
@@ -422,7 +484,9 @@ TEST(BilinearMix4, WeighsTheFourPixelsByTheFractions)
         int out[4];
         PIX_BilinearMix4(&out[2], &out[1], &out[0], &out[3], row0, row1, fx, fy);
         for (int k = 0; k < 4; ++k)
-            ASSERT_EQ(out[k], ref::Div(w00 * row0[k] + w01 * row0[4 + k] + w10 * row1[k] + w11 * row1[4 + k], 65536))
+            ASSERT_EQ(out[k], ref::Div(w00 * row0[k] + w01 * row0[4 + k] + w10 * row1[k] +
+                                           w11 * row1[4 + k],
+                                       65536))
                 << fx << " " << fy << " channel " << k;
     }
     int r, g, b, a;

@@ -40,10 +40,14 @@ struct TestPicture {
 int ChannelsOf(int colorType)
 {
     switch (colorType) {
-    case PNG_COLOR_TYPE_GRAY_ALPHA: return 2;
-    case PNG_COLOR_TYPE_RGB: return 3;
-    case PNG_COLOR_TYPE_RGB_ALPHA: return 4;
-    default: return 1;
+        case PNG_COLOR_TYPE_GRAY_ALPHA:
+            return 2;
+        case PNG_COLOR_TYPE_RGB:
+            return 3;
+        case PNG_COLOR_TYPE_RGB_ALPHA:
+            return 4;
+        default:
+            return 1;
     }
 }
 
@@ -63,8 +67,8 @@ Bytes WritePng(const TestPicture& s)
     png_set_write_fn(png, &out, AppendToVector, FlushNothing);
     if (s.idatSize) png_set_compression_buffer_size(png, s.idatSize);
     png_set_IHDR(png, info, png_uint_32(s.width), png_uint_32(s.height), s.bitDepth, s.colorType,
-                 s.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                 PNG_FILTER_TYPE_DEFAULT);
+                 s.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     if (!s.palette.empty()) png_set_PLTE(png, info, s.palette.data(), int(s.palette.size()));
     if (!s.paletteAlpha.empty())
         png_set_tRNS(png, info, s.paletteAlpha.data(), int(s.paletteAlpha.size()), nullptr);
@@ -118,7 +122,8 @@ TestPicture MakePicture(int colorType, int bitDepth, bool transparency, bool int
     s.interlaced = interlaced;
     const int channels = ChannelsOf(colorType);
     const uint32_t maxValue = (1u << bitDepth) - 1;
-    const uint32_t paletteSize = colorType == PNG_COLOR_TYPE_PALETTE ? (bitDepth == 8 ? 200u : maxValue + 1) : 0;
+    const uint32_t paletteSize =
+        colorType == PNG_COLOR_TYPE_PALETTE ? (bitDepth == 8 ? 200u : maxValue + 1) : 0;
     for (int i = 0; i < s.width * s.height * channels; ++i) {
         const uint32_t h = uint32_t(i + 1) * 2654435761u;
         const uint32_t v = (h ^ (h >> 15)) % (paletteSize ? paletteSize : maxValue + 1);
@@ -128,7 +133,8 @@ TestPicture MakePicture(int colorType, int bitDepth, bool transparency, bool int
         s.palette.push_back({png_byte(i * 37 + 5), png_byte(255 - i * 11), png_byte(i * 101 + 3)});
     if (transparency) {
         if (colorType == PNG_COLOR_TYPE_PALETTE) {
-            for (uint32_t i = 0; i < (paletteSize + 1) / 2; ++i) s.paletteAlpha.push_back(png_byte(i * 53 + 1));
+            for (uint32_t i = 0; i < (paletteSize + 1) / 2; ++i)
+                s.paletteAlpha.push_back(png_byte(i * 53 + 1));
         } else {
             s.hasTransparentColour = true;
             const uint16_t* p = &s.samples[size_t(channels)];
@@ -155,27 +161,27 @@ PIX_PackedColor ExpectedPixel(const TestPicture& s, int x, int y)
     };
     uint32_t a = 255, r = 0, g = 0, b = 0;
     switch (s.colorType) {
-    case PNG_COLOR_TYPE_PALETTE:
-        r = s.palette[p[0]].red;
-        g = s.palette[p[0]].green;
-        b = s.palette[p[0]].blue;
-        if (p[0] < s.paletteAlpha.size()) a = s.paletteAlpha[p[0]];
-        break;
-    case PNG_COLOR_TYPE_GRAY:
-    case PNG_COLOR_TYPE_GRAY_ALPHA:
-        r = g = b = to8(p[0]);
-        if (channels == 2) a = to8(p[1]);
-        if (s.hasTransparentColour && p[0] == s.transparent.gray) a = 0;
-        break;
-    default:
-        r = to8(p[0]);
-        g = to8(p[1]);
-        b = to8(p[2]);
-        if (channels == 4) a = to8(p[3]);
-        if (s.hasTransparentColour && p[0] == s.transparent.red && p[1] == s.transparent.green &&
-            p[2] == s.transparent.blue)
-            a = 0;
-        break;
+        case PNG_COLOR_TYPE_PALETTE:
+            r = s.palette[p[0]].red;
+            g = s.palette[p[0]].green;
+            b = s.palette[p[0]].blue;
+            if (p[0] < s.paletteAlpha.size()) a = s.paletteAlpha[p[0]];
+            break;
+        case PNG_COLOR_TYPE_GRAY:
+        case PNG_COLOR_TYPE_GRAY_ALPHA:
+            r = g = b = to8(p[0]);
+            if (channels == 2) a = to8(p[1]);
+            if (s.hasTransparentColour && p[0] == s.transparent.gray) a = 0;
+            break;
+        default:
+            r = to8(p[0]);
+            g = to8(p[1]);
+            b = to8(p[2]);
+            if (channels == 4) a = to8(p[3]);
+            if (s.hasTransparentColour && p[0] == s.transparent.red &&
+                p[1] == s.transparent.green && p[2] == s.transparent.blue)
+                a = 0;
+            break;
     }
     return a << 24 | r << 16 | g << 8 | b;
 }
@@ -191,7 +197,8 @@ PIX_PackedColor PixelAt(const PIX_IBitmap& bitmap, int x, int y)
 {
     if (!bitmap) return ::testing::AssertionFailure() << "no image";
     if (bitmap->PixelWidth() != s.width || bitmap->PixelHeight() != s.height)
-        return ::testing::AssertionFailure() << "size " << bitmap->PixelWidth() << "x" << bitmap->PixelHeight();
+        return ::testing::AssertionFailure()
+               << "size " << bitmap->PixelWidth() << "x" << bitmap->PixelHeight();
     for (int y = 0; y < s.height; ++y)
         for (int x = 0; x < s.width; ++x)
             if (PixelAt(*bitmap, x, y) != ExpectedPixel(s, x, y))
@@ -203,7 +210,10 @@ PIX_PackedColor PixelAt(const PIX_IBitmap& bitmap, int x, int y)
 
 using BitmapPtr = std::unique_ptr<PIX_IBitmap>;
 
-BitmapPtr DecodeMemory(const Bytes& png) { return BitmapPtr(PIX_DecodePngMemory(png.data(), int(png.size()), nullptr)); }
+BitmapPtr DecodeMemory(const Bytes& png)
+{
+    return BitmapPtr(PIX_DecodePngMemory(png.data(), int(png.size()), nullptr));
+}
 
 class BottomUpBitmap : public PIX_MemBitmap {
 public:
@@ -238,7 +248,10 @@ struct ColourCase {
     bool interlaced;
 };
 
-void PrintTo(const ColourCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const ColourCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class PngColourTypes : public ::testing::TestWithParam<ColourCase> {};
 
@@ -282,7 +295,9 @@ const ColourCase kColourCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Table, PngColourTypes, ::testing::ValuesIn(kColourCases),
-                         [](const ::testing::TestParamInfo<ColourCase>& info) { return info.param.name; });
+                         [](const ::testing::TestParamInfo<ColourCase>& info) {
+                             return info.param.name;
+                         });
 
 TEST(PngDecode, ThePicturesCoverWhatTheTransformationsDistinguish)
 {
@@ -340,7 +355,8 @@ TEST(PngDecode, PixelsPastTheWidthAreLeftAsTheyWere)
     const TestPicture picture = MakePicture(PNG_COLOR_TYPE_GRAY, 4, false, false);
     const Bytes png = WritePng(picture);
     PIX_MemBitmap into(picture.width, picture.height, 4);
-    for (int i = 0; i < into.RowStride() * into.PixelHeight(); ++i) into.PixelData()[i] = 0xDEADBEEF;
+    for (int i = 0; i < into.RowStride() * into.PixelHeight(); ++i)
+        into.PixelData()[i] = 0xDEADBEEF;
     ASSERT_EQ(PIX_DecodePngMemory(png.data(), int(png.size()), &into), &into);
     EXPECT_TRUE(HasPixelsOf(&into, picture));
     for (int y = 0; y < picture.height; ++y)
@@ -355,7 +371,8 @@ TEST(PngDecode, ABottomUpBitmapGetsImageRowZeroAtItsLastRow)
     BottomUpBitmap into(1, 1, 4);
     ASSERT_EQ(PIX_DecodePngMemory(png.data(), int(png.size()), &into), &into);
     EXPECT_TRUE(HasPixelsOf(&into, picture));
-    EXPECT_EQ(into.PixelData()[(picture.height - 1) * into.RowStride()], ExpectedPixel(picture, 0, 0));
+    EXPECT_EQ(into.PixelData()[(picture.height - 1) * into.RowStride()],
+              ExpectedPixel(picture, 0, 0));
 }
 
 TEST(PngDecode, ADestinationThatCannotTakeTheSizeFailsAndStaysTheCallers)
@@ -388,8 +405,10 @@ std::vector<Chunk> ChunksOf(const Bytes& png)
 {
     std::vector<Chunk> chunks;
     for (size_t at = 8; at + 12 <= png.size();) {
-        const size_t length = size_t(png[at]) << 24 | size_t(png[at + 1]) << 16 | size_t(png[at + 2]) << 8 | png[at + 3];
-        chunks.push_back({at, length, std::string(png.begin() + long(at) + 4, png.begin() + long(at) + 8)});
+        const size_t length = size_t(png[at]) << 24 | size_t(png[at + 1]) << 16 |
+                              size_t(png[at + 2]) << 8 | png[at + 3];
+        chunks.push_back(
+            {at, length, std::string(png.begin() + long(at) + 4, png.begin() + long(at) + 8)});
         at += 12 + length;
     }
     return chunks;
@@ -456,7 +475,8 @@ TEST(PngDecode, SingleByteCorruptionsFailOrGiveTheSameImage)
             if (image) {
                 ++same;
                 EXPECT_NE(expected[i], kNull) << "byte " << i << " ^ " << int(mask);
-                EXPECT_TRUE(HasPixelsOf(image.get(), picture)) << "byte " << i << " ^ " << int(mask);
+                EXPECT_TRUE(HasPixelsOf(image.get(), picture))
+                    << "byte " << i << " ^ " << int(mask);
             } else {
                 ++nulls;
                 EXPECT_NE(expected[i], kSameImage) << "byte " << i << " ^ " << int(mask);
@@ -499,15 +519,15 @@ TEST(PngDecode, AHugeAnnouncedImageIsRefusedBeforeAnyAllocation)
         bool reachesTheBitmap;  // within the limits: 4 bytes a pixel fit 2 GiB
         size_t paddedTo;        // what its rows need (1032 bytes a byte) where the size fits
     } cases[] = {
-        {(1u << 20) + 1, 1, false, 0}, {1, (1u << 20) + 1, false, 0},
-        {0x7FFFFFFFu, 1, false, 0},    {1u << 20, 1u << 20, false, 0},
-        {32768, 16385, false, 0},      {32768, 16384, true, 520240},
+        {(1u << 20) + 1, 1, false, 0},  {1, (1u << 20) + 1, false, 0}, {0x7FFFFFFFu, 1, false, 0},
+        {1u << 20, 1u << 20, false, 0}, {32768, 16385, false, 0},      {32768, 16384, true, 520240},
         {1u << 20, 512, true, 520225},
     };
     for (const auto& c : cases) {
         const Bytes png = PaddedTo(WithAnnouncedSize(c.width, c.height), c.paddedTo);
         RefusingBitmap into;
-        EXPECT_EQ(PIX_DecodePngMemory(png.data(), int(png.size()), &into), nullptr) << c.width << "x" << c.height;
+        EXPECT_EQ(PIX_DecodePngMemory(png.data(), int(png.size()), &into), nullptr)
+            << c.width << "x" << c.height;
         EXPECT_EQ(into.calls, c.reachesTheBitmap ? 1 : 0) << c.width << "x" << c.height;
         if (!c.reachesTheBitmap) {
             EXPECT_FALSE(DecodeMemory(png)) << c.width << "x" << c.height;
@@ -556,7 +576,8 @@ TEST(PngDecode, TheInputMustHoldWhatTheRowsInflateTo)
         for (size_t size : {c.least - 1, c.least}) {
             const Bytes input = PaddedTo(png, size);
             RefusingBitmap into;
-            EXPECT_EQ(PIX_DecodePngMemory(input.data(), int(input.size()), &into), nullptr) << c.name;
+            EXPECT_EQ(PIX_DecodePngMemory(input.data(), int(input.size()), &into), nullptr)
+                << c.name;
             EXPECT_EQ(into.calls, size == c.least ? 1 : 0) << c.name << ", " << size << " bytes";
         }
     }
@@ -597,7 +618,8 @@ TEST(PngMemoryReader, ZeroFillsAndCopiesWhatIsLeft)
         uint8_t out[8];
         std::memset(out, 0xAA, sizeof out);
         PIX_PngMemoryReader(png, out, c.request);
-        for (size_t i = 0; i < c.request; ++i) EXPECT_EQ(out[i], int(i) < c.copied ? data[i] : 0) << i;
+        for (size_t i = 0; i < c.request; ++i)
+            EXPECT_EQ(out[i], int(i) < c.copied ? data[i] : 0) << i;
         for (size_t i = c.request; i < sizeof out; ++i) EXPECT_EQ(out[i], 0xAA) << i;
         EXPECT_EQ(cursor.next, data + c.copied);
         EXPECT_EQ(cursor.bytesLeft, c.copied ? c.bytesLeft - c.copied : c.bytesLeft);
@@ -622,10 +644,14 @@ protected:
     {
         const std::filesystem::path path = mFolder / std::filesystem::u8path(name);
         std::filesystem::create_directories(path.parent_path());
-        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), long(bytes.size()));
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), long(bytes.size()));
         return Path(name);
     }
-    std::string Path(const std::string& name) const { return (mFolder / std::filesystem::u8path(name)).u8string(); }
+    std::string Path(const std::string& name) const
+    {
+        return (mFolder / std::filesystem::u8path(name)).u8string();
+    }
 
     std::filesystem::path mFolder;
 };
@@ -712,9 +738,9 @@ TEST_F(PngFiles, TheHandlerChecksTheExtensionBeforeOpening)
         const char* name;
         bool accepted;
     } cases[] = {
-        {"a.png", true},       {"A.PNG", true},          {"b.PnG", true},          {"c.png.bak", false},
-        {"png", false},        {"d.png/e", false},       {"f.png/g.dat", false},   {"h", false},
-        {"i.pngx", false},     {"j.pn", false},
+        {"a.png", true},   {"A.PNG", true},    {"b.PnG", true},        {"c.png.bak", false},
+        {"png", false},    {"d.png/e", false}, {"f.png/g.dat", false}, {"h", false},
+        {"i.pngx", false}, {"j.pn", false},
     };
     for (const auto& c : cases) {
         const std::string path = Write(c.name, png);
@@ -749,10 +775,10 @@ TEST(ImageRegistry, KnowsExtensionsFromTheFirstPatternString)
         const char* path;
         bool known;
     } cases[] = {
-        {"a.png", true},      {"a.PNG", true},       {".png", true},         {"x/y.b.Png", true},
-        {"x\\y.png", true},   {"a.pn", false},       {"a.pngx", false},      {"a.png;", false},
-        {"a.", false},        {"a", false},          {"", false},            {"d.png/e", false},
-        {"d.png\\e", false},  {"d.png/", false},     {"a.jpg", false},
+        {"a.png", true},     {"a.PNG", true},   {".png", true},    {"x/y.b.Png", true},
+        {"x\\y.png", true},  {"a.pn", false},   {"a.pngx", false}, {"a.png;", false},
+        {"a.", false},       {"a", false},      {"", false},       {"d.png/e", false},
+        {"d.png\\e", false}, {"d.png/", false}, {"a.jpg", false},
     };
     for (const auto& c : cases) EXPECT_EQ(PIX_HandlerKnowsExtension(c.path), c.known) << c.path;
     EXPECT_FALSE(PIX_HandlerKnowsExtension(nullptr));
@@ -769,10 +795,12 @@ Strings FilterOf(bool allSupported, bool allFiles)
 
 TEST(ImageRegistry, FilterTextsWithThePngHandler)
 {
-    EXPECT_EQ(FilterOf(true, true), (Strings{"All supported images", "*.PNG", "PNG files (*.PNG)", "*.PNG",
-                                              "All files (*.*)", "*.*"}));
-    EXPECT_EQ(FilterOf(true, false), (Strings{"All supported images", "*.PNG", "PNG files (*.PNG)", "*.PNG"}));
-    EXPECT_EQ(FilterOf(false, true), (Strings{"PNG files (*.PNG)", "*.PNG", "All files (*.*)", "*.*"}));
+    EXPECT_EQ(FilterOf(true, true), (Strings{"All supported images", "*.PNG", "PNG files (*.PNG)",
+                                             "*.PNG", "All files (*.*)", "*.*"}));
+    EXPECT_EQ(FilterOf(true, false),
+              (Strings{"All supported images", "*.PNG", "PNG files (*.PNG)", "*.PNG"}));
+    EXPECT_EQ(FilterOf(false, true),
+              (Strings{"PNG files (*.PNG)", "*.PNG", "All files (*.*)", "*.*"}));
     EXPECT_EQ(FilterOf(false, false), (Strings{"PNG files (*.PNG)", "*.PNG"}));
 }
 
@@ -790,28 +818,43 @@ protected:
     PIX_ImageHandler* mSaved = nullptr;
 };
 
-const char* TwoPairs() { return "Alpha (*.a;*.aa)\0*.a;*.aa\0Beta\0*.b\0"; }
-const char* NoText() { return nullptr; }
-const char* EmptyText() { return ""; }
-const char* DescriptionOnly() { return "Gamma\0"; }
+const char* TwoPairs()
+{
+    return "Alpha (*.a;*.aa)\0*.a;*.aa\0Beta\0*.b\0";
+}
+const char* NoText()
+{
+    return nullptr;
+}
+const char* EmptyText()
+{
+    return "";
+}
+const char* DescriptionOnly()
+{
+    return "Gamma\0";
+}
 const char* LongText()
 {
     static const std::string text = std::string(5000, 'L') + '\0' + "*.long" + '\0';
     return text.c_str();
 }
-PIX_IBitmap* LoadNothing(const char*, bool, PIX_IBitmap*) { return nullptr; }
+PIX_IBitmap* LoadNothing(const char*, bool, PIX_IBitmap*)
+{
+    return nullptr;
+}
 
 TEST_F(OwnHandlerList, FilterTextsJoinAllPatternsAndSkipEmptyTexts)
 {
     std::vector<PIX_ImageHandler> handlers = {
-        {LoadNothing, TwoPairs, nullptr}, {LoadNothing, NoText, nullptr},
+        {LoadNothing, TwoPairs, nullptr},  {LoadNothing, NoText, nullptr},
         {LoadNothing, EmptyText, nullptr}, {LoadNothing, DescriptionOnly, nullptr},
         {nullptr, nullptr, nullptr},
     };
     Install(handlers);
     EXPECT_EQ(FilterOf(true, true),
-              (Strings{"All supported images", "*.a;*.aa;*.b", "Alpha (*.a;*.aa)", "*.a;*.aa", "Beta", "*.b", "Gamma",
-                       "All files (*.*)", "*.*"}));
+              (Strings{"All supported images", "*.a;*.aa;*.b", "Alpha (*.a;*.aa)", "*.a;*.aa",
+                       "Beta", "*.b", "Gamma", "All files (*.*)", "*.*"}));
     EXPECT_TRUE(PIX_HandlerKnowsExtension("x.aa"));
     EXPECT_TRUE(PIX_HandlerKnowsExtension("x.A"));
     EXPECT_FALSE(PIX_HandlerKnowsExtension("x.b"));  // only the first pattern string counts
@@ -830,7 +873,8 @@ TEST_F(OwnHandlerList, WithoutPatternsTheAllSupportedEntryIsDropped)
     EXPECT_EQ(FilterOf(true, false), Strings{});
     EXPECT_EQ(FilterOf(true, true), (Strings{"All files (*.*)", "*.*"}));
 
-    std::vector<PIX_ImageHandler> textless = {{LoadNothing, NoText, nullptr}, {LoadNothing, EmptyText, nullptr}};
+    std::vector<PIX_ImageHandler> textless = {{LoadNothing, NoText, nullptr},
+                                              {LoadNothing, EmptyText, nullptr}};
     Install(textless);
     text = PIX_BuildImageFilter(true, false);
     ASSERT_NE(text, nullptr);
@@ -842,7 +886,8 @@ TEST_F(OwnHandlerList, WithoutPatternsTheAllSupportedEntryIsDropped)
 
 TEST_F(OwnHandlerList, TheFilterTextGrowsPastItsFirstBlock)
 {
-    std::vector<PIX_ImageHandler> handlers = {{LoadNothing, LongText, nullptr}, {LoadNothing, TwoPairs, nullptr}};
+    std::vector<PIX_ImageHandler> handlers = {{LoadNothing, LongText, nullptr},
+                                              {LoadNothing, TwoPairs, nullptr}};
     Install(handlers);
     const Strings strings = FilterOf(true, true);
     ASSERT_EQ(strings.size(), 10u);

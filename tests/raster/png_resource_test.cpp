@@ -18,27 +18,34 @@ namespace {
 // The pixels of resource 101, as make_png_resource.py writes them: {r, g, b, a}.
 const uint8_t kPixels[3][5][4] = {
     {{255, 0, 0, 255}, {0, 255, 0, 128}, {0, 0, 255, 1}, {0, 0, 0, 0}, {18, 52, 86, 200}},
-    {{255, 255, 255, 255}, {1, 2, 3, 4}, {200, 100, 50, 255}, {10, 20, 30, 40}, {128, 128, 128, 127}},
+    {{255, 255, 255, 255},
+     {1, 2, 3, 4},
+     {200, 100, 50, 255},
+     {10, 20, 30, 40},
+     {128, 128, 128, 127}},
     {{7, 77, 177, 255}, {255, 254, 253, 252}, {0, 0, 0, 255}, {60, 70, 80, 90}, {250, 0, 250, 5}},
 };
 
 PIX_PackedColor Expected(int x, int y)
 {
     const uint8_t* p = kPixels[y][x];
-    return PIX_PackedColor(p[3]) << 24 | PIX_PackedColor(p[0]) << 16 | PIX_PackedColor(p[1]) << 8 | p[2];
+    return PIX_PackedColor(p[3]) << 24 | PIX_PackedColor(p[0]) << 16 | PIX_PackedColor(p[1]) << 8 |
+           p[2];
 }
 
 ::testing::AssertionResult HoldsResource101(const PIX_IBitmap* bitmap)
 {
     if (!bitmap) return ::testing::AssertionFailure() << "no image";
     if (bitmap->PixelWidth() != 5 || bitmap->PixelHeight() != 3)
-        return ::testing::AssertionFailure() << "size " << bitmap->PixelWidth() << "x" << bitmap->PixelHeight();
+        return ::testing::AssertionFailure()
+               << "size " << bitmap->PixelWidth() << "x" << bitmap->PixelHeight();
     for (int y = 0; y < 3; ++y)
         for (int x = 0; x < 5; ++x) {
             const PIX_PackedColor got = bitmap->PixelData()[y * bitmap->RowStride() + x];
             if (got != Expected(x, y))
                 return ::testing::AssertionFailure()
-                       << "pixel " << x << "," << y << ": " << std::hex << got << " instead of " << Expected(x, y);
+                       << "pixel " << x << "," << y << ": " << std::hex << got << " instead of "
+                       << Expected(x, y);
         }
     return ::testing::AssertionSuccess();
 }
@@ -52,7 +59,8 @@ DWORD ResourceSize(int id)
 
 TEST(PngResource, DecodesByIdIntoANewBitmap)
 {
-    std::unique_ptr<PIX_IBitmap> image(PIX_DecodePngResource(GetModuleHandleA(nullptr), 101, nullptr));
+    std::unique_ptr<PIX_IBitmap> image(
+        PIX_DecodePngResource(GetModuleHandleA(nullptr), 101, nullptr));
     EXPECT_NE(dynamic_cast<PIX_MemBitmap*>(image.get()), nullptr);
     EXPECT_TRUE(HoldsResource101(image.get()));
     ASSERT_TRUE(image);
@@ -68,7 +76,8 @@ TEST(PngResource, DecodesIntoAGivenSystemBitmap)
 
 TEST(PngResource, TheIdIsTakenAs16Bits)
 {
-    std::unique_ptr<PIX_IBitmap> image(PIX_DecodePngResource(GetModuleHandleA(nullptr), 0x10000 + 101, nullptr));
+    std::unique_ptr<PIX_IBitmap> image(
+        PIX_DecodePngResource(GetModuleHandleA(nullptr), 0x10000 + 101, nullptr));
     EXPECT_TRUE(HoldsResource101(image.get()));
 }
 

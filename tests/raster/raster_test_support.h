@@ -73,7 +73,8 @@ public:
     }
     PIX_PackedColor* PixelData() const override
     {
-        return mNullPixels ? nullptr : const_cast<uint32_t*>(&mWords[size_t(kGuard) * mStride + kGuard]);
+        return mNullPixels ? nullptr
+                           : const_cast<uint32_t*>(&mWords[size_t(kGuard) * mStride + kGuard]);
     }
     int PixelWidth() const override { return mWidth; }
     int PixelHeight() const override { return mHeight; }
@@ -109,8 +110,11 @@ protected:
     // Guard words only, each row rowPadding words past the band; the picture
     // is left to Fill.
     GuardedBitmap(int width, int height, bool bottomUp, bool nullPixels, int rowPadding = 1)
-        : mWidth(width), mHeight(height), mStride(width + 2 * kGuard + rowPadding),
-          mBottomUp(bottomUp), mNullPixels(nullPixels),
+        : mWidth(width),
+          mHeight(height),
+          mStride(width + 2 * kGuard + rowPadding),
+          mBottomUp(bottomUp),
+          mNullPixels(nullPixels),
           mWords(size_t(mStride) * size_t(height + 2 * kGuard), kGuardWord)
     {
     }
@@ -128,9 +132,15 @@ private:
     std::vector<uint32_t> mWords;
 };
 
-inline uint32_t Channel(uint32_t v, int k) { return (v >> (8 * k)) & 255; }
+inline uint32_t Channel(uint32_t v, int k)
+{
+    return (v >> (8 * k)) & 255;
+}
 
-inline int64_t Weight(float alpha) { return int64_t(std::trunc(double(alpha * 256.0f))); }
+inline int64_t Weight(float alpha)
+{
+    return int64_t(std::trunc(double(alpha * 256.0f)));
+}
 
 // The destination word d after combining the source word s by the operation
 // and source-alpha flag of mode at weight w (w != 0), from the formulas'
@@ -145,31 +155,50 @@ inline uint32_t RefCombine(uint32_t d, uint32_t s, PIX_CombineMode mode, int64_t
     };
     const int64_t e = ref::EffectiveWeight(w, a);
     switch (mode & 0x100FF) {
-    case 0:
-        if (w > 0) channels(ref::Copy, w);
-        break;
-    case 1: channels(ref::Add, w); break;
-    case 2: channels(ref::Dodge, w); break;
-    case 3: channels(ref::Multiply, w); break;
-    case 4: channels(ref::SoftLight, w); break;
-    case 5: ref::HsvShift(p, Channel(s, 2), Channel(s, 1), Channel(s, 0), a, w); break;
-    case 0x10000:
-        if (a == 0) break;
-        for (int k = 0; k < 3; ++k)
-            p[k] = uint8_t(w == 256 ? Channel(s, k) + ref::Div((p[k] - int64_t(Channel(s, k))) * (255 - a), 256)
-                                    : ref::Copy(p[k], Channel(s, k), e));
-        p[3] = uint8_t(ref::Min255(p[3] + (w == 256 ? a : e)));
-        break;
-    case 0x10001:
-        if (a != 0) channels(ref::Add, e);
-        break;
-    case 0x10002: channels(ref::Dodge, e); break;
-    case 0x10003:
-        if (a != 0) channels(ref::Multiply, e);
-        break;
-    case 0x10004: channels(ref::SoftLight, e); break;
-    case 0x10005: ref::HsvShift(p, Channel(s, 2), Channel(s, 1), Channel(s, 0), a, e); break;
-    default: break;
+        case 0:
+            if (w > 0) channels(ref::Copy, w);
+            break;
+        case 1:
+            channels(ref::Add, w);
+            break;
+        case 2:
+            channels(ref::Dodge, w);
+            break;
+        case 3:
+            channels(ref::Multiply, w);
+            break;
+        case 4:
+            channels(ref::SoftLight, w);
+            break;
+        case 5:
+            ref::HsvShift(p, Channel(s, 2), Channel(s, 1), Channel(s, 0), a, w);
+            break;
+        case 0x10000:
+            if (a == 0) break;
+            for (int k = 0; k < 3; ++k)
+                p[k] = uint8_t(w == 256
+                                   ? Channel(s, k) +
+                                         ref::Div((p[k] - int64_t(Channel(s, k))) * (255 - a), 256)
+                                   : ref::Copy(p[k], Channel(s, k), e));
+            p[3] = uint8_t(ref::Min255(p[3] + (w == 256 ? a : e)));
+            break;
+        case 0x10001:
+            if (a != 0) channels(ref::Add, e);
+            break;
+        case 0x10002:
+            channels(ref::Dodge, e);
+            break;
+        case 0x10003:
+            if (a != 0) channels(ref::Multiply, e);
+            break;
+        case 0x10004:
+            channels(ref::SoftLight, e);
+            break;
+        case 0x10005:
+            ref::HsvShift(p, Channel(s, 2), Channel(s, 1), Channel(s, 0), a, e);
+            break;
+        default:
+            break;
     }
     return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
 }
@@ -177,10 +206,12 @@ inline uint32_t RefCombine(uint32_t d, uint32_t s, PIX_CombineMode mode, int64_t
 // The bilinear sample of src at pixel (sx, sy) with 16-bit fractions (fx, fy)
 // inside a source that ends at column right and row bottom: the last column
 // and row take no neighbour beyond them.
-inline uint32_t RefBilinear(GuardedBitmap& src, int64_t sx, int64_t sy, int64_t fx, int64_t fy, int64_t right,
-                            int64_t bottom)
+inline uint32_t RefBilinear(GuardedBitmap& src, int64_t sx, int64_t sy, int64_t fx, int64_t fy,
+                            int64_t right, int64_t bottom)
 {
-    auto at = [&](int64_t px, int64_t py, int k) { return int64_t(Channel(src.At(int(px), int(py)), k)); };
+    auto at = [&](int64_t px, int64_t py, int k) {
+        return int64_t(Channel(src.At(int(px), int(py)), k));
+    };
     const bool lastColumn = sx == right - 1, lastRow = sy == bottom - 1;
     const int64_t cxy = (fx * fy) >> 16;
     uint32_t colour = 0;
@@ -188,7 +219,8 @@ inline uint32_t RefBilinear(GuardedBitmap& src, int64_t sx, int64_t sy, int64_t 
         int64_t v;
         if (!lastColumn && !lastRow)
             v = ((65536 - fx - fy + cxy) * at(sx, sy, k) + (fx - cxy) * at(sx + 1, sy, k) +
-                 (fy - cxy) * at(sx, sy + 1, k) + cxy * at(sx + 1, sy + 1, k)) >> 16;
+                 (fy - cxy) * at(sx, sy + 1, k) + cxy * at(sx + 1, sy + 1, k)) >>
+                16;
         else if (!lastColumn)
             v = ((65536 - fx) * at(sx, sy, k) + fx * at(sx + 1, sy, k)) >> 16;
         else if (!lastRow)

@@ -7,7 +7,8 @@
 namespace {
 
 // Paints a rectangle through the bitmap's device context.
-void FillThroughContext(PIX_SysBitmap& bitmap, int left, int top, int right, int bottom, COLORREF colour)
+void FillThroughContext(PIX_SysBitmap& bitmap, int left, int top, int right, int bottom,
+                        COLORREF colour)
 {
     HBRUSH brush = CreateSolidBrush(colour);
     const RECT r = {left, top, right, bottom};
@@ -37,7 +38,8 @@ TEST(SysBitmapGdi, TheContextDrawsIntoTheCurrentSectionAfterResizing)
         for (int i = 0; i < bitmap.RowStride() * bitmap.PixelHeight(); ++i) p[i] = 0;
         FillThroughContext(bitmap, 0, 0, s.cx, s.cy, RGB(0xAB, 0xCD, 0xEF));
         p = bitmap.PixelData();
-        EXPECT_EQ(p[(s.cy - 1) * bitmap.RowStride() + s.cx - 1] & 0xFFFFFF, 0xABCDEFu) << s.cx << "x" << s.cy;
+        EXPECT_EQ(p[(s.cy - 1) * bitmap.RowStride() + s.cx - 1] & 0xFFFFFF, 0xABCDEFu)
+            << s.cx << "x" << s.cy;
         EXPECT_EQ(HGDIOBJ(GetCurrentObject(bitmap.DeviceContext(), OBJ_BITMAP)) != nullptr, true);
     }
 }

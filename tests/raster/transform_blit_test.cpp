@@ -29,14 +29,16 @@ bool RefSample(GuardedBitmap& src, const FixedTransform& t, bool bilinear, int64
     const int64_t sx = ref::Div(x, 65536), sy = ref::Div(y, 65536);
     const int64_t fx = x & 0xFFFF, fy = y & 0xFFFF;
     if (sx < t.left || sy < t.top || sx >= t.right || sy >= t.bottom) return false;
-    *colour = bilinear ? RefBilinear(src, sx, sy, fx, fy, t.right, t.bottom) : src.At(int(sx), int(sy));
+    *colour =
+        bilinear ? RefBilinear(src, sx, sy, fx, fy, t.right, t.bottom) : src.At(int(sx), int(sy));
     return true;
 }
 
 // Destination pixel (destX + j, destY + r) samples row start plus j times
 // the per-pixel step of row r.
-void RefTransform(GuardedBitmap& dest, GuardedBitmap& src, int destX, int destY, int width, int height,
-                  const FixedTransform& t, bool bilinear, int64_t w, PIX_CombineMode mode)
+void RefTransform(GuardedBitmap& dest, GuardedBitmap& src, int destX, int destY, int width,
+                  int height, const FixedTransform& t, bool bilinear, int64_t w,
+                  PIX_CombineMode mode)
 {
     for (int r = 0; r < height; ++r)
         for (int j = 0; j < width; ++j) {
@@ -52,27 +54,46 @@ void RefTransform(GuardedBitmap& dest, GuardedBitmap& src, int destX, int destY,
 PIX_PixelKernelFn KernelOf(PIX_CombineMode mode, int w)
 {
     switch (mode & 0x100FF) {
-    case 0: return w == 256 ? PIX_PixelKernelCopyOpaque : PIX_PixelKernelCopy;
-    case 1: return PIX_PixelKernelAdd;
-    case 2: return PIX_PixelKernelDodge;
-    case 3: return PIX_PixelKernelMultiply;
-    case 4: return PIX_PixelKernelSoftLight;
-    case 5: return PIX_PixelKernelHsvShift;
-    case 0x10000: return w == 256 ? PIX_PixelKernelCopySourceAlphaOpaque : PIX_PixelKernelCopySourceAlpha;
-    case 0x10001: return PIX_PixelKernelAddSourceAlpha;
-    case 0x10002: return PIX_PixelKernelDodgeSourceAlpha;
-    case 0x10003: return PIX_PixelKernelMultiplySourceAlpha;
-    case 0x10004: return PIX_PixelKernelSoftLightSourceAlpha;
-    default: return PIX_PixelKernelHsvShiftSourceAlpha;
+        case 0:
+            return w == 256 ? PIX_PixelKernelCopyOpaque : PIX_PixelKernelCopy;
+        case 1:
+            return PIX_PixelKernelAdd;
+        case 2:
+            return PIX_PixelKernelDodge;
+        case 3:
+            return PIX_PixelKernelMultiply;
+        case 4:
+            return PIX_PixelKernelSoftLight;
+        case 5:
+            return PIX_PixelKernelHsvShift;
+        case 0x10000:
+            return w == 256 ? PIX_PixelKernelCopySourceAlphaOpaque : PIX_PixelKernelCopySourceAlpha;
+        case 0x10001:
+            return PIX_PixelKernelAddSourceAlpha;
+        case 0x10002:
+            return PIX_PixelKernelDodgeSourceAlpha;
+        case 0x10003:
+            return PIX_PixelKernelMultiplySourceAlpha;
+        case 0x10004:
+            return PIX_PixelKernelSoftLightSourceAlpha;
+        default:
+            return PIX_PixelKernelHsvShiftSourceAlpha;
     }
 }
 
-const PIX_CombineMode kModes[] = {0, 1, 2, 3, 4, 5, 0x10000, 0x10001, 0x10002, 0x10003, 0x10004, 0x10005};
+const PIX_CombineMode kModes[] = {0,       1,       2,       3,       4,       5,
+                                  0x10000, 0x10001, 0x10002, 0x10003, 0x10004, 0x10005};
 const PIX_CombineMode kAllModes[] = {0, 1, 2, 3, 4, 5, 6, 0x10000, 0x10003, 0x10005, 0x10006, 0xF4};
 const float kAlphas[] = {1.0f, 0.5f, 0.25f, 1.25f, -0.5f, 0.003f};
 
-uint8_t* Bytes(GuardedBitmap& b, int x, int y) { return reinterpret_cast<uint8_t*>(&b.At(x, y)); }
-ptrdiff_t Step(GuardedBitmap& b) { return (b.IsBottomUp() ? -4 : 4) * ptrdiff_t(b.RowStride()); }
+uint8_t* Bytes(GuardedBitmap& b, int x, int y)
+{
+    return reinterpret_cast<uint8_t*>(&b.At(x, y));
+}
+ptrdiff_t Step(GuardedBitmap& b)
+{
+    return (b.IsBottomUp() ? -4 : 4) * ptrdiff_t(b.RowStride());
+}
 
 TEST(TransformKernel, MatchesReferenceForRandomTransforms)
 {
@@ -101,18 +122,22 @@ TEST(TransformKernel, MatchesReferenceForRandomTransforms)
         t.bottom = rng.Range(t.top, src.PixelHeight());
         GuardedBitmap want = dest;
         RefTransform(want, src, 0, 0, width, height, t, bilinear, w, mode);
-        PIX_TransformKernel(Bytes(dest, 0, 0), Bytes(src, 0, 0), width, height, int(t.x0), int(t.y0),
-                            int(t.dxPixel), int(t.dyPixel), int(t.dxRow), int(t.dyRow), int(t.ddxPixel),
-                            int(t.ddyPixel), t.left, t.top, t.right, t.bottom, Step(src), Step(dest), w,
-                            bilinear ? 0x100 : 0x200, KernelOf(mode, w));
+        PIX_TransformKernel(Bytes(dest, 0, 0), Bytes(src, 0, 0), width, height, int(t.x0),
+                            int(t.y0), int(t.dxPixel), int(t.dyPixel), int(t.dxRow), int(t.dyRow),
+                            int(t.ddxPixel), int(t.ddyPixel), t.left, t.top, t.right, t.bottom,
+                            Step(src), Step(dest), w, bilinear ? 0x100 : 0x200, KernelOf(mode, w));
         ASSERT_TRUE(dest.GuardIntact() && src.GuardIntact());
         if (dest.Pixels() != want.Pixels() && mismatches++ < 5)
-            ADD_FAILURE() << "case " << n << " mode " << mode << " w " << w << (bilinear ? " bilinear" : "");
+            ADD_FAILURE() << "case " << n << " mode " << mode << " w " << w
+                          << (bilinear ? " bilinear" : "");
     }
     EXPECT_EQ(mismatches, 0);
 }
 
-int Fixed(double v) { return int(std::trunc(v * 65536.0)); }
+int Fixed(double v)
+{
+    return int(std::trunc(v * 65536.0));
+}
 
 // Rotated copies wholly inside the destination or cut only at its right and
 // bottom: the start follows from the centre rule, the rest from the steps.
@@ -122,13 +147,13 @@ struct RotateCase {
     bool clip;
 };
 const RotateCase kRotateCases[] = {
-    {1, 1, 7, 6, 0, 0, 7, 6, 0.0f, 0, 0, false},            // one-to-one
-    {0, 0, 10, 9, 1, 1, 5, 4.5f, 0.0f, 0, 0, true},         // enlargement, clipped source
-    {2, 1, 8, 8, 0.5f, 0.25f, 8, 8, 0.6f, 0, 0, false},     // rotation
-    {0, 0, 9, 7, 1, 0, 6, 7, -2.2f, 1.5f, -0.75f, true},    // rotation with offsets
-    {3, 2, 9, 9, 0, 0, 9, 8, 3.0f, 0, 0, true},             // cut at the right and bottom
-    {9, 7, -6, -5, 0, 0, 9, 8, 0.3f, 0, 0, false},          // mirrored both ways
-    {0, 0, 10, 9, 2, 2, 1, 5, 0.1f, 0, 0, true},            // clip box one column wide
+    {1, 1, 7, 6, 0, 0, 7, 6, 0.0f, 0, 0, false},          // one-to-one
+    {0, 0, 10, 9, 1, 1, 5, 4.5f, 0.0f, 0, 0, true},       // enlargement, clipped source
+    {2, 1, 8, 8, 0.5f, 0.25f, 8, 8, 0.6f, 0, 0, false},   // rotation
+    {0, 0, 9, 7, 1, 0, 6, 7, -2.2f, 1.5f, -0.75f, true},  // rotation with offsets
+    {3, 2, 9, 9, 0, 0, 9, 8, 3.0f, 0, 0, true},           // cut at the right and bottom
+    {9, 7, -6, -5, 0, 0, 9, 8, 0.3f, 0, 0, false},        // mirrored both ways
+    {0, 0, 10, 9, 2, 2, 1, 5, 0.1f, 0, 0, true},          // clip box one column wide
 };
 
 TEST(RotateCopy, MatchesReferenceInEveryModeWeightAndFilter)
@@ -162,12 +187,14 @@ TEST(RotateCopy, MatchesReferenceInEveryModeWeightAndFilter)
                         t.dxRow = Fixed(s * rx), t.dyRow = Fixed(c * ry);
                         t.ddxPixel = t.ddyPixel = 0;
                         const int64_t w = Weight(alpha);
-                        const bool draws = (op & 0xFF) <= 5 && w != 0 && !((op & 0x100FF) == 0 && w < 0);
+                        const bool draws =
+                            (op & 0xFF) <= 5 && w != 0 && !((op & 0x100FF) == 0 && w < 0);
                         if (draws)
-                            RefTransform(want, src, x, y, std::min(dw, 10 - x), std::min(dh, 9 - y), t,
-                                         filter == 0x100, w, op);
-                        PIX_RotateCopy(&dest, &src, k.destX, k.destY, k.destWidth, k.destHeight, k.srcX, k.srcY,
-                                       k.srcWidth, k.srcHeight, k.angle, k.clip, alpha, mode, k.offsetX, k.offsetY);
+                            RefTransform(want, src, x, y, std::min(dw, 10 - x), std::min(dh, 9 - y),
+                                         t, filter == 0x100, w, op);
+                        PIX_RotateCopy(&dest, &src, k.destX, k.destY, k.destWidth, k.destHeight,
+                                       k.srcX, k.srcY, k.srcWidth, k.srcHeight, k.angle, k.clip,
+                                       alpha, mode, k.offsetX, k.offsetY);
                         ASSERT_TRUE(dest.GuardIntact());
                         if (dest.Pixels() != want.Pixels() && mismatches++ < 5)
                             ADD_FAILURE() << "mode " << mode << " alpha " << alpha << " case "
@@ -177,7 +204,10 @@ TEST(RotateCopy, MatchesReferenceInEveryModeWeightAndFilter)
 }
 
 // The source coordinates as a pixel, for reading back which pixel was copied.
-uint32_t Coordinates(int x, int y) { return 0xFF000000u | uint32_t(y) << 8 | uint32_t(x); }
+uint32_t Coordinates(int x, int y)
+{
+    return 0xFF000000u | uint32_t(y) << 8 | uint32_t(x);
+}
 
 void FillWithCoordinates(GuardedBitmap& b)
 {
@@ -215,7 +245,8 @@ TEST(RotateCopy, GeometryExamples)
         GuardedBitmap src(8, 1, false, rng), dest(6, 1, true, rng);
         FillWithCoordinates(src);
         for (int x = 0; x < 6; ++x) dest.At(x, 0) = 0;
-        PIX_RotateCopy(&dest, &src, c.destX, 0, c.destWidth, 1, c.srcX, 0, c.srcWidth, 1, 0.0f, false, 1.0f, 0, 0, 0);
+        PIX_RotateCopy(&dest, &src, c.destX, 0, c.destWidth, 1, c.srcX, 0, c.srcWidth, 1, 0.0f,
+                       false, 1.0f, 0, 0, 0);
         EXPECT_EQ(Columns(dest), c.want) << c.what;
         EXPECT_TRUE(dest.GuardIntact()) << c.what;
     }
@@ -226,7 +257,8 @@ TEST(RotateCopy, BilinearOnAOneColumnClipBoxInterpolatesVertically)
     Lcg rng{2};
     GuardedBitmap src(3, 3, false, rng), dest(2, 4, false, rng);
     for (int y = 0; y < 3; ++y)
-        for (int x = 0; x < 3; ++x) src.At(x, y) = x == 1 ? 0xFF000000u | uint32_t(y * 100) : 0xFFFFFFFFu;
+        for (int x = 0; x < 3; ++x)
+            src.At(x, y) = x == 1 ? 0xFF000000u | uint32_t(y * 100) : 0xFFFFFFFFu;
     // Column 1 only, rows 0..2 onto four destination rows: positions 0, 0.75, 1.5, 2.25.
     PIX_RotateCopy(&dest, &src, 0, 0, 2, 4, 1, 0, 1, 3, 0.0f, true, 1.0f, 0x100, 0, 0);
     const uint32_t want[4] = {0xFF000000u, 0xFF00004Bu, 0xFF000096u, 0xFF0000C8u};
@@ -256,13 +288,14 @@ TEST(TransformedCopies, ClippingAtTheLeftAndTopKeepsTheMapping)
             GuardedBitmap src(9, 9, false, rng), small(7, 6, true, rng), large(10, 8, false, rng);
             for (int y = 0; y < 6; ++y)
                 for (int x = 0; x < 7; ++x) large.At(x + 3, y + 2) = small.At(x, y);
-            PIX_SteppedCopy(&small, &src, -3, -2, 10, 8, 1.5f, 0.75f, 0, 0, c.dxPixel, c.dyPixel, c.dxRow,
-                            c.dyRow, c.ddxPixel, c.ddyPixel, false, 1.0f, filter);
-            PIX_SteppedCopy(&large, &src, 0, 0, 10, 8, 1.5f, 0.75f, 0, 0, c.dxPixel, c.dyPixel, c.dxRow,
-                            c.dyRow, c.ddxPixel, c.ddyPixel, false, 1.0f, filter);
+            PIX_SteppedCopy(&small, &src, -3, -2, 10, 8, 1.5f, 0.75f, 0, 0, c.dxPixel, c.dyPixel,
+                            c.dxRow, c.dyRow, c.ddxPixel, c.ddyPixel, false, 1.0f, filter);
+            PIX_SteppedCopy(&large, &src, 0, 0, 10, 8, 1.5f, 0.75f, 0, 0, c.dxPixel, c.dyPixel,
+                            c.dxRow, c.dyRow, c.ddxPixel, c.ddyPixel, false, 1.0f, filter);
             for (int y = 0; y < 6; ++y)
                 for (int x = 0; x < 7; ++x)
-                    ASSERT_EQ(small.At(x, y), large.At(x + 3, y + 2)) << c.what << " at " << x << ", " << y;
+                    ASSERT_EQ(small.At(x, y), large.At(x + 3, y + 2))
+                        << c.what << " at " << x << ", " << y;
         }
 }
 
@@ -292,22 +325,31 @@ TEST(SteppedCopy, MatchesReferenceWithClippingAndMirroring)
                     for (const auto& k : cases) {
                         GuardedBitmap src(9, 8, bottomUp, rng), dest(10, 9, !bottomUp, rng);
                         GuardedBitmap want = dest;
-                        FixedTransform t = {Fixed(k.startX), Fixed(k.startY), Fixed(k.dxPixel), Fixed(k.dyPixel),
-                                            Fixed(k.dxRow), Fixed(k.dyRow), Fixed(k.ddxPixel), Fixed(k.ddyPixel),
+                        FixedTransform t = {Fixed(k.startX),
+                                            Fixed(k.startY),
+                                            Fixed(k.dxPixel),
+                                            Fixed(k.dyPixel),
+                                            Fixed(k.dxRow),
+                                            Fixed(k.dyRow),
+                                            Fixed(k.ddxPixel),
+                                            Fixed(k.ddyPixel),
                                             k.clip ? int(std::max(k.srcX, 0.0f)) : 0,
                                             k.clip ? int(std::max(k.srcY, 0.0f)) : 0,
                                             k.clip ? int(std::min(k.srcX + k.srcWidth, 9.0f)) : 9,
                                             k.clip ? int(std::min(k.srcY + k.srcHeight, 8.0f)) : 8};
                         const int64_t w = Weight(alpha);
                         if (!((op & 0x100FF) == 0 && w < 0))
-                            RefTransform(want, src, k.x, k.y, k.width, k.height, t, filter == 0x100, w, op);
-                        PIX_SteppedCopy(&dest, &src, k.destX, k.destY, k.destWidth, k.destHeight, k.srcX, k.srcY,
-                                        k.srcWidth, k.srcHeight, k.dxPixel, k.dyPixel, k.dxRow, k.dyRow, k.ddxPixel,
-                                        k.ddyPixel, k.clip, alpha, op | filter);
+                            RefTransform(want, src, k.x, k.y, k.width, k.height, t, filter == 0x100,
+                                         w, op);
+                        PIX_SteppedCopy(&dest, &src, k.destX, k.destY, k.destWidth, k.destHeight,
+                                        k.srcX, k.srcY, k.srcWidth, k.srcHeight, k.dxPixel,
+                                        k.dyPixel, k.dxRow, k.dyRow, k.ddxPixel, k.ddyPixel, k.clip,
+                                        alpha, op | filter);
                         ASSERT_TRUE(dest.GuardIntact());
                         if (dest.Pixels() != want.Pixels() && mismatches++ < 5)
-                            ADD_FAILURE() << "mode " << (op | filter) << " alpha " << alpha << " case "
-                                          << (&k - cases) << (bottomUp ? " bottom-up" : "");
+                            ADD_FAILURE()
+                                << "mode " << (op | filter) << " alpha " << alpha << " case "
+                                << (&k - cases) << (bottomUp ? " bottom-up" : "");
                     }
     EXPECT_EQ(mismatches, 0);
 }
@@ -336,16 +378,17 @@ TEST(MeshWarp, AffineGridEqualsOneSteppedCopy)
             for (const PIX_CombineMode mode : {0u, 0x103u, 0x10001u}) {
                 GuardedBitmap src(9, 8, true, rng), dest(10, 9, false, rng);
                 GuardedBitmap want = dest;
-                PIX_SteppedCopy(&want, &src, 1, 2, destWidth, destHeight, 0.5f, 1.0f, 0, 0, 0.5, 0, 0.25, 0.75, 0, 0,
-                                false, 0.8f, mode);
+                PIX_SteppedCopy(&want, &src, 1, 2, destWidth, destHeight, 0.5f, 1.0f, 0, 0, 0.5, 0,
+                                0.25, 0.75, 0, 0, false, 0.8f, mode);
                 if (useFloat)
-                    PIX_MeshWarpCopyFloat(&dest, &src, 1, 2, destWidth, destHeight, gridFloat.data(), c.gridWidth,
-                                          c.gridHeight, 0.8f, mode);
+                    PIX_MeshWarpCopyFloat(&dest, &src, 1, 2, destWidth, destHeight,
+                                          gridFloat.data(), c.gridWidth, c.gridHeight, 0.8f, mode);
                 else
-                    PIX_MeshWarpCopyDouble(&dest, &src, 1, 2, destWidth, destHeight, grid.data(), c.gridWidth,
-                                           c.gridHeight, 0.8f, mode);
+                    PIX_MeshWarpCopyDouble(&dest, &src, 1, 2, destWidth, destHeight, grid.data(),
+                                           c.gridWidth, c.gridHeight, 0.8f, mode);
                 EXPECT_TRUE(dest.GuardIntact());
-                EXPECT_EQ(dest.Pixels(), want.Pixels()) << c.what << " mode " << mode << (useFloat ? " float" : "");
+                EXPECT_EQ(dest.Pixels(), want.Pixels())
+                    << c.what << " mode " << mode << (useFloat ? " float" : "");
             }
         }
 }
@@ -377,15 +420,17 @@ std::vector<uint32_t> RefBlur(GuardedBitmap& src, int left, int top, int width, 
     std::vector<uint32_t> out;
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
-            auto at = [&](int dx, int dy, int k) { return int64_t(Channel(src.At(left + x + dx, top + y + dy), k)); };
+            auto at = [&](int dx, int dy, int k) {
+                return int64_t(Channel(src.At(left + x + dx, top + y + dy), k));
+            };
             uint32_t v = 0;
             for (int k = 0; k < 4; ++k) {
                 int64_t sum = ref::Div(at(0, 0, k), 2);
-                const bool l = x > 0, r = x < width - 1, u = y > 0, d = y < height - 1;
+                const bool l = x > 0, r = x<width - 1, u = y> 0, d = y < height - 1;
                 sum += l && r ? ref::Div(at(-1, 0, k), 8) + ref::Div(at(1, 0, k), 8)
-                               : ref::Div(l ? at(-1, 0, k) : at(1, 0, k), 4);
+                              : ref::Div(l ? at(-1, 0, k) : at(1, 0, k), 4);
                 sum += u && d ? ref::Div(at(0, -1, k), 8) + ref::Div(at(0, 1, k), 8)
-                               : ref::Div(u ? at(0, -1, k) : at(0, 1, k), 4);
+                              : ref::Div(u ? at(0, -1, k) : at(0, 1, k), 4);
                 v |= uint32_t(sum) << (8 * k);
             }
             out.push_back(v);
@@ -413,9 +458,11 @@ TEST(CrossBlurCopy, MatchesReferenceWithClippingAtEveryEdge)
         for (const auto& c : cases) {
             GuardedBitmap src(9, 8, bottomUp, rng), dest(10, 8, !bottomUp, rng);
             GuardedBitmap want = dest;
-            const std::vector<uint32_t> blurred = RefBlur(src, c.left, c.top, c.areaWidth, c.areaHeight);
+            const std::vector<uint32_t> blurred =
+                RefBlur(src, c.left, c.top, c.areaWidth, c.areaHeight);
             for (int y = 0; y < c.areaHeight; ++y)
-                for (int x = 0; x < c.areaWidth; ++x) want.At(c.x + x, c.y + y) = blurred[size_t(y * c.areaWidth + x)];
+                for (int x = 0; x < c.areaWidth; ++x)
+                    want.At(c.x + x, c.y + y) = blurred[size_t(y * c.areaWidth + x)];
             PIX_CrossBlurCopy(&dest, &src, c.destX, c.destY, c.srcX, c.srcY, c.width, c.height);
             EXPECT_TRUE(dest.GuardIntact()) << c.what;
             EXPECT_EQ(dest.Pixels(), want.Pixels()) << c.what << (bottomUp ? " bottom-up" : "");
@@ -445,7 +492,8 @@ TEST(CrossBlurCopy, Examples)
         for (int x = 0; x < 5; ++x) src.At(x, y) = x == 2 && y == 2 ? 0xFFFFFFFFu : 0;
     PIX_CrossBlurCopy(&dest, &src, 0, 0, 0, 0, 5, 5);
     EXPECT_EQ(dest.At(2, 2), 0x7F7F7F7Fu);
-    for (const auto& [x, y] : {std::pair{1, 2}, {3, 2}, {2, 1}, {2, 3}}) EXPECT_EQ(dest.At(x, y), 0x1F1F1F1Fu);
+    for (const auto& [x, y] : {std::pair{1, 2}, {3, 2}, {2, 1}, {2, 3}})
+        EXPECT_EQ(dest.At(x, y), 0x1F1F1F1Fu);
     EXPECT_EQ(dest.At(1, 1), 0u);
 
     // Areas of one row or one column are not blurred at all.
@@ -466,7 +514,8 @@ TEST(TransformedCopies, NullBitmapsPixelsAndGridsReturnSilently)
     const double grid[8] = {0, 0, 4, 0, 0, 4, 4, 4};
     const std::vector<uint32_t> before = good.Pixels();
     for (PIX_IBitmap* other : std::initializer_list<PIX_IBitmap*>{nullptr, &nullPixels, &empty}) {
-        for (const auto& [a, b] : {std::pair<PIX_IBitmap*, PIX_IBitmap*>{&good, other}, {other, &good}}) {
+        for (const auto& [a, b] :
+             {std::pair<PIX_IBitmap*, PIX_IBitmap*>{&good, other}, {other, &good}}) {
             PIX_RotateCopy(a, b, 0, 0, 4, 4, 0, 0, 4, 4, 0.5f, false, 1.0f, 0x100, 0, 0);
             PIX_SteppedCopy(a, b, 0, 0, 4, 4, 0, 0, 4, 4, 1, 0, 0, 1, 0, 0, true, 1.0f, 0);
             PIX_MeshWarpCopyDouble(a, b, 0, 0, 4, 4, grid, 2, 2, 1.0f, 0);
@@ -476,8 +525,8 @@ TEST(TransformedCopies, NullBitmapsPixelsAndGridsReturnSilently)
     PIX_MeshWarpCopyDouble(&good, &good, 0, 0, 4, 4, nullptr, 2, 2, 1.0f, 0);
     PIX_MeshWarpCopyFloat(&good, &good, 0, 0, 4, 4, nullptr, 2, 2, 1.0f, 0);
     PIX_MeshWarpCopyDouble(&good, &good, 0, 0, 4, 4, grid, 1, 2, 1.0f, 0);
-    PIX_TransformKernel(nullptr, nullptr, 4, 4, 0, 0, 65536, 0, 0, 65536, 0, 0, 0, 0, 4, 4, 0, 0, 256, 0,
-                        PIX_PixelKernelCopy);
+    PIX_TransformKernel(nullptr, nullptr, 4, 4, 0, 0, 65536, 0, 0, 65536, 0, 0, 0, 0, 4, 4, 0, 0,
+                        256, 0, PIX_PixelKernelCopy);
     EXPECT_EQ(good.Pixels(), before);
     EXPECT_TRUE(good.GuardIntact());
 }
@@ -487,7 +536,8 @@ TEST(TransformedCopies, NullBitmapsPixelsAndGridsReturnSilently)
 TEST(TransformedCopies, NonFiniteAndHugeArgumentsAreDefined)
 {
     Lcg rng{67};
-    const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
+    const float nan = std::numeric_limits<float>::quiet_NaN(),
+                inf = std::numeric_limits<float>::infinity();
     const float values[] = {nan, inf, -inf, 3e38f, -3e38f, 1e9f};
     for (const float v : values) {
         GuardedBitmap src(5, 5, false, rng), dest(6, 6, true, rng);
@@ -495,15 +545,17 @@ TEST(TransformedCopies, NonFiniteAndHugeArgumentsAreDefined)
             PIX_RotateCopy(&dest, &src, 0, 0, 6, 6, 0, 0, 5, 5, v, false, 1.0f, filter, 0, 0);
             PIX_RotateCopy(&dest, &src, -3, 0, 6, 6, v, 0, 5, v, 0.4f, true, 0.5f, filter, v, 0);
             PIX_RotateCopy(&dest, &src, 0, 0, 6, 6, 0, 0, 5, 5, 0.4f, false, v, filter, 0, 0);
-            PIX_SteppedCopy(&dest, &src, -2, -2, 6, 6, v, 0, 5, 5, double(v), 1, 0, double(v), double(v), 0, false,
-                            1.0f, filter);
-            PIX_SteppedCopy(&dest, &src, 0, 0, INT32_MAX, INT32_MIN, 0, 0, 5, 5, 1, 0, 0, 1, 0, 0, false, 1.0f,
-                            filter);
+            PIX_SteppedCopy(&dest, &src, -2, -2, 6, 6, v, 0, 5, 5, double(v), 1, 0, double(v),
+                            double(v), 0, false, 1.0f, filter);
+            PIX_SteppedCopy(&dest, &src, 0, 0, INT32_MAX, INT32_MIN, 0, 0, 5, 5, 1, 0, 0, 1, 0, 0,
+                            false, 1.0f, filter);
             const double grid[8] = {double(v), 0, 5, double(v), 0, 5, 5, 5};
             PIX_MeshWarpCopyDouble(&dest, &src, -1, -1, 8, 8, grid, 2, 2, 1.0f, filter);
-            PIX_MeshWarpCopyDouble(&dest, &src, INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX, grid, 2, 2, 1.0f, filter);
+            PIX_MeshWarpCopyDouble(&dest, &src, INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX, grid, 2,
+                                   2, 1.0f, filter);
         }
-        PIX_CrossBlurCopy(&dest, &src, INT32_MIN, INT32_MAX, INT32_MAX, INT32_MIN, INT32_MAX, INT32_MAX);
+        PIX_CrossBlurCopy(&dest, &src, INT32_MIN, INT32_MAX, INT32_MAX, INT32_MIN, INT32_MAX,
+                          INT32_MAX);
         EXPECT_TRUE(dest.GuardIntact() && src.GuardIntact()) << v;
     }
 }
@@ -519,37 +571,43 @@ TEST(TransformChecksum, SweepGivesTheSameDigestInBothBuilds)
         const PIX_CombineMode mode = kModes[rng.Range(0, 11)] | (rng.Range(0, 1) ? 0x100 : 0);
         const float alpha = rng.Unit() * 1.3f - 0.1f;
         switch (n % 4) {
-        case 0:
-            PIX_RotateCopy(&dest, &src, rng.Range(-10, 35), rng.Range(-10, 25), rng.Range(-30, 30),
-                           rng.Range(-25, 25), rng.Unit() * 25 - 3, rng.Unit() * 20 - 3, rng.Unit() * 25,
-                           rng.Unit() * 20, rng.Unit() * 14 - 7, rng.Range(0, 1) == 1, alpha, mode,
-                           rng.Unit() * 4 - 2, rng.Unit() * 4 - 2);
-            break;
-        case 1:
-            PIX_SteppedCopy(&dest, &src, rng.Range(-10, 35), rng.Range(-10, 25), rng.Range(-30, 30),
-                            rng.Range(-25, 25), rng.Unit() * 25 - 3, rng.Unit() * 20 - 3, rng.Unit() * 25,
-                            rng.Unit() * 20, rng.Unit() * 3 - 1.5, rng.Unit() * 3 - 1.5, rng.Unit() * 3 - 1.5,
-                            rng.Unit() * 3 - 1.5, rng.Unit() * 0.2 - 0.1, rng.Unit() * 0.2 - 0.1,
-                            rng.Range(0, 1) == 1, alpha, mode);
-            break;
-        case 2: {
-            const int gw = rng.Range(2, 5), gh = rng.Range(2, 5);
-            std::vector<float> grid;
-            for (int i = 0; i < gw * gh; ++i) grid.insert(grid.end(), {rng.Unit() * 26 - 2, rng.Unit() * 22 - 2});
-            if (rng.Range(0, 1)) {
-                PIX_MeshWarpCopyFloat(&dest, &src, rng.Range(-10, 35), rng.Range(-10, 25), rng.Range(1, 30),
-                                      rng.Range(1, 25), grid.data(), gw, gh, alpha, mode);
-            } else {
-                const std::vector<double> wide(grid.begin(), grid.end());
-                PIX_MeshWarpCopyDouble(&dest, &src, rng.Range(-10, 35), rng.Range(-10, 25), rng.Range(1, 30),
-                                       rng.Range(1, 25), wide.data(), gw, gh, alpha, mode);
+            case 0:
+                PIX_RotateCopy(&dest, &src, rng.Range(-10, 35), rng.Range(-10, 25),
+                               rng.Range(-30, 30), rng.Range(-25, 25), rng.Unit() * 25 - 3,
+                               rng.Unit() * 20 - 3, rng.Unit() * 25, rng.Unit() * 20,
+                               rng.Unit() * 14 - 7, rng.Range(0, 1) == 1, alpha, mode,
+                               rng.Unit() * 4 - 2, rng.Unit() * 4 - 2);
+                break;
+            case 1:
+                PIX_SteppedCopy(&dest, &src, rng.Range(-10, 35), rng.Range(-10, 25),
+                                rng.Range(-30, 30), rng.Range(-25, 25), rng.Unit() * 25 - 3,
+                                rng.Unit() * 20 - 3, rng.Unit() * 25, rng.Unit() * 20,
+                                rng.Unit() * 3 - 1.5, rng.Unit() * 3 - 1.5, rng.Unit() * 3 - 1.5,
+                                rng.Unit() * 3 - 1.5, rng.Unit() * 0.2 - 0.1,
+                                rng.Unit() * 0.2 - 0.1, rng.Range(0, 1) == 1, alpha, mode);
+                break;
+            case 2: {
+                const int gw = rng.Range(2, 5), gh = rng.Range(2, 5);
+                std::vector<float> grid;
+                for (int i = 0; i < gw * gh; ++i)
+                    grid.insert(grid.end(), {rng.Unit() * 26 - 2, rng.Unit() * 22 - 2});
+                if (rng.Range(0, 1)) {
+                    PIX_MeshWarpCopyFloat(&dest, &src, rng.Range(-10, 35), rng.Range(-10, 25),
+                                          rng.Range(1, 30), rng.Range(1, 25), grid.data(), gw, gh,
+                                          alpha, mode);
+                } else {
+                    const std::vector<double> wide(grid.begin(), grid.end());
+                    PIX_MeshWarpCopyDouble(&dest, &src, rng.Range(-10, 35), rng.Range(-10, 25),
+                                           rng.Range(1, 30), rng.Range(1, 25), wide.data(), gw, gh,
+                                           alpha, mode);
+                }
+                break;
             }
-            break;
-        }
-        default:
-            PIX_CrossBlurCopy(&dest, rng.Range(0, 1) ? &src : &dest, rng.Range(-5, 35), rng.Range(-5, 25),
-                              rng.Range(-5, 20), rng.Range(-5, 15), rng.Range(0, 30), rng.Range(0, 25));
-            break;
+            default:
+                PIX_CrossBlurCopy(&dest, rng.Range(0, 1) ? &src : &dest, rng.Range(-5, 35),
+                                  rng.Range(-5, 25), rng.Range(-5, 20), rng.Range(-5, 15),
+                                  rng.Range(0, 30), rng.Range(0, 25));
+                break;
         }
     }
     ASSERT_TRUE(dest.GuardIntact());
@@ -562,8 +620,14 @@ TEST(TransformChecksum, SweepGivesTheSameDigestInBothBuilds)
 // the last column leaves the block.
 class ExactBitmap : public PIX_IBitmap {
 public:
-    ExactBitmap(int width, int height) : mPixels(size_t(width) * height), mWidth(width), mHeight(height) {}
-    PIX_PackedColor* PixelData() const override { return const_cast<PIX_PackedColor*>(mPixels.data()); }
+    ExactBitmap(int width, int height)
+        : mPixels(size_t(width) * height), mWidth(width), mHeight(height)
+    {
+    }
+    PIX_PackedColor* PixelData() const override
+    {
+        return const_cast<PIX_PackedColor*>(mPixels.data());
+    }
     int PixelWidth() const override { return mWidth; }
     int PixelHeight() const override { return mHeight; }
     int RowStride() const override { return mWidth; }
@@ -581,8 +645,8 @@ TEST(SteppedCopy, SourceClipNeverPassesTheLastColumn)
     const int width = 16777219;
     ExactBitmap src(width, 1), dest(width + 1, 1);
     src.PixelData()[width - 1] = 0xFF123456u;
-    PIX_SteppedCopy(&dest, &src, 0, 0, width + 1, 1, 0.f, 0.f, 1e8f, 1.f, 1, 0, 0, 1, 0, 0, true, 1.0f,
-                    PIX_CombineCopy);
+    PIX_SteppedCopy(&dest, &src, 0, 0, width + 1, 1, 0.f, 0.f, 1e8f, 1.f, 1, 0, 0, 1, 0, 0, true,
+                    1.0f, PIX_CombineCopy);
     EXPECT_EQ(dest.PixelData()[width - 1], 0xFF123456u);
     EXPECT_EQ(dest.PixelData()[width], 0u);
 }

@@ -6,7 +6,10 @@ namespace {
 
 DebugCapture* gActive = nullptr;
 
-void Receive(const char* text) { gActive->Add(text); }
+void Receive(const char* text)
+{
+    gActive->Add(text);
+}
 
 }  // namespace
 

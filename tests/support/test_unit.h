@@ -22,16 +22,25 @@ public:
         IUnitBase::ParameterChanged(index);
         calls.push_back("changed " + std::to_string(index));
     }
-    void BeginParameterGesture(int index) override { calls.push_back("begin " + std::to_string(index)); }
+    void BeginParameterGesture(int index) override
+    {
+        calls.push_back("begin " + std::to_string(index));
+    }
     void ReportParameterToHost(int index, double normalized) override
     {
         calls.push_back("report " + std::to_string(index) + " " + std::to_string(normalized));
     }
-    void EndParameterGesture(int index) override { calls.push_back("end " + std::to_string(index)); }
+    void EndParameterGesture(int index) override
+    {
+        calls.push_back("end " + std::to_string(index));
+    }
     void ReportPresetChangeToHost() override {}
     int HostSamplePosition() override { return 0; }
     double HostTempo() override { return tempo; }
-    void HostTimeSignature(int* numerator, int* denominator) override { *numerator = *denominator = 4; }
+    void HostTimeSignature(int* numerator, int* denominator) override
+    {
+        *numerator = *denominator = 4;
+    }
     void FillHostTransport(IHostTransport*) override {}
     void ApplyEditorSize(int, int) override {}
     bool TransmitMidiMessage(const IMidiEvent*) override { return false; }
