@@ -15,24 +15,6 @@
 #include "raster/pixel.h"
 #include "raster/pixel_kernels.h"
 
-// The pixel operations of the twelve combinations of operation and source alpha.
-namespace PIX_BlitOp {
-using Copy = PIX_ChannelOp<PIX_CopyFormula, PIX_WrapStore>;
-using CopyOpaque = PIX_StoreOp<PIX_WrapStore>;
-using Add = PIX_ChannelOp<PIX_AddFormula, PIX_WrapStore>;
-using Dodge = PIX_ChannelOp<PIX_DodgeFormula, PIX_WrapStore>;
-using Multiply = PIX_ChannelOp<PIX_MultiplyFormula, PIX_WrapStore>;
-using SoftLight = PIX_ChannelOp<PIX_SoftLightFormula, PIX_WrapStore>;
-using HsvShift = PIX_HsvShiftOp<false>;
-using CopySourceAlpha = PIX_CopySourceAlphaOp<PIX_WrapStore, true>;
-using CopySourceAlphaOpaque = PIX_CopySourceAlphaOpaqueOp<PIX_WrapStore>;
-using AddSourceAlpha = PIX_SourceAlphaChannelOp<PIX_AddFormula, PIX_WrapStore, true>;
-using DodgeSourceAlpha = PIX_SourceAlphaChannelOp<PIX_DodgeFormula, PIX_WrapStore, false>;
-using MultiplySourceAlpha = PIX_SourceAlphaChannelOp<PIX_MultiplyFormula, PIX_WrapStore, true>;
-using SoftLightSourceAlpha = PIX_SourceAlphaChannelOp<PIX_SoftLightFormula, PIX_WrapStore, false>;
-using HsvShiftSourceAlpha = PIX_HsvShiftOp<true>;
-}  // namespace PIX_BlitOp
-
 using PIX_BlitKernelFn = void (*)(uint8_t* dest, const uint8_t* src, int width, int height,
                                   ptrdiff_t srcStep, ptrdiff_t destStep, int weight);
 // The opaque source-alpha kernel takes no weight.
@@ -261,49 +243,49 @@ void PIX_ShrinkKernel(uint8_t* dest, const uint8_t* src, int destWidth, int dest
 
 // The named kernels.
 // clang-format off
-inline constexpr PIX_BlitKernelFn PIX_BlitKernelCopy = PIX_BlitKernel<PIX_BlitOp::Copy>;
-inline constexpr PIX_BlitKernelFn PIX_BlitKernelAdd = PIX_BlitKernel<PIX_BlitOp::Add>;
-inline constexpr PIX_BlitKernelFn PIX_BlitKernelDodge = PIX_BlitKernel<PIX_BlitOp::Dodge>;
-inline constexpr PIX_BlitKernelFn PIX_BlitKernelMultiply = PIX_BlitKernel<PIX_BlitOp::Multiply>;
-inline constexpr PIX_BlitKernelFn PIX_BlitKernelSoftLight = PIX_BlitKernel<PIX_BlitOp::SoftLight>;
-inline constexpr PIX_BlitKernelFn PIX_BlitKernelHsvShift = PIX_BlitKernel<PIX_BlitOp::HsvShift>;
-inline constexpr PIX_BlitKernelOpaqueFn PIX_BlitKernelCopySourceAlphaOpaque = PIX_BlitKernelOpaque<PIX_BlitOp::CopySourceAlphaOpaque>;
-inline constexpr PIX_BlitKernelFn PIX_BlitKernelCopySourceAlpha = PIX_BlitKernel<PIX_BlitOp::CopySourceAlpha>;
-inline constexpr PIX_BlitKernelFn PIX_BlitKernelAddSourceAlpha = PIX_BlitKernel<PIX_BlitOp::AddSourceAlpha>;
-inline constexpr PIX_BlitKernelFn PIX_BlitKernelDodgeSourceAlpha = PIX_BlitKernel<PIX_BlitOp::DodgeSourceAlpha>;
-inline constexpr PIX_BlitKernelFn PIX_BlitKernelMultiplySourceAlpha = PIX_BlitKernel<PIX_BlitOp::MultiplySourceAlpha>;
-inline constexpr PIX_BlitKernelFn PIX_BlitKernelSoftLightSourceAlpha = PIX_BlitKernel<PIX_BlitOp::SoftLightSourceAlpha>;
-inline constexpr PIX_BlitKernelFn PIX_BlitKernelHsvShiftSourceAlpha = PIX_BlitKernel<PIX_BlitOp::HsvShiftSourceAlpha>;
+inline constexpr PIX_BlitKernelFn PIX_BlitKernelCopy = PIX_BlitKernel<PIX_WrapOp::Copy>;
+inline constexpr PIX_BlitKernelFn PIX_BlitKernelAdd = PIX_BlitKernel<PIX_WrapOp::Add>;
+inline constexpr PIX_BlitKernelFn PIX_BlitKernelDodge = PIX_BlitKernel<PIX_WrapOp::Dodge>;
+inline constexpr PIX_BlitKernelFn PIX_BlitKernelMultiply = PIX_BlitKernel<PIX_WrapOp::Multiply>;
+inline constexpr PIX_BlitKernelFn PIX_BlitKernelSoftLight = PIX_BlitKernel<PIX_WrapOp::SoftLight>;
+inline constexpr PIX_BlitKernelFn PIX_BlitKernelHsvShift = PIX_BlitKernel<PIX_WrapOp::HsvShift>;
+inline constexpr PIX_BlitKernelOpaqueFn PIX_BlitKernelCopySourceAlphaOpaque = PIX_BlitKernelOpaque<PIX_WrapOp::CopySourceAlphaOpaque>;
+inline constexpr PIX_BlitKernelFn PIX_BlitKernelCopySourceAlpha = PIX_BlitKernel<PIX_WrapOp::CopySourceAlpha>;
+inline constexpr PIX_BlitKernelFn PIX_BlitKernelAddSourceAlpha = PIX_BlitKernel<PIX_WrapOp::AddSourceAlpha>;
+inline constexpr PIX_BlitKernelFn PIX_BlitKernelDodgeSourceAlpha = PIX_BlitKernel<PIX_WrapOp::DodgeSourceAlpha>;
+inline constexpr PIX_BlitKernelFn PIX_BlitKernelMultiplySourceAlpha = PIX_BlitKernel<PIX_WrapOp::MultiplySourceAlpha>;
+inline constexpr PIX_BlitKernelFn PIX_BlitKernelSoftLightSourceAlpha = PIX_BlitKernel<PIX_WrapOp::SoftLightSourceAlpha>;
+inline constexpr PIX_BlitKernelFn PIX_BlitKernelHsvShiftSourceAlpha = PIX_BlitKernel<PIX_WrapOp::HsvShiftSourceAlpha>;
 
 inline constexpr PIX_StretchKernelFn PIX_StretchNearestKernelCopyOpaque = PIX_StretchNearestKernel<PIX_BlitDetail::MixOpaque>;
 inline constexpr PIX_StretchKernelFn PIX_StretchNearestKernelCopyHalf = PIX_StretchNearestKernel<PIX_MixHalf>;
-inline constexpr PIX_StretchKernelFn PIX_StretchKernelCopyOpaque = PIX_StretchKernel<PIX_BlitOp::CopyOpaque>;
-inline constexpr PIX_StretchKernelFn PIX_StretchKernelCopy = PIX_StretchKernel<PIX_BlitOp::Copy>;
-inline constexpr PIX_StretchKernelFn PIX_StretchKernelAdd = PIX_StretchKernel<PIX_BlitOp::Add>;
-inline constexpr PIX_StretchKernelFn PIX_StretchKernelDodge = PIX_StretchKernel<PIX_BlitOp::Dodge>;
-inline constexpr PIX_StretchKernelFn PIX_StretchKernelMultiply = PIX_StretchKernel<PIX_BlitOp::Multiply>;
-inline constexpr PIX_StretchKernelFn PIX_StretchKernelSoftLight = PIX_StretchKernel<PIX_BlitOp::SoftLight>;
-inline constexpr PIX_StretchKernelFn PIX_StretchKernelHsvShift = PIX_StretchKernel<PIX_BlitOp::HsvShift>;
-inline constexpr PIX_StretchKernelFn PIX_StretchKernelCopySourceAlphaOpaque = PIX_StretchKernel<PIX_BlitOp::CopySourceAlphaOpaque>;
-inline constexpr PIX_StretchKernelFn PIX_StretchKernelCopySourceAlpha = PIX_StretchKernel<PIX_BlitOp::CopySourceAlpha>;
-inline constexpr PIX_StretchKernelFn PIX_StretchKernelAddSourceAlpha = PIX_StretchKernel<PIX_BlitOp::AddSourceAlpha>;
-inline constexpr PIX_StretchKernelFn PIX_StretchKernelDodgeSourceAlpha = PIX_StretchKernel<PIX_BlitOp::DodgeSourceAlpha>;
-inline constexpr PIX_StretchKernelFn PIX_StretchKernelMultiplySourceAlpha = PIX_StretchKernel<PIX_BlitOp::MultiplySourceAlpha>;
-inline constexpr PIX_StretchKernelFn PIX_StretchKernelSoftLightSourceAlpha = PIX_StretchKernel<PIX_BlitOp::SoftLightSourceAlpha>;
-inline constexpr PIX_StretchKernelFn PIX_StretchKernelHsvShiftSourceAlpha = PIX_StretchKernel<PIX_BlitOp::HsvShiftSourceAlpha>;
+inline constexpr PIX_StretchKernelFn PIX_StretchKernelCopyOpaque = PIX_StretchKernel<PIX_WrapOp::CopyOpaque>;
+inline constexpr PIX_StretchKernelFn PIX_StretchKernelCopy = PIX_StretchKernel<PIX_WrapOp::Copy>;
+inline constexpr PIX_StretchKernelFn PIX_StretchKernelAdd = PIX_StretchKernel<PIX_WrapOp::Add>;
+inline constexpr PIX_StretchKernelFn PIX_StretchKernelDodge = PIX_StretchKernel<PIX_WrapOp::Dodge>;
+inline constexpr PIX_StretchKernelFn PIX_StretchKernelMultiply = PIX_StretchKernel<PIX_WrapOp::Multiply>;
+inline constexpr PIX_StretchKernelFn PIX_StretchKernelSoftLight = PIX_StretchKernel<PIX_WrapOp::SoftLight>;
+inline constexpr PIX_StretchKernelFn PIX_StretchKernelHsvShift = PIX_StretchKernel<PIX_WrapOp::HsvShift>;
+inline constexpr PIX_StretchKernelFn PIX_StretchKernelCopySourceAlphaOpaque = PIX_StretchKernel<PIX_WrapOp::CopySourceAlphaOpaque>;
+inline constexpr PIX_StretchKernelFn PIX_StretchKernelCopySourceAlpha = PIX_StretchKernel<PIX_WrapOp::CopySourceAlpha>;
+inline constexpr PIX_StretchKernelFn PIX_StretchKernelAddSourceAlpha = PIX_StretchKernel<PIX_WrapOp::AddSourceAlpha>;
+inline constexpr PIX_StretchKernelFn PIX_StretchKernelDodgeSourceAlpha = PIX_StretchKernel<PIX_WrapOp::DodgeSourceAlpha>;
+inline constexpr PIX_StretchKernelFn PIX_StretchKernelMultiplySourceAlpha = PIX_StretchKernel<PIX_WrapOp::MultiplySourceAlpha>;
+inline constexpr PIX_StretchKernelFn PIX_StretchKernelSoftLightSourceAlpha = PIX_StretchKernel<PIX_WrapOp::SoftLightSourceAlpha>;
+inline constexpr PIX_StretchKernelFn PIX_StretchKernelHsvShiftSourceAlpha = PIX_StretchKernel<PIX_WrapOp::HsvShiftSourceAlpha>;
 
-inline constexpr PIX_ShrinkKernelFn PIX_ShrinkKernelCopyOpaque = PIX_ShrinkKernel<PIX_BlitOp::CopyOpaque>;
-inline constexpr PIX_ShrinkKernelFn PIX_ShrinkKernelCopy = PIX_ShrinkKernel<PIX_BlitOp::Copy>;
-inline constexpr PIX_ShrinkKernelFn PIX_ShrinkKernelAdd = PIX_ShrinkKernel<PIX_BlitOp::Add>;
-inline constexpr PIX_ShrinkKernelFn PIX_ShrinkKernelDodge = PIX_ShrinkKernel<PIX_BlitOp::Dodge>;
-inline constexpr PIX_ShrinkKernelFn PIX_ShrinkKernelMultiply = PIX_ShrinkKernel<PIX_BlitOp::Multiply>;
-inline constexpr PIX_ShrinkKernelFn PIX_ShrinkKernelSoftLight = PIX_ShrinkKernel<PIX_BlitOp::SoftLight>;
-inline constexpr PIX_ShrinkKernelFn PIX_ShrinkKernelHsvShift = PIX_ShrinkKernel<PIX_BlitOp::HsvShift>;
-inline constexpr PIX_ShrinkKernelFn PIX_ShrinkKernelCopySourceAlphaOpaque = PIX_ShrinkKernel<PIX_BlitOp::CopySourceAlphaOpaque>;
-inline constexpr PIX_ShrinkKernelFn PIX_ShrinkKernelCopySourceAlpha = PIX_ShrinkKernel<PIX_BlitOp::CopySourceAlpha>;
-inline constexpr PIX_ShrinkKernelFn PIX_ShrinkKernelAddSourceAlpha = PIX_ShrinkKernel<PIX_BlitOp::AddSourceAlpha>;
-inline constexpr PIX_ShrinkKernelFn PIX_ShrinkKernelDodgeSourceAlpha = PIX_ShrinkKernel<PIX_BlitOp::DodgeSourceAlpha>;
-inline constexpr PIX_ShrinkKernelFn PIX_ShrinkKernelMultiplySourceAlpha = PIX_ShrinkKernel<PIX_BlitOp::MultiplySourceAlpha>;
-inline constexpr PIX_ShrinkKernelFn PIX_ShrinkKernelSoftLightSourceAlpha = PIX_ShrinkKernel<PIX_BlitOp::SoftLightSourceAlpha>;
-inline constexpr PIX_ShrinkKernelFn PIX_ShrinkKernelHsvShiftSourceAlpha = PIX_ShrinkKernel<PIX_BlitOp::HsvShiftSourceAlpha>;
+inline constexpr PIX_ShrinkKernelFn PIX_ShrinkKernelCopyOpaque = PIX_ShrinkKernel<PIX_WrapOp::CopyOpaque>;
+inline constexpr PIX_ShrinkKernelFn PIX_ShrinkKernelCopy = PIX_ShrinkKernel<PIX_WrapOp::Copy>;
+inline constexpr PIX_ShrinkKernelFn PIX_ShrinkKernelAdd = PIX_ShrinkKernel<PIX_WrapOp::Add>;
+inline constexpr PIX_ShrinkKernelFn PIX_ShrinkKernelDodge = PIX_ShrinkKernel<PIX_WrapOp::Dodge>;
+inline constexpr PIX_ShrinkKernelFn PIX_ShrinkKernelMultiply = PIX_ShrinkKernel<PIX_WrapOp::Multiply>;
+inline constexpr PIX_ShrinkKernelFn PIX_ShrinkKernelSoftLight = PIX_ShrinkKernel<PIX_WrapOp::SoftLight>;
+inline constexpr PIX_ShrinkKernelFn PIX_ShrinkKernelHsvShift = PIX_ShrinkKernel<PIX_WrapOp::HsvShift>;
+inline constexpr PIX_ShrinkKernelFn PIX_ShrinkKernelCopySourceAlphaOpaque = PIX_ShrinkKernel<PIX_WrapOp::CopySourceAlphaOpaque>;
+inline constexpr PIX_ShrinkKernelFn PIX_ShrinkKernelCopySourceAlpha = PIX_ShrinkKernel<PIX_WrapOp::CopySourceAlpha>;
+inline constexpr PIX_ShrinkKernelFn PIX_ShrinkKernelAddSourceAlpha = PIX_ShrinkKernel<PIX_WrapOp::AddSourceAlpha>;
+inline constexpr PIX_ShrinkKernelFn PIX_ShrinkKernelDodgeSourceAlpha = PIX_ShrinkKernel<PIX_WrapOp::DodgeSourceAlpha>;
+inline constexpr PIX_ShrinkKernelFn PIX_ShrinkKernelMultiplySourceAlpha = PIX_ShrinkKernel<PIX_WrapOp::MultiplySourceAlpha>;
+inline constexpr PIX_ShrinkKernelFn PIX_ShrinkKernelSoftLightSourceAlpha = PIX_ShrinkKernel<PIX_WrapOp::SoftLightSourceAlpha>;
+inline constexpr PIX_ShrinkKernelFn PIX_ShrinkKernelHsvShiftSourceAlpha = PIX_ShrinkKernel<PIX_WrapOp::HsvShiftSourceAlpha>;
 // clang-format on

@@ -162,6 +162,25 @@ struct PIX_HsvShiftOp {
     }
 };
 
+// The pixel operations of the twelve combinations of operation and source
+// alpha, with wrapping stores, and the opaque copies.
+namespace PIX_WrapOp {
+using Copy = PIX_ChannelOp<PIX_CopyFormula, PIX_WrapStore>;
+using CopyOpaque = PIX_StoreOp<PIX_WrapStore>;
+using Add = PIX_ChannelOp<PIX_AddFormula, PIX_WrapStore>;
+using Dodge = PIX_ChannelOp<PIX_DodgeFormula, PIX_WrapStore>;
+using Multiply = PIX_ChannelOp<PIX_MultiplyFormula, PIX_WrapStore>;
+using SoftLight = PIX_ChannelOp<PIX_SoftLightFormula, PIX_WrapStore>;
+using HsvShift = PIX_HsvShiftOp<false>;
+using CopySourceAlpha = PIX_CopySourceAlphaOp<PIX_WrapStore, true>;
+using CopySourceAlphaOpaque = PIX_CopySourceAlphaOpaqueOp<PIX_WrapStore>;
+using AddSourceAlpha = PIX_SourceAlphaChannelOp<PIX_AddFormula, PIX_WrapStore, true>;
+using DodgeSourceAlpha = PIX_SourceAlphaChannelOp<PIX_DodgeFormula, PIX_WrapStore, false>;
+using MultiplySourceAlpha = PIX_SourceAlphaChannelOp<PIX_MultiplyFormula, PIX_WrapStore, true>;
+using SoftLightSourceAlpha = PIX_SourceAlphaChannelOp<PIX_SoftLightFormula, PIX_WrapStore, false>;
+using HsvShiftSourceAlpha = PIX_HsvShiftOp<true>;
+}  // namespace PIX_WrapOp
+
 // A pixel operation as a one-pixel kernel.
 template <class Op>
 void PIX_PixelKernel(uint8_t* pixel, int r, int g, int b, int a, int weight)
@@ -171,25 +190,25 @@ void PIX_PixelKernel(uint8_t* pixel, int r, int g, int b, int a, int weight)
 
 // The named one-pixel kernels.
 // clang-format off
-inline constexpr PIX_PixelKernelFn PIX_PixelKernelCopy = PIX_PixelKernel<PIX_ChannelOp<PIX_CopyFormula, PIX_WrapStore>>;
-inline constexpr PIX_PixelKernelFn PIX_PixelKernelCopyOpaque = PIX_PixelKernel<PIX_StoreOp<PIX_WrapStore>>;
+inline constexpr PIX_PixelKernelFn PIX_PixelKernelCopy = PIX_PixelKernel<PIX_WrapOp::Copy>;
+inline constexpr PIX_PixelKernelFn PIX_PixelKernelCopyOpaque = PIX_PixelKernel<PIX_WrapOp::CopyOpaque>;
 inline constexpr PIX_PixelKernelFn PIX_PixelKernelCopyClamped = PIX_PixelKernel<PIX_ChannelOp<PIX_CopyFormula, PIX_ClampStore>>;
-inline constexpr PIX_PixelKernelFn PIX_PixelKernelAdd = PIX_PixelKernel<PIX_ChannelOp<PIX_AddFormula, PIX_WrapStore>>;
-inline constexpr PIX_PixelKernelFn PIX_PixelKernelDodge = PIX_PixelKernel<PIX_ChannelOp<PIX_DodgeFormula, PIX_WrapStore>>;
-inline constexpr PIX_PixelKernelFn PIX_PixelKernelMultiply = PIX_PixelKernel<PIX_ChannelOp<PIX_MultiplyFormula, PIX_WrapStore>>;
+inline constexpr PIX_PixelKernelFn PIX_PixelKernelAdd = PIX_PixelKernel<PIX_WrapOp::Add>;
+inline constexpr PIX_PixelKernelFn PIX_PixelKernelDodge = PIX_PixelKernel<PIX_WrapOp::Dodge>;
+inline constexpr PIX_PixelKernelFn PIX_PixelKernelMultiply = PIX_PixelKernel<PIX_WrapOp::Multiply>;
 inline constexpr PIX_PixelKernelFn PIX_PixelKernelMultiplyClamped = PIX_PixelKernel<PIX_ChannelOp<PIX_MultiplyFormula, PIX_ClampStore>>;
-inline constexpr PIX_PixelKernelFn PIX_PixelKernelSoftLight = PIX_PixelKernel<PIX_ChannelOp<PIX_SoftLightFormula, PIX_WrapStore>>;
-inline constexpr PIX_PixelKernelFn PIX_PixelKernelHsvShift = PIX_PixelKernel<PIX_HsvShiftOp<false>>;
-inline constexpr PIX_PixelKernelFn PIX_PixelKernelCopySourceAlpha = PIX_PixelKernel<PIX_CopySourceAlphaOp<PIX_WrapStore, true>>;
-inline constexpr PIX_PixelKernelFn PIX_PixelKernelCopySourceAlphaOpaque = PIX_PixelKernel<PIX_CopySourceAlphaOpaqueOp<PIX_WrapStore>>;
+inline constexpr PIX_PixelKernelFn PIX_PixelKernelSoftLight = PIX_PixelKernel<PIX_WrapOp::SoftLight>;
+inline constexpr PIX_PixelKernelFn PIX_PixelKernelHsvShift = PIX_PixelKernel<PIX_WrapOp::HsvShift>;
+inline constexpr PIX_PixelKernelFn PIX_PixelKernelCopySourceAlpha = PIX_PixelKernel<PIX_WrapOp::CopySourceAlpha>;
+inline constexpr PIX_PixelKernelFn PIX_PixelKernelCopySourceAlphaOpaque = PIX_PixelKernel<PIX_WrapOp::CopySourceAlphaOpaque>;
 inline constexpr PIX_PixelKernelFn PIX_PixelKernelCopySourceAlphaClamped = PIX_PixelKernel<PIX_CopySourceAlphaOp<PIX_ClampStore, true>>;
 inline constexpr PIX_PixelKernelFn PIX_PixelKernelCopySourceAlphaOpaqueClamped = PIX_PixelKernel<PIX_CopySourceAlphaOpaqueOp<PIX_ClampStore>>;
-inline constexpr PIX_PixelKernelFn PIX_PixelKernelAddSourceAlpha = PIX_PixelKernel<PIX_SourceAlphaChannelOp<PIX_AddFormula, PIX_WrapStore, true>>;
-inline constexpr PIX_PixelKernelFn PIX_PixelKernelMultiplySourceAlpha = PIX_PixelKernel<PIX_SourceAlphaChannelOp<PIX_MultiplyFormula, PIX_WrapStore, true>>;
+inline constexpr PIX_PixelKernelFn PIX_PixelKernelAddSourceAlpha = PIX_PixelKernel<PIX_WrapOp::AddSourceAlpha>;
+inline constexpr PIX_PixelKernelFn PIX_PixelKernelMultiplySourceAlpha = PIX_PixelKernel<PIX_WrapOp::MultiplySourceAlpha>;
 inline constexpr PIX_PixelKernelFn PIX_PixelKernelMultiplySourceAlphaClamped = PIX_PixelKernel<PIX_SourceAlphaChannelOp<PIX_MultiplyFormula, PIX_ClampStore, true>>;
-inline constexpr PIX_PixelKernelFn PIX_PixelKernelDodgeSourceAlpha = PIX_PixelKernel<PIX_SourceAlphaChannelOp<PIX_DodgeFormula, PIX_WrapStore, false>>;
-inline constexpr PIX_PixelKernelFn PIX_PixelKernelSoftLightSourceAlpha = PIX_PixelKernel<PIX_SourceAlphaChannelOp<PIX_SoftLightFormula, PIX_WrapStore, false>>;
-inline constexpr PIX_PixelKernelFn PIX_PixelKernelHsvShiftSourceAlpha = PIX_PixelKernel<PIX_HsvShiftOp<true>>;
+inline constexpr PIX_PixelKernelFn PIX_PixelKernelDodgeSourceAlpha = PIX_PixelKernel<PIX_WrapOp::DodgeSourceAlpha>;
+inline constexpr PIX_PixelKernelFn PIX_PixelKernelSoftLightSourceAlpha = PIX_PixelKernel<PIX_WrapOp::SoftLightSourceAlpha>;
+inline constexpr PIX_PixelKernelFn PIX_PixelKernelHsvShiftSourceAlpha = PIX_PixelKernel<PIX_WrapOp::HsvShiftSourceAlpha>;
 
 // The source-alpha forms without the a = 0 test; callers test first.
 inline constexpr PIX_PixelKernelFn PIX_BlendPixelSourceAlpha = PIX_PixelKernel<PIX_CopySourceAlphaOp<PIX_WrapStore, false>>;
