@@ -66,20 +66,33 @@ void ISono::HandleMouseDrag(int, int y, int, int, const IPointerKeys* keys)
     if (keys && keys->right) cursorRow = uint16_t(y);
 }
 
-void ISono::ColourColumn(int c)
+void ISono::ColourColumnBins(int c, PIX_PackedColor* pixels)
 {
-    c &= kMask;
     const float(*left)[4] = shared->columns[SourceColumn(c, leftOffset)].bins;
     const float(*right)[4] = shared->columns[SourceColumn(c, rightOffset)].bins;
     const float k = kUnitMagnitude * gain;
-    PIX_PackedColor* column = PixelStore() + c;
+    SonoBins bins;
     // Bin 0 packs {left DC, left Nyquist, right DC, right Nyquist}.
-    column[kTopBin * kWidth] =
-        SonoBinPixel(0.5f * left[0][0] * k, 0.0f, 0.5f * right[0][2] * k, 0.0f, colourMode);
-    column[0] = SonoBinPixel(0.5f * left[0][1] * k, 0.0f, 0.5f * right[0][3] * k, 0.0f, colourMode);
-    for (int j = 1; j < kTopBin; ++j) {
-        column[(kTopBin - j) * kWidth] = SonoBinPixel(left[j][0] * k, left[j][1] * k,
-                                                      right[j][2] * k, right[j][3] * k, colourMode);
+    bins.Set(0, 0.5f * left[0][0] * k, 0.0f, 0.5f * right[0][2] * k, 0.0f);
+    for (int j = 1; j < kTopBin; ++j)
+        bins.Set(j, left[j][0] * k, left[j][1] * k, right[j][2] * k, right[j][3] * k);
+    bins.Set(kTopBin, 0.5f * left[0][1] * k, 0.0f, 0.5f * right[0][3] * k, 0.0f);
+    bins.PadFrom(kHeight);
+    SonoColourBins(bins, kHeight, colourMode, pixels);
+}
+
+// A few adjacent columns at a time, each row's pixels stored together: one
+// column alone would touch a cache line per row for one pixel.
+void ISono::ColourColumns(int first, int count)
+{
+    constexpr int kBatch = 8;
+    PIX_PackedColor pixels[kBatch][SonoBins::kCapacity];
+    for (int c = first; c < first + count; c += kBatch) {
+        const int n = first + count - c < kBatch ? first + count - c : kBatch;
+        for (int i = 0; i < n; ++i) ColourColumnBins(c + i, pixels[i]);
+        PIX_PackedColor* row = PixelStore() + c;
+        for (int j = kTopBin; j >= 0; --j, row += kWidth)
+            for (int i = 0; i < n; ++i) row[i] = pixels[i][j];
     }
 }
 
@@ -97,11 +110,13 @@ int ISono::ColourNewColumns()
     const unsigned skipped = pendingCopy ? unsigned(AtomicLoadAcquire(&shared->skippedCount)) : 0u;
     const int t = int((unsigned(w) + skipped) & kMask);
     colourMode = SonoColourMode(channelMode, phaseMode);
+    // Runs of columns up to the target or the picture's right edge.
     while (r != t) {
+        const int count = r < t ? t - r : kWidth - r;
         anchorCopy = AtomicLoadAcquire(&shared->scrollAnchor);
-        AtomicStoreRelaxed(&shared->displayReadIndex, (r + 1) & kMask);
-        ColourColumn(r);
-        r = (r + 1) & kMask;
+        AtomicStoreRelaxed(&shared->displayReadIndex, (r + count) & kMask);
+        ColourColumns(r, count);
+        r = (r + count) & kMask;
     }
     return r;
 }

@@ -3,22 +3,12 @@
 #include <atomic>
 #include <cstdint>
 
+#include "analyser/sono_colour.h"
 #include "analyser/spectrum_analyser.h"
 #include "editor/control.h"
 #include "raster/bitmap.h"
 
 class ITextControl;
-
-// How the sonogram colours a bin: brightness from the two magnitudes, and
-// hue from the balance between the channels and from how far apart their
-// phases are (opposed phases pull towards green).
-enum SonoColouring : uint8_t {
-    kColourBalanceAndPhase,  // balance hue pulled towards green by opposed phases
-    kColourPhaseOnWhite,     // white pulled towards green by opposed phases
-    kColourOppositionOnly,   // green, as bright as the phases are opposed
-    kColourBalanceOnly,      // balance hue
-    kColourMagnitudeOnly,    // white
-};
 
 // A bitmap over pixels that another object owns; it never frees or resizes
 // them. The pixels start at the first 64-byte boundary of the block.
@@ -64,8 +54,9 @@ public:
     // The 64-byte aligned start of the picture: row 0 at the top, rows of
     // kWidth pixels.
     PIX_PackedColor* PixelStore() { return bitmap.PixelData(); }
-    // Colours picture column c from the ring with the current settings.
-    void ColourColumn(int c);
+    // Colours picture columns first .. first + count - 1 (first + count at
+    // most kWidth) from the ring with the current settings.
+    void ColourColumns(int first, int count);
 
     float gain = 1.0f;
     bool scroll = false;
@@ -90,21 +81,9 @@ private:
     // Colours the columns up to the write index (or past it while frozen);
     // returns the display read index reached.
     int ColourNewColumns();
+    // The pixels of picture column c, bin 0 (the bottom row) first.
+    void ColourColumnBins(int c, PIX_PackedColor* pixels);
     void CopyPicture(PIX_IBitmap* surface, int readIndex);
     void DrawCursor(PIX_IBitmap* surface, PIX_PackedColor colour);
     void DrawMarkers(PIX_IBitmap* surface, PIX_PackedColor colour);
 };
-
-// The colour mode from "disp. LR" and "disp. Phase".
-SonoColouring SonoColourMode(int channelMode, int phaseMode);
-
-// The pixel of one bin from the scaled left (lr, li) and right (rr, ri) values.
-PIX_PackedColor SonoBinPixel(float lr, float li, float rr, float ri, int colourMode);
-
-// The chromaticity-to-pixel conversion of (x, y, Y): the opposition-only and
-// magnitude-only modes use their fixed z, every other mode z = 1 - (x + y)
-// (the plug-in's start-up picture passes kColourBalanceAndPhase for that).
-PIX_PackedColor ChromaticityToPixel(float x, float y, float Y, int colourMode);
-
-// Bytes of min(value, 1) * 255, truncated: out[2] red, out[1] green, out[0] blue.
-void RgbToPixelBytes(const float rgb[3], unsigned char out[3]);

@@ -1,128 +1,153 @@
-// The sonogram's colours: brightness from the two channels' magnitudes, hue
-// from their balance and from how far apart their phases are.
-//
-// Up to the chromaticity the arithmetic is single precision; the conversion
-// to red, green and blue is double precision. atan2 and exp are evaluated in
-// double and rounded to float, so that both C libraries give the same float.
+// The sonogram's colours, four bins at a time, in single precision
+// throughout: the phase distance and the balance by one arctangent each, the
+// opposition's logistic curve, the chromaticity, the matrix to linear red,
+// green and blue, and the exact gamma step. One routine per colour mode.
 
-#include <cmath>
-#include <cstdint>
-#include <cstring>
+#include "analyser/sono_colour.h"
 
-#include "analyser/sono.h"
+#include "analyser/colour_maths.h"
+#include "analyser/float_lanes.h"
+#include "analyser/gamma_step.h"
 
 namespace {
 
-constexpr float kPi = 3.14159265f;
-constexpr float kTwoOverPi = 0.63661975f;
 constexpr float kLogisticFloor = 0.04742587357759476f;  // 1 / (1 + e^3)
 constexpr float kLogisticScale = 1.1047914028167725f;   // 1 / (1 - 2 / (1 + e^3))
 constexpr float kGeometricWeight = 0.29289323f;         // 1 - sqrt(1/2)
 constexpr float kPeakWeight = 0.70710677f;              // sqrt(1/2)
 constexpr float kGreenX = 0.321f, kGreenY = 0.597f;
 constexpr float kWhiteX = 0.312731f, kWhiteY = 0.329033f;
-constexpr double kGreenZ = 0.0820000171661377;   // 1 - (x + y) of green, in single precision
-constexpr double kWhiteZ = 0.35823601484298706;  // 1 - (x + y) of white, in single precision
-constexpr double kGamma = 0.45454543828964233;   // 1 / 2.2 in single precision
+constexpr float kGreenZ = 0.0820000171661377f;   // 1 - (x + y) of green, in single precision
+constexpr float kWhiteZ = 0.35823601484298706f;  // 1 - (x + y) of white, in single precision
 constexpr PIX_PackedColor kOpaque = 0xFF000000u;
 
-float Atan2(float y, float x)
+// 0 for equal phases, 1 for opposite ones: the angle between the two bins,
+// atan2(|L x R|, L . R), over pi. A difference near 2 pi is near 0.
+template <class L>
+ALWAYS_INLINE L PhaseDistance(L lr, L li, L rr, L ri)
 {
-    return float(std::atan2(double(y), double(x)));
-}
-float Exp(float v)
-{
-    return float(std::exp(double(v)));
-}
-
-// 0 for equal phases, 1 for opposite ones; a difference near 2 pi is near 0.
-// Phases of exactly pi and -pi could leave a rounding hair below 0.
-float PhaseDistance(float lr, float li, float rr, float ri)
-{
-    const float d = 1.0f - std::fabs(1.0f - std::fabs(Atan2(li, lr) - Atan2(ri, rr)) / kPi);
-    return d > 0.0f ? d : 0.0f;
-}
-
-// 0 for the left channel alone, 0.5 for equal magnitudes, 1 for the right.
-float Balance(float mL, float mR)
-{
-    return Atan2(mR, mL) * kTwoOverPi;
+    const L cross = lr * ri - li * rr;
+    const L dot = lr * rr + li * ri;
+    return AtanQuarterTurns(Abs(cross), dot) * L::All(0.5f);
 }
 
 // Centredness times phase distance on a logistic curve from 0 to 1.
-float Opposition(float b, float d)
+template <class L>
+ALWAYS_INLINE L Opposition(L b, L d)
 {
-    float u = (1.0f - std::fabs(1.0f - 2.0f * b)) * d;
-    if (u < 0.0f) u = 0.0f;
-    const float logistic = 1.0f / (1.0f + Exp(-3.0f * (2.0f * std::sqrt(u) - 1.0f)));
-    return (logistic - kLogisticFloor) * kLogisticScale;
+    const L one = L::All(1.0f);
+    const L u = Max((one - Abs(one - L::All(2.0f) * b)) * d, L::All(0.0f));
+    const L logistic = one / (one + Exp(L::All(-3.0f) * (L::All(2.0f) * Sqrt(u) - one)));
+    return (logistic - L::All(kLogisticFloor)) * L::All(kLogisticScale);
 }
 
 // Reddish orange at b = 0, the white point at 0.5, blue at 1.
-float BalanceX(float b)
+template <class L>
+ALWAYS_INLINE L BalanceX(L b)
 {
-    return 0.249076f * b * b - 0.699076f * b + 0.6f;
+    return L::All(0.249076f) * b * b - L::All(0.699076f) * b + L::All(0.6f);
 }
-float BalanceY(float b)
+template <class L>
+ALWAYS_INLINE L BalanceY(L b)
 {
-    return 0.4f + 0.016132f * b - 0.316132f * b * b;
-}
-
-// The byte of a linear channel value as the conversion makes it:
-// (int)(min(float(L^gamma), 1) * 255) with negative values as 0.
-int DirectGammaByte(double linear)
-{
-    const float rgb[3] = {linear > 0.0 ? float(std::pow(linear, kGamma)) : 0.0f, 0.0f, 0.0f};
-    unsigned char bytes[3];
-    RgbToPixelBytes(rgb, bytes);
-    return bytes[2];
+    return L::All(0.4f) + L::All(0.016132f) * b - L::All(0.316132f) * b * b;
 }
 
-// The same from a table: the byte never falls as the value grows, so it is
-// the number of bytes whose smallest linear value the value reaches. Each
-// smallest value is found once by bisecting the positive doubles, which
-// order as their bit patterns do.
-class GammaTable {
-public:
-    GammaTable()
-    {
-        for (int b = 1; b < 256; ++b) {
-            uint64_t lo = Bits(0.0), hi = Bits(1.0);  // Byte(lo) < b <= Byte(hi)
-            while (hi - lo > 1) {
-                const uint64_t mid = lo + (hi - lo) / 2;
-                (DirectGammaByte(Value(mid)) >= b ? hi : lo) = mid;
-            }
-            mThreshold[b - 1] = Value(hi);
+// Linear red, green and blue of (x, y, Y) with z, clamped to the gamma
+// step's range; black where y is 0.
+template <class L>
+ALWAYS_INLINE void ChromaticityToLinear(L x, L y, L Y, L z, L rgb[3])
+{
+    const L scale = Y / y;
+    const L X = x * scale;
+    const L Z = z * scale;
+    const L linear[3] = {
+        L::All(3.240479f) * X - L::All(1.53715f) * Y - L::All(0.498535f) * Z,
+        L::All(-0.969256f) * X + L::All(1.875991f) * Y + L::All(0.041556f) * Z,
+        L::All(0.055648f) * X - L::All(0.204043f) * Y + L::All(1.057311f) * Z,
+    };
+    const L zero = L::All(0.0f);
+    for (int i = 0; i < 3; ++i) {
+        const L clamped =
+            Min(Max(linear[i], L::All(GammaStep::kLowest)), L::All(GammaStep::kHighest));
+        rgb[i] = IfEqual(y, zero, L::All(GammaStep::kLowest), clamped);
+    }
+}
+
+// The linear colour of four bins in colour mode Mode.
+template <int Mode, class L>
+ALWAYS_INLINE void BinsToLinear(L lr, L li, L rr, L ri, L rgb[3])
+{
+    const L mL = Sqrt(lr * lr + li * li);
+    const L mR = Sqrt(rr * rr + ri * ri);
+    const L geometric = Sqrt(mL * mR);
+    if constexpr (Mode == kColourOppositionOnly) {
+        const L Y = PhaseDistance(lr, li, rr, ri) * geometric;
+        ChromaticityToLinear(L::All(kGreenX), L::All(kGreenY), Y, L::All(kGreenZ), rgb);
+        return;
+    }
+    const L Y = L::All(kGeometricWeight) * geometric + L::All(kPeakWeight) * Max(mL, mR);
+    if constexpr (Mode == kColourMagnitudeOnly) {
+        ChromaticityToLinear(L::All(kWhiteX), L::All(kWhiteY), Y, L::All(kWhiteZ), rgb);
+        return;
+    }
+    L x, y;
+    if constexpr (Mode == kColourPhaseOnWhite) {
+        const L o = Opposition(AtanQuarterTurns(mR, mL), PhaseDistance(lr, li, rr, ri));
+        x = L::All(kWhiteX) + L::All(0.008269012f) * o;
+        y = L::All(0.32903299f) + L::All(0.26796702f) * o;
+    } else {
+        const L b = AtanQuarterTurns(mR, mL);  // 0 left alone, 0.5 balanced, 1 right alone
+        x = BalanceX(b);
+        y = BalanceY(b);
+        if constexpr (Mode == kColourBalanceAndPhase) {
+            const L o = Opposition(b, PhaseDistance(lr, li, rr, ri));
+            x = x + (L::All(kGreenX) - x) * o;
+            y = y + (L::All(kGreenY) - y) * o;
         }
     }
-    int Byte(double linear) const
-    {
-        int n = 0;
-        for (int step = 128; step > 0; step >>= 1)
-            if (n + step <= 255 && linear >= mThreshold[n + step - 1]) n += step;
-        return n;
-    }
+    ChromaticityToLinear(x, y, Y, L::All(1.0f) - (x + y), rgb);
+}
 
-private:
-    static uint64_t Bits(double v)
-    {
-        uint64_t u;
-        std::memcpy(&u, &v, sizeof u);
-        return u;
+// The pixel of clamped linear red, green and blue, given as bit patterns.
+PIX_PackedColor PackLinear(const GammaStep& gamma, uint32_t red, uint32_t green, uint32_t blue)
+{
+    return kOpaque | PIX_PackedColor(gamma.ClampedByteOfBits(red)) << 16 |
+           PIX_PackedColor(gamma.ClampedByteOfBits(green)) << 8 |
+           PIX_PackedColor(gamma.ClampedByteOfBits(blue));
+}
+
+template <int Mode, class L>
+void ColourBins(const SonoBins& bins, int count, PIX_PackedColor* out)
+{
+    const GammaStep& gamma = SonoGammaStep();
+    for (int j = 0; j < count; j += L::kCount) {
+        L rgb[3];
+        BinsToLinear<Mode>(L::Load(bins.lr + j), L::Load(bins.li + j), L::Load(bins.rr + j),
+                           L::Load(bins.ri + j), rgb);
+        uint32_t linear[3][L::kCount];
+        for (int i = 0; i < 3; ++i) rgb[i].StoreBits(linear[i]);
+        const int lanes = count - j < L::kCount ? count - j : L::kCount;
+        for (int k = 0; k < lanes; ++k)
+            out[j + k] = PackLinear(gamma, linear[0][k], linear[1][k], linear[2][k]);
     }
-    static double Value(uint64_t u)
-    {
-        double v;
-        std::memcpy(&v, &u, sizeof v);
-        return v;
-    }
-    double mThreshold[255];
+}
+
+using ColourBinsFn = void (*)(const SonoBins& bins, int count, PIX_PackedColor* out);
+
+// One routine per colour mode; other values colour as the first.
+template <class L>
+constexpr ColourBinsFn kColourBins[] = {
+    ColourBins<kColourBalanceAndPhase, L>, ColourBins<kColourPhaseOnWhite, L>,
+    ColourBins<kColourOppositionOnly, L>,  ColourBins<kColourBalanceOnly, L>,
+    ColourBins<kColourMagnitudeOnly, L>,
 };
 
-const GammaTable& Gamma()
+template <class L>
+void ColourBinsIn(const SonoBins& bins, int count, int colourMode, PIX_PackedColor* out)
 {
-    static const GammaTable table;
-    return table;
+    const int mode = colourMode >= 0 && colourMode <= kColourMagnitudeOnly ? colourMode : 0;
+    kColourBins<L>[mode](bins, count, out);
 }
 
 }  // namespace
@@ -140,73 +165,36 @@ SonoColouring SonoColourMode(int channelMode, int phaseMode)
     }
 }
 
-PIX_PackedColor SonoBinPixel(float lr, float li, float rr, float ri, int colourMode)
+void SonoBins::PadFrom(int count)
 {
-    const float mL = std::sqrt(lr * lr + li * li);
-    const float mR = std::sqrt(rr * rr + ri * ri);
-    const float geometric = std::sqrt(mL * mR);
-    float x, y, Y;
-    switch (colourMode) {
-        case kColourOppositionOnly:
-            x = kGreenX;
-            y = kGreenY;
-            Y = PhaseDistance(lr, li, rr, ri) * geometric;
-            return ChromaticityToPixel(x, y, Y, colourMode);
-        case kColourBalanceAndPhase: {
-            const float b = Balance(mL, mR);
-            const float o = Opposition(b, PhaseDistance(lr, li, rr, ri));
-            const float xb = BalanceX(b), yb = BalanceY(b);
-            x = xb + (kGreenX - xb) * o;
-            y = yb + (kGreenY - yb) * o;
-            break;
-        }
-        case kColourPhaseOnWhite: {
-            const float o = Opposition(Balance(mL, mR), PhaseDistance(lr, li, rr, ri));
-            x = kWhiteX + 0.008269012f * o;
-            y = 0.32903299f + 0.26796702f * o;
-            break;
-        }
-        case kColourBalanceOnly: {
-            const float b = Balance(mL, mR);
-            x = BalanceX(b);
-            y = BalanceY(b);
-            break;
-        }
-        default:  // kColourMagnitudeOnly
-            x = kWhiteX;
-            y = kWhiteY;
-            break;
-    }
-    Y = kGeometricWeight * geometric + kPeakWeight * (mL > mR ? mL : mR);
-    return ChromaticityToPixel(x, y, Y, colourMode);
+    for (int j = count; j < kCapacity && j % kGroup != 0; ++j) Set(j, 0.0f, 0.0f, 0.0f, 0.0f);
 }
 
-// z in single precision, as the fixed z of the opposition-only and
-// magnitude-only modes are; double precision from there on: X, Z, the matrix
-// and the power.
+// Sixteen bins at a time: four independent chains of vector operations keep
+// the processor busy through the polynomials' latencies (twice as fast as
+// four bins at a time).
+using ColourLanes = FloatLanesPair<FloatLanesPair<FloatLanes>>;
+static_assert(ColourLanes::kCount == SonoBins::kGroup);
+
+void SonoColourBins(const SonoBins& bins, int count, int colourMode, PIX_PackedColor* out)
+{
+    ColourBinsIn<ColourLanes>(bins, count, colourMode, out);
+}
+
+void SonoColourBinsScalar(const SonoBins& bins, int count, int colourMode, PIX_PackedColor* out)
+{
+    ColourBinsIn<FloatLanesScalar>(bins, count, colourMode, out);
+}
+
 PIX_PackedColor ChromaticityToPixel(float x, float y, float Y, int colourMode)
 {
-    if (y == 0.0f) return kOpaque;
-    const double z = colourMode == kColourOppositionOnly  ? kGreenZ
-                     : colourMode == kColourMagnitudeOnly ? kWhiteZ
-                                                          : double(1.0f - (x + y));
-    const double X = double(x) * Y / y;
-    const double Z = z * Y / y;
-    const double linear[3] = {
-        3.240479 * X - 1.53715 * Y - 0.498535 * Z,
-        -0.969256 * X + 1.875991 * Y + 0.041556 * Z,
-        0.055648 * X - 0.204043 * Y + 1.057311 * Z,
-    };
-    const GammaTable& gamma = Gamma();
-    return kOpaque | PIX_PackedColor(gamma.Byte(linear[0])) << 16 |
-           PIX_PackedColor(gamma.Byte(linear[1])) << 8 | PIX_PackedColor(gamma.Byte(linear[2]));
-}
-
-void RgbToPixelBytes(const float rgb[3], unsigned char out[3])
-{
-    for (int i = 0; i < 3; ++i) {
-        float v = rgb[i] > 0.0f ? rgb[i] : 0.0f;  // a NaN must not reach the conversion
-        if (v > 1.0f) v = 1.0f;
-        out[2 - i] = static_cast<unsigned char>(int(v * 255.0f));
-    }
+    const float z = colourMode == kColourOppositionOnly  ? kGreenZ
+                    : colourMode == kColourMagnitudeOnly ? kWhiteZ
+                                                         : 1.0f - (x + y);
+    FloatLanes rgb[3];
+    ChromaticityToLinear(FloatLanes::All(x), FloatLanes::All(y), FloatLanes::All(Y),
+                         FloatLanes::All(z), rgb);
+    uint32_t linear[3][FloatLanes::kCount];
+    for (int i = 0; i < 3; ++i) rgb[i].StoreBits(linear[i]);
+    return PackLinear(SonoGammaStep(), linear[0][0], linear[1][0], linear[2][0]);
 }

@@ -35,3 +35,8 @@ inline void AtomicStoreRelaxed(T* field, T value)
 
 // A signed integer of 128 bits, for products of 64-bit values.
 __extension__ typedef __int128 WideInt;
+
+// Inlined wherever it is called: for small vector routines whose arguments
+// would otherwise pass through memory (the Windows calling convention passes
+// vectors by address).
+#define ALWAYS_INLINE inline __attribute__((always_inline))

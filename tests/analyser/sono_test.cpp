@@ -190,41 +190,6 @@ TEST_F(SonoTest, DcAndNyquistRowsShowHalfThePackedValues)
     EXPECT_EQ(Picture(0, 0), 0xFF00BDFFu) << "Nyquist: the right channel alone";
 }
 
-TEST(SonoColour, ConversionLimits)
-{
-    EXPECT_EQ(ChromaticityToPixel(0.3f, 0.0f, 1.0f, 0), kBlack);
-    const float rgb[3] = {1.5f, 0.5f, 0.0f};
-    unsigned char bytes[3];
-    RgbToPixelBytes(rgb, bytes);
-    EXPECT_EQ(bytes[2], 255);
-    EXPECT_EQ(bytes[1], 127);
-    EXPECT_EQ(bytes[0], 0);
-}
-
-// The conversion's bytes, computed the long way: the matrix, the power of
-// each channel and RgbToPixelBytes.
-TEST(SonoColour, ConversionMatchesTheDirectPowers)
-{
-    uint32_t state = 12345;
-    auto unit = [&] { return float((state = state * 1664525u + 1013904223u) >> 8) / 16777216.0f; };
-    for (int i = 0; i < 200000; ++i) {
-        const float x = 0.1f + 0.6f * unit(), y = 0.05f + 0.6f * unit(), Y = 1.3f * unit();
-        const double z = double(1.0f - (x + y));
-        const double X = double(x) * Y / y, Z = z * Y / y;
-        const double linear[3] = {3.240479 * X - 1.53715 * Y - 0.498535 * Z,
-                                  -0.969256 * X + 1.875991 * Y + 0.041556 * Z,
-                                  0.055648 * X - 0.204043 * Y + 1.057311 * Z};
-        float rgb[3];
-        for (int k = 0; k < 3; ++k)
-            rgb[k] = linear[k] > 0.0 ? float(std::pow(linear[k], 0.45454543828964233)) : 0.0f;
-        unsigned char bytes[3];
-        RgbToPixelBytes(rgb, bytes);
-        const PIX_PackedColor expected =
-            0xFF000000u | uint32_t(bytes[2]) << 16 | uint32_t(bytes[1]) << 8 | bytes[0];
-        ASSERT_EQ(ChromaticityToPixel(x, y, Y, 0), expected) << x << " " << y << " " << Y;
-    }
-}
-
 // The write index (and the read index, nothing new to colour) at a.
 TEST_F(SonoTest, CopiesThePictureAsItLiesOrScrolled)
 {
