@@ -31,6 +31,19 @@ void Transform512(benchmark::State& state)
 }
 BENCHMARK(Transform512);
 
+// The path for processors without SSE2, for comparison.
+void Transform512Scalar(benchmark::State& state)
+{
+    RealFft fft;
+    std::vector<float> x = TestFrame(), out(512);
+    for (auto _ : state) {
+        fft.TransformScalar(x.data(), out.data());
+        benchmark::DoNotOptimize(out.data());
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(Transform512Scalar);
+
 void AnchorFftwReal512(benchmark::State& state)
 {
     float* in = fftwf_alloc_real(512);
