@@ -8,6 +8,8 @@
 #   session_shot NAME      screenshot DIR/NAME.png (and NAME.rgb for checks);
 #                          sets WHERE again
 #   session_quit           "&Quit" through a posted menu command; the exit code
+#   session_wineserver     the process id of the prefix's Wine server (empty for
+#                          none)
 # Needs ROOT and BUILD (the Windows tree) set by the caller; VELVANE_SESSION_PREFIX
 # names another Wine prefix than build/wine-session. PROGRAM is the program
 # started, the tree's app/velvane.exe unless the caller changes it.
@@ -102,4 +104,21 @@ session_quit() {
     wait "$SESSION_PROGRAM_PID" || code=$?
     SESSION_PROGRAM_PID=""
     return "$code"
+}
+
+# The Wine server works in the server directory of its prefix,
+# server-DEV-INODE (the prefix directory's device and inode in hex) under
+# /tmp/.wine-UID, or under a /tmp/wine-XXXXXX of its own where Debian's Wine
+# makes one.
+session_wineserver() {
+    server_dir=$(printf 'server-%x-%x' $(stat -c '%d %i' "$WINEPREFIX"))
+    for cwd in /proc/[0-9]*/cwd; do
+        case "$(readlink "$cwd" 2>/dev/null)" in
+            "/tmp/.wine-$(id -u)/$server_dir" | /tmp/wine-*/"$server_dir")
+                cwd=${cwd%/cwd}
+                echo "${cwd#/proc/}"
+                return 0
+                ;;
+        esac
+    done
 }

@@ -1,7 +1,8 @@
 #!/bin/sh
-# Builds libpng, RtAudio and RtMidi for 64-bit Windows from their Debian source
-# packages into build/deps/win, using a private apt source list so the
-# machine's own apt configuration is left alone. Rebuilds only what changed.
+# Builds libpng, RtAudio, RtMidi and Google Benchmark for 64-bit Windows from
+# their Debian source packages into build/deps/win, using a private apt source
+# list so the machine's own apt configuration is left alone. Rebuilds only
+# what changed.
 set -eu
 
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
@@ -15,7 +16,7 @@ AR=x86_64-w64-mingw32-ar
 JOBS=$(nproc 2>/dev/null || echo 4)
 
 # source packages; the versions we build against are checked once unpacked
-PKGS="libpng1.6 rtaudio rtmidi"
+PKGS="libpng1.6 rtaudio rtmidi benchmark"
 
 recipe_hash=$(cat "$0" "$ROOT"/tools/patches/* 2>/dev/null | sha256sum | cut -c1-16)
 if [ -f "$PREFIX/.stamp" ] && [ "$(cat "$PREFIX/.stamp")" = "$recipe_hash" ]; then
@@ -69,10 +70,12 @@ srcdir() { # first unpacked tree of a source package
 PNG=$(srcdir libpng1.6)
 RTAUDIO=$(srcdir rtaudio)
 RTMIDI=$(srcdir rtmidi)
+BENCHMARK=$(srcdir benchmark)
 check_version() { # tree, wanted version prefix
     case "$(basename "$1")" in *-"$2"*) ;; *) echo "expected version $2 for $1" >&2; exit 1;; esac
 }
 check_version "$PNG" 1.6; check_version "$RTAUDIO" 5.2; check_version "$RTMIDI" 5.0
+check_version "$BENCHMARK" 1.7
 
 # Our own patches to the dependencies, each with its reason inside.
 for p in "$ROOT"/tools/patches/*.patch; do
@@ -86,7 +89,7 @@ for p in "$ROOT"/tools/patches/*.patch; do
 done
 
 BUILD="$DEPS/obj"
-rm -rf "$BUILD"; mkdir -p "$BUILD/png" "$BUILD/rt"
+rm -rf "$BUILD"; mkdir -p "$BUILD/png" "$BUILD/rt" "$BUILD/benchmark"
 CFLAGS="-O2 -g -ffp-contract=off"
 
 # libpng: the library's own sources with its prebuilt configuration
@@ -107,6 +110,19 @@ wait $rtmidi
 $AR rcs "$PREFIX/lib/librtaudio.a" "$BUILD/rt/RtAudio.o"
 $AR rcs "$PREFIX/lib/librtmidi.a" "$BUILD/rt/RtMidi.o"
 cp "$RTAUDIO/RtAudio.h" "$RTMIDI/RtMidi.h" "$PREFIX/include/"
+
+# Google Benchmark as static libraries (its users define BENCHMARK_STATIC_DEFINE
+# too), with the standard regex and clock its CMake checks would find
+for f in "$BENCHMARK"/src/*.cc; do basename "$f" .cc; done |
+    xargs -P "$JOBS" -I{} $CXX -std=c++17 $CFLAGS -DNDEBUG -DBENCHMARK_STATIC_DEFINE \
+        -DHAVE_STD_REGEX -DHAVE_STEADY_CLOCK -I"$BENCHMARK/include" \
+        -c "$BENCHMARK/src/{}.cc" -o "$BUILD/benchmark/{}.o"
+mv "$BUILD/benchmark/benchmark_main.o" "$BUILD/benchmark_main.o"
+$AR rcs "$PREFIX/lib/libbenchmark.a" "$BUILD"/benchmark/*.o
+$AR rcs "$PREFIX/lib/libbenchmark_main.a" "$BUILD/benchmark_main.o"
+mkdir -p "$PREFIX/include/benchmark"
+cp "$BENCHMARK/include/benchmark/benchmark.h" "$BENCHMARK/include/benchmark/export.h" \
+    "$PREFIX/include/benchmark/"
 
 echo "$recipe_hash" > "$PREFIX/.stamp"
 echo "Windows dependencies built into $PREFIX"
