@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "analyser/float_bits.h"
 #include "core/compiler_specifics.h"
 
 struct FloatLanesScalar {
@@ -82,10 +83,7 @@ struct FloatLanesScalar {
     {
         FloatLanesScalar r;
         for (int i = 0; i < 4; ++i) {
-            uint32_t bits;
-            std::memcpy(&bits, &a.v[i], sizeof bits);
-            bits = (bits + uint32_t(add)) << shift;
-            std::memcpy(&r.v[i], &bits, sizeof bits);
+            r.v[i] = FloatFromBits((FloatBits(a.v[i]) + uint32_t(add)) << shift);
         }
         return r;
     }

@@ -15,20 +15,6 @@ int DirectByte(float linear)
     return bytes[2];
 }
 
-uint32_t Bits(float v)
-{
-    uint32_t u;
-    std::memcpy(&u, &v, sizeof u);
-    return u;
-}
-
-float Value(uint32_t u)
-{
-    float v;
-    std::memcpy(&v, &u, sizeof v);
-    return v;
-}
-
 }  // namespace
 
 // Positive floats order as their bit patterns do: each threshold is found by
@@ -36,18 +22,19 @@ float Value(uint32_t u)
 GammaStep::GammaStep()
 {
     for (int b = 0; b < 255; ++b) {
-        uint32_t lo = Bits(0.0f), hi = Bits(1.0f);  // DirectByte(lo) <= b < DirectByte(hi)
+        uint32_t lo = FloatBits(0.0f),
+                 hi = FloatBits(1.0f);  // DirectByte(lo) <= b < DirectByte(hi)
         while (hi - lo > 1) {
             const uint32_t mid = lo + (hi - lo) / 2;
-            (DirectByte(Value(mid)) > b ? hi : lo) = mid;
+            (DirectByte(FloatFromBits(mid)) > b ? hi : lo) = mid;
         }
-        threshold[b] = Value(hi);
+        threshold[b] = FloatFromBits(hi);
     }
     int b = 0;
     for (uint32_t i = kFirstBucket; i <= kLastBucket; ++i) {
-        const float start = Value(i << kBucketShift);
+        const float start = FloatFromBits(i << kBucketShift);
         while (b < 255 && start >= threshold[b]) ++b;
-        buckets[i - kFirstBucket] = {b < 255 ? Bits(threshold[b]) : UINT32_MAX, uint32_t(b)};
+        buckets[i - kFirstBucket] = {b < 255 ? FloatBits(threshold[b]) : UINT32_MAX, uint32_t(b)};
     }
 }
 

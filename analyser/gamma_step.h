@@ -1,7 +1,8 @@
 #pragma once
 
 #include <cstdint>
-#include <cstring>
+
+#include "analyser/float_bits.h"
 
 // The byte of a linear channel value, exact for every float v:
 // (int)(min(float(v^(1/2.2)), 1) * 255), with the power in double precision
@@ -31,9 +32,7 @@ public:
     int Byte(float v) const
     {
         const float clamped = v > kLowest ? (v < kHighest ? v : kHighest) : kLowest;
-        uint32_t bits;
-        std::memcpy(&bits, &clamped, sizeof bits);
-        return ClampedByteOfBits(bits);
+        return ClampedByteOfBits(FloatBits(clamped));
     }
     // The smallest value whose byte exceeds b (b from 0 to 254).
     float Threshold(int b) const { return threshold[b]; }

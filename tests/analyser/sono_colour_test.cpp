@@ -7,6 +7,7 @@
 #include <random>
 
 #include "analyser/colour_maths.h"
+#include "analyser/float_bits.h"
 #include "analyser/float_lanes.h"
 #include "analyser/sono_colour.h"
 
@@ -14,20 +15,6 @@ namespace {
 
 constexpr PIX_PackedColor kBlack = 0xFF000000u;
 constexpr double kPi = 3.14159265358979323846;
-
-uint32_t Bits(float v)
-{
-    uint32_t u;
-    std::memcpy(&u, &v, sizeof u);
-    return u;
-}
-
-float Value(uint32_t u)
-{
-    float v;
-    std::memcpy(&v, &u, sizeof v);
-    return v;
-}
 
 int DirectGammaByte(float linear)
 {
@@ -46,12 +33,12 @@ TEST(GammaStep, EveryThresholdIsExactAndBucketsHoldOneAtMost)
     for (int b = 0; b < 255; ++b) {
         const float t = gamma.Threshold(b);
         ASSERT_EQ(DirectGammaByte(t), b + 1) << b;
-        ASSERT_EQ(DirectGammaByte(Value(Bits(t) - 1)), b) << b;
+        ASSERT_EQ(DirectGammaByte(FloatFromBits(FloatBits(t) - 1)), b) << b;
         ASSERT_EQ(gamma.Byte(t), b + 1) << b;
-        ASSERT_EQ(gamma.Byte(Value(Bits(t) - 1)), b) << b;
+        ASSERT_EQ(gamma.Byte(FloatFromBits(FloatBits(t) - 1)), b) << b;
         if (b > 0) {
-            ASSERT_NE(Bits(t) >> GammaStep::kBucketShift,
-                      Bits(gamma.Threshold(b - 1)) >> GammaStep::kBucketShift)
+            ASSERT_NE(FloatBits(t) >> GammaStep::kBucketShift,
+                      FloatBits(gamma.Threshold(b - 1)) >> GammaStep::kBucketShift)
                 << "two thresholds in one bucket at " << b;
         }
     }
@@ -60,7 +47,8 @@ TEST(GammaStep, EveryThresholdIsExactAndBucketsHoldOneAtMost)
     for (float v : limits) EXPECT_EQ(gamma.Byte(v), v > 0 ? DirectGammaByte(v) : 0) << v;
     std::mt19937 random(7);
     for (int i = 0; i < 100000; ++i) {
-        const float v = Value(Bits(GammaStep::kLowest) + random() % (Bits(1.0f) - Bits(1e-6f)));
+        const float v = FloatFromBits(FloatBits(GammaStep::kLowest) +
+                                      random() % (FloatBits(1.0f) - FloatBits(1e-6f)));
         ASSERT_EQ(gamma.Byte(v), DirectGammaByte(v)) << v;
     }
 }
@@ -255,7 +243,7 @@ TEST(SonoColour, PixelsAreTheSameInEveryBuild)
 {
     std::mt19937 random(99);
     auto value = [&] {  // magnitudes from 2^-17 to 4, either sign
-        return Value((random() & 0x807FFFFFu) | (110u + random() % 19u) << 23);
+        return FloatFromBits((random() & 0x807FFFFFu) | (110u + random() % 19u) << 23);
     };
     SonoBins bins;
     uint64_t digest = 14695981039346656037ull;
