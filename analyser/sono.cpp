@@ -1,5 +1,6 @@
 #include "analyser/sono.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -7,6 +8,7 @@
 #include "core/parameter.h"
 #include "core/unit_base.h"
 #include "editor/graphics.h"
+#include "editor/region.h"
 #include "editor/text_control.h"
 #include "raster/blit.h"
 #include "raster/line.h"
@@ -50,6 +52,7 @@ ISono::ISono(IUnitBase* plug, IBox rect, SpectrumShared* shared, ITextControl* c
       cursorReadOut(cursorReadOut)
 {
     doubleClickAsClick = true;
+    opaque = true;  // the picture is copied over every pixel of the area
 }
 
 void ISono::HandleMouseDown(int, int y, const IPointerKeys* keys)
@@ -110,6 +113,7 @@ int ISono::ColourNewColumns()
     const unsigned skipped = pendingCopy ? unsigned(AtomicLoadAcquire(&shared->skippedCount)) : 0u;
     const int t = int((unsigned(w) + skipped) & kMask);
     colourMode = SonoColourMode(channelMode, phaseMode);
+    MarkColumnsChanged(r, (t - r) & kMask);
     // Runs of columns up to the target or the picture's right edge.
     while (r != t) {
         const int count = r < t ? t - r : kWidth - r;
@@ -121,56 +125,126 @@ int ISono::ColourNewColumns()
     return r;
 }
 
-// Scrolled, the column before the anchor (the newest) lands at the right edge.
-void ISono::CopyPicture(PIX_IBitmap* surface, int readIndex)
+void ISono::MarkColumnsChanged(int first, int count)
 {
-    if (!scroll) {
-        PIX_CopyRegionXYWH(surface, &bitmap, area.left, area.top, 0, 0, kWidth, kHeight, 1.0f,
-                           PIX_CombineCopy);
-        return;
-    }
-    const int a = (pendingCopy ? anchorCopy : readIndex) & kMask;
-    const int n = kWidth - a;
-    if (a > 0)
-        PIX_CopyRegionXYWH(surface, &bitmap, area.left + n, area.top, 0, 0, a, kHeight, 1.0f,
-                           PIX_CombineCopy);
-    PIX_CopyRegionXYWH(surface, &bitmap, area.left, area.top, a, 0, n, kHeight, 1.0f,
-                       PIX_CombineCopy);
+    for (int i = 0; i < count; ++i) changedColumns.set((first + i) & kMask);
 }
 
-void ISono::DrawCursor(PIX_IBitmap* surface, PIX_PackedColor colour)
+// Scrolled, the column before the anchor (the newest) lands at the right edge.
+ISono::View ISono::CurrentView(int readIndex) const
 {
-    const int row = cursorRow;
+    View view;
+    view.shift = scroll ? (pendingCopy ? anchorCopy : readIndex) & kMask : 0;
+    if (area.top <= cursorRow && cursorRow < area.bottom) view.cursorRow = cursorRow;
+    if (showMarkers) {
+        view.markerX[0] = area.left + marker1;
+        view.markerX[1] = area.left + marker2;
+    }
+    view.lineColour = blink.load(std::memory_order_relaxed) ? kLineBlinkColour : kLineColour;
+    return view;
+}
+
+void ISono::TakeFrame()
+{
+    const int readIndex = shared ? ColourNewColumns() : 0;
+    frame = CurrentView(readIndex);
+    frameTaken = true;
+}
+
+IBox ISono::CursorBox(int row) const
+{
+    return row < 0 ? IBox{} : IBox{area.left, row, area.right, row + 1};
+}
+
+IBox ISono::MarkerBox(int x) const
+{
+    return x < 0 ? IBox{} : IBox{x, area.top, x + 1, area.bottom};
+}
+
+bool ISono::AddChangedArea(IRegion* region) const
+{
+    if (dirty || frame.shift != shown.shift) {
+        region->Add(area);
+        return true;
+    }
+    IRegion changed;
+    for (int x = 0; x < kWidth;) {
+        int end = x;
+        while (end < kWidth && changedColumns[(end + frame.shift) & kMask]) ++end;
+        if (end > x) changed.Add({area.left + x, area.top, area.left + end, area.bottom});
+        x = end + 1;
+    }
+    // A line that moved or changed colour: its old and its new place.
+    const bool recoloured = frame.lineColour != shown.lineColour;
+    if (recoloured || frame.cursorRow != shown.cursorRow) {
+        changed.Add(CursorBox(shown.cursorRow));
+        changed.Add(CursorBox(frame.cursorRow));
+    }
+    for (int m = 0; m < 2; ++m) {
+        if (!recoloured && frame.markerX[m] == shown.markerX[m]) continue;
+        changed.Add(MarkerBox(shown.markerX[m]));
+        changed.Add(MarkerBox(frame.markerX[m]));
+    }
+    region->Add(changed.ClippedTo(area));
+    return !changed.Empty();
+}
+
+bool ISono::AddDirtyArea(IRegion* region)
+{
+    TakeFrame();
+    return AddChangedArea(region);
+}
+
+// A box of the area from the picture columns that land there, in at most
+// two runs.
+void ISono::CopyPiece(PIX_IBitmap* surface, const IBox& box)
+{
+    for (int x = box.left - area.left; x < box.right - area.left;) {
+        const int c = (x + frame.shift) & kMask;
+        const int run = std::min(box.right - area.left - x, kWidth - c);
+        PIX_CopyRegionXYWH(surface, &bitmap, area.left + x, box.top, c, box.top - area.top, run,
+                           box.Height(), 1.0f, PIX_CombineCopy);
+        x += run;
+    }
+}
+
+void ISono::DrawCursor(PIX_IBitmap* surface)
+{
+    const int row = frame.cursorRow;
     const int label = area.bottom - row - 1;
-    const bool shown = area.top <= row && row < area.bottom;
-    if (shown && surface)
-        PIX_DrawSegment(surface, area.left, row, area.right, row, colour, 1.0f, PIX_CombineCopy,
-                        false);
+    if (row >= 0 && surface)
+        PIX_DrawSegment(surface, area.left, row, area.right, row, frame.lineColour, 1.0f,
+                        PIX_CombineCopy, false);
     if (!cursorReadOut) return;
     char text[4 + kLabelSize + 1] = "";
     // A label without a terminator ends at its field.
-    if (shown && 0 <= label && label <= kTopBin)
+    if (row >= 0 && 0 <= label && label <= kTopBin)
         std::snprintf(text, sizeof text, "y = %.*s", kLabelSize, rowLabels[label]);
     cursorReadOut->ReplaceText(text);
 }
 
-void ISono::DrawMarkers(PIX_IBitmap* surface, PIX_PackedColor colour)
+void ISono::DrawMarkers(PIX_IBitmap* surface)
 {
-    for (const int marker : {marker1, marker2}) {
-        const int x = area.left + marker;
-        PIX_DrawSegment(surface, x, area.top, x, area.bottom - 1, colour, 1.0f, PIX_CombineCopy,
-                        false);
+    for (const int x : frame.markerX) {
+        if (x < 0) continue;
+        PIX_DrawSegment(surface, x, area.top, x, area.bottom - 1, frame.lineColour, 1.0f,
+                        PIX_CombineCopy, false);
     }
 }
 
 bool ISono::Paint(IGraphics* graphics)
 {
-    const int readIndex = shared ? ColourNewColumns() : 0;
+    if (!frameTaken) TakeFrame();
     PIX_IBitmap* surface = graphics ? graphics->DrawSurface() : nullptr;
-    const PIX_PackedColor colour =
-        blink.load(std::memory_order_relaxed) ? kLineBlinkColour : kLineColour;
-    if (surface) CopyPicture(surface, readIndex);
-    DrawCursor(surface, colour);
-    if (surface && showMarkers) DrawMarkers(surface, colour);
+    if (surface) {
+        IRegion copied = graphics->DrawClip().ClippedTo(area);
+        AddChangedArea(&copied);
+        for (const IBox& box : copied) CopyPiece(surface, box);
+    }
+    DrawCursor(surface);
+    if (surface) DrawMarkers(surface);
+    shown = frame;
+    changedColumns.reset();
+    frameTaken = false;
     return true;
 }

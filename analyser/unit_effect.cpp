@@ -119,6 +119,8 @@ bool IUnitEffect::ResetDspState()
     if (sonogram) sonogram->pendingCopy = false;
     WriteRowLabels();
     PaintStartUpPicture();
+    // The new picture and labels are shown whole in the next frame.
+    if (sonogram) sonogram->MarkDirty(false);
     blinkPeriod = int(sampleRate);
     blinkCounter = 0;
     for (int index = 0; index < kParamCount; ++index) ParameterChanged(index);

@@ -5,6 +5,7 @@
 #include "core/parameter.h"
 #include "core/unit_base.h"
 #include "editor/graphics.h"
+#include "editor/region.h"
 #include "editor/text_control.h"
 
 namespace {
@@ -131,6 +132,14 @@ void IControl::AcknowledgeRedraw()
 bool IControl::NeedsRedraw()
 {
     return dirty;
+}
+
+bool IControl::AddDirtyArea(IRegion* region)
+{
+    if (!NeedsRedraw()) return false;
+    region->Add(rect);
+    region->Add(shownRect);
+    return true;
 }
 
 void IControl::BroadcastHook() {}

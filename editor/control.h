@@ -4,6 +4,7 @@
 #include "editor/records.h"
 
 class IGraphics;
+class IRegion;
 class IUnitBase;
 class ITextControl;
 
@@ -43,6 +44,10 @@ public:
     virtual void MarkDirty(bool push);
     virtual void AcknowledgeRedraw();
     virtual bool NeedsRedraw();
+    // Adds to region what must be repainted in this frame and tells whether
+    // the control takes part in it: while it needs redrawing, its rect and
+    // the place it was last painted at.
+    virtual bool AddDirtyArea(IRegion* region);
     virtual void BroadcastHook();
     virtual void ApplyAuxValueFromCore(int auxIndex, double normalised);
 
@@ -73,6 +78,12 @@ public:
     bool promptDisabled = true;
     bool doubleClickAsClick = false;
     bool pointerOverWhenGreyed = false;
+    // Paints every pixel of its rect within the draw clip, whatever lies
+    // beneath: the editor does not paint earlier controls where it covers a
+    // whole piece of the region.
+    bool opaque = false;
+    // Where the control was when it was last painted.
+    IBox shownRect;
     IBlend blend;
     ITextControl* valueTextControl = nullptr;
     ITextControl* nameTextControl = nullptr;

@@ -7,6 +7,7 @@
 #include "core/unit_editor.h"
 #include "editor/control.h"
 #include "editor/records.h"
+#include "editor/region.h"
 
 class IParameter;
 class IUnitBase;
@@ -32,7 +33,7 @@ public:
     IGraphics& operator=(const IGraphics&) = delete;
 
     // Copies the region of the draw surface to the window.
-    virtual bool PresentRegion(const IBox* region) = 0;
+    virtual bool PresentRegion(const IRegion* region) = 0;
     virtual bool MeasureText(ITextStyle* style, const char* text, IBox* box);
     virtual void CancelTextEntry() = 0;
     virtual void ResizeEditor(int width, int height);
@@ -87,10 +88,13 @@ public:
     bool BlitImageFrame(const IImageStrip* strip, const IBox* dest, int frame, const IBlend* blend);
     bool DrawTextInBox(ITextStyle* style, const char* text, IBox* box, bool measure);
 
-    // Redraw.
-    bool CollectDirtyRegion(IBox* region);
-    bool RedrawRegion(const IBox* region);
+    // Redraw. The region collected is what changed; a redraw paints the
+    // controls there into the draw surface and presents it.
+    bool CollectDirtyRegion(IRegion* region);
+    bool RedrawRegion(const IRegion* region);
     void SelectRedrawMode(bool strict);
+    // Where the control being painted may change the draw surface.
+    const IRegion& DrawClip() const { return drawClip; }
 
     // Input.
     int ControlIndexAt(int x, int y, bool pointerOverMode);
@@ -115,13 +119,17 @@ public:
 
 protected:
     void DeleteControls();
+    void PaintControl(IControl* control, const IRegion& clip);
+    // The pieces of the region that no visible, opaque control after
+    // control i covers whole.
+    IRegion UncoveredPart(const IRegion& region, int i) const;
     // Ends the parameter gesture the last press began, if one is open.
     void EndParameterGesture();
 
     CriticalSection editorLock;
     PointerList<IControl> controls;
     IUnitBase* plug;
-    IBox drawClip;
+    IRegion drawClip;
     bool pointerHidden = false;
     int hiddenPointerX = -1;
     int hiddenPointerY = -1;

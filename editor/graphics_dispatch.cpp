@@ -4,23 +4,41 @@
 #include "core/unit_base.h"
 #include "editor/graphics.h"
 
-bool IGraphics::CollectDirtyRegion(IBox* region)
+bool IGraphics::CollectDirtyRegion(IRegion* region)
 {
     bool any = false;
-    for (int i = 0; i < controls.Count(); ++i) {
-        IControl* control = controls.ItemAt(i);
-        if (!control->NeedsRedraw()) continue;
-        *region = region->Union(control->rect);
-        any = true;
-    }
+    for (int i = 0; i < controls.Count(); ++i)
+        if (controls.ItemAt(i)->AddDirtyArea(region)) any = true;
     return any;
 }
 
-bool IGraphics::RedrawRegion(const IBox* region)
+void IGraphics::PaintControl(IControl* control, const IRegion& clip)
+{
+    drawClip = clip;
+    control->Paint(this);
+    control->shownRect = control->rect;
+}
+
+// A piece is left to a later control only when that control covers all of
+// it; one it covers in part is painted whole, as before.
+IRegion IGraphics::UncoveredPart(const IRegion& region, int i) const
+{
+    IRegion part;
+    for (const IBox& piece : region) {
+        bool covered = false;
+        for (int j = i + 1; j < controls.Count() && !covered; ++j) {
+            const IControl* later = controls.ItemAt(j);
+            covered = later->opaque && !later->hidden && Covers(later->rect, piece);
+        }
+        if (!covered) part.Add(piece);
+    }
+    return part;
+}
+
+bool IGraphics::RedrawRegion(const IRegion* region)
 {
     const int count = controls.Count();
     if (count > 0 && strictDrawing) {
-        drawClip = *region;
         // Each control is acknowledged right after its own paint, so a paint
         // that dirties a later control is drawn in this frame, and one that
         // dirties an earlier control in the next. A visible control outside
@@ -29,28 +47,29 @@ bool IGraphics::RedrawRegion(const IBox* region)
             IControl* control = controls.ItemAt(i);
             const bool visible = !control->hidden && !control->rect.Empty();
             if (visible && !region->Intersects(control->rect)) continue;
-            if (visible) control->Paint(this);
+            if (visible) PaintControl(control, UncoveredPart(*region, i));
             control->AcknowledgeRedraw();
         }
     } else if (count > 0) {
         IControl* first = controls.ItemAt(0);
         if (first->NeedsRedraw()) {
-            drawClip = first->rect;
+            const IRegion clip(first->rect);
             for (int i = 0; i < count; ++i) {
                 IControl* control = controls.ItemAt(i);
                 if (i != 0 && control->hidden) continue;
-                control->Paint(this);
+                PaintControl(control, clip);
                 control->AcknowledgeRedraw();
             }
         } else {
             for (int i = 1; i < count; ++i) {
                 IControl* dirtyOne = controls.ItemAt(i);
                 if (!dirtyOne->NeedsRedraw()) continue;
-                drawClip = dirtyOne->rect;
+                const IBox around = dirtyOne->rect;
                 for (int j = 0; j < count; ++j) {
                     IControl* control = controls.ItemAt(j);
                     if (control->hidden) continue;
-                    if (j == i || control->rect.Intersects(drawClip)) control->Paint(this);
+                    if (j == i || control->rect.Intersects(around))
+                        PaintControl(control, IRegion(around));
                 }
                 dirtyOne->AcknowledgeRedraw();
             }

@@ -8,14 +8,16 @@
 bool IGraphics::BlitImage(const IImageStrip* strip, const IBox* dest, int srcX, int srcY,
                           const IBlend* blend)
 {
-    if (!strip || !dest) return true;
-    if (dest->Empty() || drawClip.Empty() || !dest->Intersects(drawClip)) return true;
-    const IBox area = dest->Intersection(drawClip);
+    if (!strip || !dest || dest->Empty()) return true;
     const float alpha = blend ? blend->weight : 1.0f;
     const PIX_CombineMode mode = blend ? blend->CombineMode() : kUnblendedMode;
-    PIX_CopyRegionXYWH(drawSurface, strip->bitmap, area.left, area.top,
-                       area.left + srcX - dest->left, area.top + srcY - dest->top, area.Width(),
-                       area.Height(), alpha, mode);
+    for (const IBox& piece : drawClip) {
+        const IBox area = dest->Intersection(piece);
+        if (!HasPixels(area)) continue;
+        PIX_CopyRegionXYWH(drawSurface, strip->bitmap, area.left, area.top,
+                           area.left + srcX - dest->left, area.top + srcY - dest->top, area.Width(),
+                           area.Height(), alpha, mode);
+    }
     return true;
 }
 

@@ -131,15 +131,15 @@ HINSTANCE IGraphicsWin::Module() const
     return instance ? instance : GetModuleHandleA(nullptr);
 }
 
-bool IGraphicsWin::PresentRegion(const IBox* region)
+bool IGraphicsWin::PresentRegion(const IRegion* region)
 {
     if (!window || !region) return false;
-    PAINTSTRUCT paint;
-    HDC target = BeginPaint(window, &paint);
+    HDC target = paintTarget ? paintTarget : GetDC(window);
     if (target && drawSurface)
-        BitBlt(target, region->left, region->top, region->Width(), region->Height(),
-               drawSurface->DeviceContext(), region->left, region->top, SRCCOPY);
-    EndPaint(window, &paint);
+        for (const IBox& box : *region)
+            BitBlt(target, box.left, box.top, box.Width(), box.Height(),
+                   drawSurface->DeviceContext(), box.left, box.top, SRCCOPY);
+    if (target && !paintTarget) ReleaseDC(window, target);
     return true;
 }
 
@@ -380,21 +380,30 @@ void IGraphicsWin::Paint()
 {
     RECT update;
     GetUpdateRect(window, &update, FALSE);
-    IBox region = {update.left, update.top, update.right, update.bottom};
+    IRegion region(IBox{update.left, update.top, update.right, update.bottom});
     CollectDirtyRegion(&region);
-    const RECT all = RectOf(region);
-    InvalidateRect(window, &all, FALSE);
+    for (const IBox& box : region) {
+        const RECT dirty = RectOf(box);
+        InvalidateRect(window, &dirty, FALSE);
+    }
+    PAINTSTRUCT paint;
+    paintTarget = BeginPaint(window, &paint);
     RedrawRegion(&region);
+    EndPaint(window, &paint);
+    paintTarget = nullptr;
 }
 
+// What changed goes to the window at once, without a paint message; while
+// the system wants a part of the window painted, the paint serves both.
 void IGraphicsWin::Tick()
 {
     lastTickTime = GetTickCount();
-    IBox region;
-    if (!CollectDirtyRegion(&region)) return;
-    const RECT dirty = RectOf(region);
-    InvalidateRect(window, &dirty, FALSE);
-    UpdateWindow(window);
+    if (GetUpdateRect(window, nullptr, FALSE)) {
+        UpdateWindow(window);
+        return;
+    }
+    IRegion region;
+    if (CollectDirtyRegion(&region)) RedrawRegion(&region);
 }
 
 // The system hands out the timer's message only when no input waits, so a

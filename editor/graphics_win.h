@@ -16,15 +16,16 @@ constexpr UINT_PTR kEditorTimerId = 2;
 int EditorTimerPeriod(double frameRate);
 
 // The editor on Win32: a child window of the class "IUnitWndClass" inside
-// the window the host gives. A timer paints the dirty controls; mouse and key
-// messages go to the editor's dispatch.
+// the window the host gives. A timer paints what changed and copies it to the
+// window; mouse and key messages go to the editor's dispatch.
 class IGraphicsWin : public IGraphics {
 public:
     IGraphicsWin(IUnitBase* plug, int width, int height, int frameRate);
     ~IGraphicsWin() override;
 
-    // Valid only while the window handles a paint message.
-    bool PresentRegion(const IBox* region) override;
+    // Into the paint's device context while the window handles a paint
+    // message; otherwise into one of the window's own.
+    bool PresentRegion(const IRegion* region) override;
     void CancelTextEntry() override;
     void ResizeEditor(int width, int height) override;
     bool HasWindow() override;
@@ -70,6 +71,8 @@ private:
 
     HINSTANCE instance = nullptr;
     HWND window = nullptr;
+    // The device context of the paint message being handled.
+    HDC paintTarget = nullptr;
     // When the last tick began (GetTickCount).
     DWORD lastTickTime = 0;
     HWND tooltipWindow = nullptr;

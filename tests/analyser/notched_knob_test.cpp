@@ -58,7 +58,7 @@ protected:
     }
     void Redraw()
     {
-        IBox region;
+        IRegion region;
         if (editor->CollectDirtyRegion(&region)) editor->RedrawRegion(&region);
     }
 

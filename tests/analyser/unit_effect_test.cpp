@@ -235,7 +235,7 @@ TEST(UnitEffect, AResetWhileFrozenKeepsTheStartUpPicture)
 {
     std::unique_ptr<IUnitEffect> unit = MakeUnit();
     IGraphics* editor = AttachedGraphics(unit.get());
-    const IBox all = {0, 0, 1044, 347};
+    const IRegion all(IBox{0, 0, 1044, 347});
     std::vector<double> left(30000), right(30000);
     double* inputs[2] = {left.data(), right.data()};
     unit->ProcessDoubleBlock(inputs, nullptr, 30000);
@@ -296,7 +296,7 @@ TEST(UnitEffect, ResizingTheEditorLetsGoOfItsControls)
     unit->ResetDspState();
     Set(*unit, IUnitEffect::kShowMarkers, 1);
     unit->ProcessBlockLocked(inputs, nullptr, frames);
-    const IBox region = {0, 0, 800, 300};
+    const IRegion region(IBox{0, 0, 800, 300});
     editor->RedrawRegion(&region);
     EXPECT_EQ(editor->DrawSurface()->PixelWidth(), 800);
 }
@@ -314,7 +314,7 @@ TEST(UnitEffect, AToneLightsItsRow)
     unit->ProcessDoubleBlock(inputs, nullptr, frames);
 
     IGraphics* editor = AttachedGraphics(unit.get());
-    IBox region = {0, 0, 1044, 347};
+    const IRegion region(IBox{0, 0, 1044, 347});
     editor->RedrawRegion(&region);
     const int newest = (unit->Analyser().Shared()->writeIndex + 1023) % 1024;
     const PIX_SysBitmap* surface = editor->DrawSurface();

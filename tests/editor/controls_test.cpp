@@ -262,7 +262,7 @@ protected:
         editor.AddImageBackdrop(101, kBackFile);
         editor.CreateSurfaces();
         if (control) editor.AddControl(control);
-        const IBox all = {0, 0, 1044, 347};
+        const IRegion all(IBox{0, 0, 1044, 347});
         EXPECT_TRUE(editor.RedrawRegion(&all));
         return DigestOf(editor.DrawSurface(), box);
     }

@@ -98,7 +98,7 @@ protected:
     // One frame as the editor window makes it: collect, then redraw.
     void Frame()
     {
-        IBox region;
+        IRegion region;
         if (editor.CollectDirtyRegion(&region)) editor.RedrawRegion(&region);
     }
 
@@ -118,12 +118,12 @@ void ExpectBox(const IBox& actual, const IBox& expected)
 
 TEST_F(DispatchTest, AnEditorWithoutControlsStillPresents)
 {
-    IBox region = {1, 2, 3, 4};
+    IRegion region(IBox{1, 2, 3, 4});
     EXPECT_FALSE(editor.CollectDirtyRegion(&region));
-    ExpectBox(region, {1, 2, 3, 4});
+    ExpectBox(region.Bounds(), {1, 2, 3, 4});
     EXPECT_TRUE(editor.RedrawRegion(&region));
     ASSERT_EQ(editor.presented.size(), 1u);
-    ExpectBox(editor.presented[0], {1, 2, 3, 4});
+    ExpectBox(editor.presented[0].Bounds(), {1, 2, 3, 4});
 }
 
 TEST_F(DispatchTest, TheDirtyRegionIsTheUnionOfTheDirtyRects)
@@ -133,15 +133,15 @@ TEST_F(DispatchTest, TheDirtyRegionIsTheUnionOfTheDirtyRects)
     Probe* empty = Add("empty", {});
     Settle();
 
-    IBox region;
+    IRegion region;
     empty->MarkDirty(false);
     EXPECT_TRUE(editor.CollectDirtyRegion(&region));  // dirty, even with nothing to add
     EXPECT_TRUE(region.Empty());
 
     b->MarkDirty(false);
-    region = {0, 0, 12, 12};  // the region is not cleared first
+    region = IRegion(IBox{0, 0, 12, 12});  // the region is not cleared first
     EXPECT_TRUE(editor.CollectDirtyRegion(&region));
-    ExpectBox(region, {0, 0, 40, 15});
+    ExpectBox(region.Bounds(), {0, 0, 40, 15});
 
     editor.RedrawRegion(&region);  // a control with nowhere to paint is let go
     EXPECT_FALSE(empty->NeedsRedraw());
@@ -159,11 +159,12 @@ TEST_F(DispatchTest, AStrictFramePaintsTheVisibleControlsTouchingTheRegionInList
     hidden->SetHidden(true);
     editor.ControlAt(0)->MarkDirty(false);
 
-    const IBox region = {0, 0, 100, 100};
+    const IBox box = {0, 0, 100, 100};
+    const IRegion region(box);
     EXPECT_TRUE(editor.RedrawRegion(&region));
     EXPECT_EQ(unit.calls, (Calls{"back paint", "touching paint", "clean paint"}));
-    ExpectBox(editor.drawClip, region);
-    ExpectBox(editor.presented.back(), region);
+    ExpectBox(editor.drawClip.Bounds(), box);
+    ExpectBox(editor.presented.back().Bounds(), box);
     // The hidden control asked for two frames; each redraw acknowledges one.
     EXPECT_TRUE(hidden->NeedsRedraw());
     editor.RedrawRegion(&region);
@@ -192,8 +193,8 @@ TEST_F(DispatchTest, APaintThatDirtiesOtherControlsGetsThemDrawn)
 
     writer->onPaint = nullptr;
     unit.calls.clear();
-    Frame();  // the region now spans both, and the writer lies in it
-    EXPECT_EQ(unit.calls, (Calls{"earlier paint", "writer paint", "later paint", "outside paint"}));
+    Frame();  // the region is the two rects; the writer between them stays clean
+    EXPECT_EQ(unit.calls, (Calls{"earlier paint", "outside paint"}));
     unit.calls.clear();
     Frame();
     EXPECT_TRUE(unit.calls.empty());  // nothing is left dirty
@@ -209,10 +210,10 @@ TEST_F(DispatchTest, FirstControlModeRedrawsAroundEachDirtyControl)
     hidden->hidden = true;
     editor.SelectRedrawMode(false);  // marks every control dirty
 
-    const IBox region = {0, 0, 200, 100};
+    const IRegion region(IBox{0, 0, 200, 100});
     editor.RedrawRegion(&region);
     EXPECT_EQ(unit.calls, (Calls{"back paint", "a paint", "b paint", "c paint"}));
-    ExpectBox(editor.drawClip, back->rect);
+    ExpectBox(editor.drawClip.Bounds(), back->rect);
     EXPECT_TRUE(hidden->NeedsRedraw());  // neither painted nor acknowledged
     EXPECT_FALSE(back->NeedsRedraw() || editor.ControlAt(1)->NeedsRedraw());
 
@@ -221,7 +222,7 @@ TEST_F(DispatchTest, FirstControlModeRedrawsAroundEachDirtyControl)
     unit.calls.clear();
     editor.RedrawRegion(&region);
     EXPECT_EQ(unit.calls, (Calls{"back paint", "a paint", "b paint"}));
-    ExpectBox(editor.drawClip, editor.ControlAt(3)->rect);
+    ExpectBox(editor.drawClip.Bounds(), editor.ControlAt(3)->rect);
     EXPECT_FALSE(editor.ControlAt(3)->NeedsRedraw());
 
     back->hidden = true;  // control 0 paints even when hidden
@@ -229,6 +230,129 @@ TEST_F(DispatchTest, FirstControlModeRedrawsAroundEachDirtyControl)
     unit.calls.clear();
     editor.RedrawRegion(&region);
     EXPECT_EQ(unit.calls, (Calls{"back paint", "a paint", "b paint", "c paint"}));
+}
+
+// The pieces of a region as text, in their order.
+std::string PiecesOf(const IRegion& region)
+{
+    std::string text;
+    for (const IBox& box : region) {
+        if (!text.empty()) text += " ";
+        text += std::to_string(box.left) + "," + std::to_string(box.top) + "," +
+                std::to_string(box.right) + "," + std::to_string(box.bottom);
+    }
+    return text;
+}
+
+// A probe whose dirty area is a few patches of its rect.
+class PatchyProbe : public Probe {
+public:
+    using Probe::Probe;
+    bool AddDirtyArea(IRegion* region) override
+    {
+        for (const IBox& patch : patches) region->Add(patch);
+        return !patches.empty();
+    }
+    std::vector<IBox> patches;
+};
+
+TEST_F(DispatchTest, AControlsDirtyAreaMayBeSmallerThanItsRectAndIsAllThatIsPresented)
+{
+    Add("back", {0, 0, 200, 100});
+    auto* patchy = new PatchyProbe(&unit.calls, "patchy", {20, 10, 180, 90});
+    editor.AddControl(patchy);
+    Add("aside", {190, 0, 200, 10});
+    Settle();
+    patchy->patches = {{20, 10, 30, 90}, {170, 10, 180, 90}};
+
+    Frame();
+    EXPECT_EQ(unit.calls, (Calls{"back paint", "patchy paint"}));
+    ASSERT_EQ(editor.presented.size(), 1u);
+    EXPECT_EQ(PiecesOf(editor.presented[0]), "20,10,30,90 170,10,180,90");
+
+    patchy->patches.clear();
+    unit.calls.clear();
+    editor.presented.clear();
+    Frame();
+    EXPECT_TRUE(unit.calls.empty());
+    EXPECT_TRUE(editor.presented.empty());
+}
+
+// The draw clip each control had while it painted, one frame over the
+// pieces of a case; "cover" lies over the middle of "back", "top" over both.
+TEST_F(DispatchTest, EarlierControlsSkipThePiecesAVisibleOpaqueLaterControlCoversWhole)
+{
+    Probe* back = Add("back", {0, 0, 200, 100});
+    Probe* cover = Add("cover", {50, 0, 150, 100});
+    Probe* top = Add("top", {60, 10, 90, 20});
+    struct Case {
+        const char* name;
+        bool opaque, hidden;
+        std::vector<IBox> pieces;
+        const char *backClip, *coverClip, *topClip;  // null: not painted
+    };
+    const Case cases[] = {
+        {"inside", true, false, {{60, 10, 70, 90}}, "", "60,10,70,90", "60,10,70,90"},
+        {"not opaque",
+         false,
+         false,
+         {{60, 10, 70, 90}},
+         "60,10,70,90",
+         "60,10,70,90",
+         "60,10,70,90"},
+        {"hidden", true, true, {{60, 10, 70, 90}}, "60,10,70,90", nullptr, "60,10,70,90"},
+        {"partly outside",
+         true,
+         false,
+         {{40, 10, 70, 90}},
+         "40,10,70,90",
+         "40,10,70,90",
+         "40,10,70,90"},
+        {"the whole cover", true, false, {{50, 0, 150, 100}}, "", "50,0,150,100", "50,0,150,100"},
+        {"one piece of two",
+         true,
+         false,
+         {{5, 5, 10, 10}, {100, 5, 110, 10}},
+         "5,5,10,10",
+         "5,5,10,10 100,5,110,10",
+         nullptr},
+    };
+    for (const Case& c : cases) {
+        cover->opaque = c.opaque;
+        cover->hidden = c.hidden;
+        std::vector<std::pair<std::string, std::string>> clips;
+        for (Probe* probe : {back, cover, top})
+            probe->onPaint = [&, probe] {
+                clips.emplace_back(probe->name, PiecesOf(editor.DrawClip()));
+            };
+        IRegion region;
+        for (const IBox& piece : c.pieces) region.Add(piece);
+        editor.RedrawRegion(&region);
+        std::vector<std::pair<std::string, std::string>> expected;
+        if (c.backClip) expected.emplace_back("back", c.backClip);
+        if (c.coverClip) expected.emplace_back("cover", c.coverClip);
+        if (c.topClip) expected.emplace_back("top", c.topClip);
+        EXPECT_EQ(clips, expected) << c.name;
+        EXPECT_EQ(PiecesOf(editor.presented.back()), PiecesOf(region)) << c.name;
+    }
+}
+
+TEST_F(DispatchTest, AControlThatMovedLeavesItsOldPlaceDirty)
+{
+    Add("back", {0, 0, 200, 100});
+    Probe* mover = Add("mover", {10, 10, 20, 20});
+    Frame();
+    mover->rect = {50, 50, 60, 60};
+    mover->MarkDirty(false);
+    IRegion region;
+    EXPECT_TRUE(editor.CollectDirtyRegion(&region));
+    EXPECT_EQ(PiecesOf(region), "50,50,60,60 10,10,20,20");
+    editor.RedrawRegion(&region);
+
+    mover->MarkDirty(false);
+    region.Clear();
+    EXPECT_TRUE(editor.CollectDirtyRegion(&region));
+    EXPECT_EQ(PiecesOf(region), "50,50,60,60") << "painted there since";
 }
 
 TEST_F(DispatchTest, TheHitTestRunsFromTheLastControlToTheFirst)

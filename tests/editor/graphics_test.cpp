@@ -436,7 +436,7 @@ TEST_F(DrawingTest, ImagesAreClippedToTheDrawClip)
     };
     for (const Case& c : cases) {
         Blank();
-        editor.drawClip = c.clip;
+        editor.drawClip = IRegion(c.clip);
         EXPECT_TRUE(editor.BlitImage(&strip, &c.dest, c.srcX, c.srcY, &copy));
         const IBox drawn = Drawn();
         EXPECT_EQ(drawn.left, c.drawn.left) << c.dest.left << "," << c.dest.top;
@@ -455,7 +455,7 @@ TEST_F(DrawingTest, BlendsChooseTheCombine)
     source.PixelData()[0] = 0x00FFFFFFu;  // transparent white
     IImageStrip strip = {&source, 1, 1, 1, false};
     const IBox dest = {0, 0, 1, 1};
-    editor.drawClip = {0, 0, 120, 120};
+    editor.drawClip = IRegion(IBox{0, 0, 120, 120});
     struct Case {
         const IBlend* blend;
         PIX_PackedColor result;
@@ -490,7 +490,7 @@ TEST_F(DrawingTest, FramesAreFoundAlongTheStrip)
     };
     const IBlend copy{1, 1.0f};
     const IBox dest = {0, 0, 1, 1};
-    editor.drawClip = {0, 0, 120, 120};
+    editor.drawClip = IRegion(IBox{0, 0, 120, 120});
     for (const Case& c : cases) {
         At(0, 0) = kBlank;
         EXPECT_TRUE(editor.BlitImageFrame(&c.strip, &dest, c.frame, &copy));
@@ -503,7 +503,7 @@ TEST_F(DrawingTest, AnImageWithoutBitmapDrawsNothing)
 {
     const IImageStrip missing;
     const IBox dest = {0, 0, 10, 10};
-    editor.drawClip = {0, 0, 120, 120};
+    editor.drawClip = IRegion(IBox{0, 0, 120, 120});
     EXPECT_TRUE(editor.BlitImageFrame(&missing, &dest, 1, nullptr));
     EXPECT_TRUE(Drawn().Empty());
 }

@@ -293,6 +293,34 @@ TEST_F(EditorWindow, APaintOfAnExposedAreaAlsoPaintsTheDirtyControlsElsewhere)
     EXPECT_EQ(WindowPixel(scene.Window(), kBackdropCorner), kBackdropColour);
 }
 
+// Paints a spot of the window behind the editor's back.
+void Scribble(HWND window, POINT p, COLORREF colour)
+{
+    HDC dc = GetDC(window);
+    SetPixel(dc, p.x, p.y, colour);
+    ReleaseDC(window, dc);
+}
+
+// A tick puts only the dirty controls on the screen; with a part of the
+// window waiting for the system's paint, that part too.
+TEST_F(EditorWindow, ATickPresentsTheDirtyAreaAndWhatTheSystemWantsPainted)
+{
+    ASSERT_NE(scene.Open(), nullptr);
+    scene.Tick();
+    for (const bool systemPaint : {false, true}) {
+        Scribble(scene.Window(), kKnobCentre, RGB(1, 2, 3));
+        Scribble(scene.Window(), kBackdropCorner, RGB(1, 2, 3));
+        const RECT corner = {100, 60, kEditorWidth, kEditorHeight};
+        if (systemPaint) InvalidateRect(scene.Window(), &corner, FALSE);
+        scene.knob->MarkDirty(false);
+
+        scene.Tick();
+        EXPECT_EQ(WindowPixel(scene.Window(), kKnobCentre), kKnobFrames[2]) << systemPaint;
+        EXPECT_EQ(WindowPixel(scene.Window(), kBackdropCorner) == kBackdropColour, systemPaint);
+        EXPECT_FALSE(GetUpdateRect(scene.Window(), nullptr, FALSE)) << systemPaint;
+    }
+}
+
 TEST_F(EditorWindow, PressDragAndReleaseTurnTheKnobUnderCapture)
 {
     ASSERT_NE(scene.Open(), nullptr);

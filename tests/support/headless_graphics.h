@@ -19,7 +19,7 @@ public:
     {
     }
 
-    bool PresentRegion(const IBox* region) override
+    bool PresentRegion(const IRegion* region) override
     {
         presented.push_back(*region);
         return true;
@@ -41,9 +41,6 @@ public:
         return PIX_DecodePngFile((std::string(VELVANE_SOURCE_DIR) + "/" + name).c_str(), nullptr);
     }
 
-    // The draw clip the last redraw set.
-    IBox DrawClip() const { return drawClip; }
-
-    std::vector<IBox> presented;
+    std::vector<IRegion> presented;
     std::vector<int> loads;
 };
