@@ -8,6 +8,7 @@
 # and says where, and measures the processor time of the program at speeds
 # 500 and 2000 and of the floor program (bench/floor_win.cpp: the same audio
 # stream and frame timer doing nothing) in the same session.
+# VELVANE_MEASURE_SECONDS sets how long each measure lasts (10 s).
 # VELVANE_WIN_BUILD names another Windows tree than build/win, VELVANE_RUN_DIR
 # another folder than build/run.
 set -eu
@@ -25,13 +26,13 @@ if [ -n "${DISPLAY:-}" ]; then
 fi
 
 INPUT_DEVICE="Monitor of Null Output" OUTPUT_DEVICE="Null Output"
-MEASURE_SECONDS=10
+MEASURE_SECONDS="${VELVANE_MEASURE_SECONDS:-10}"
 
 . "$ROOT/tools/session.sh"
 trap session_cleanup EXIT
 session_start "${VELVANE_RUN_DIR:-$ROOT/build/run}"
 # Long enough to play through every phase.
-python3 "$ROOT/tools/e2e-tones.py" "$SESSION_DIR/signal.wav" 90 sweep
+python3 "$ROOT/tools/e2e-tones.py" "$SESSION_DIR/signal.wav" $((3 * MEASURE_SECONDS + 60)) sweep
 session_settings "$INPUT_DEVICE" "$OUTPUT_DEVICE" 0
 session_program
 session_play "$SESSION_DIR/signal.wav"
