@@ -93,6 +93,30 @@ TEST(SonoColour, ConversionLimits)
     EXPECT_EQ(bytes[0], 0);
 }
 
+// Samples that are not numbers reach the colouring as bins: they give
+// opaque pixels (black for NaN), the same in the vector and scalar routines.
+TEST(SonoColour, NonFiniteBinsGiveOpaquePixels)
+{
+    const float values[] = {NAN, INFINITY, -INFINITY, 3.4e38f, 1e-45f};
+    SonoBins bins;
+    int j = 0;
+    for (float a : values)
+        for (float b : values) bins.Set(j++, a, b, b, a);
+    bins.Set(j++, NAN, 0, 1, 0);
+    const int count = j;
+    bins.PadFrom(count);
+    for (int mode = 0; mode <= kColourMagnitudeOnly; ++mode) {
+        PIX_PackedColor fast[SonoBins::kCapacity], scalar[SonoBins::kCapacity];
+        SonoColourBins(bins, count, mode, fast);
+        SonoColourBinsScalar(bins, count, mode, scalar);
+        for (int k = 0; k < count; ++k) {
+            EXPECT_EQ(fast[k], scalar[k]) << "mode " << mode << ", bin " << k;
+            EXPECT_EQ(fast[k] >> 24, 0xFFu) << "mode " << mode << ", bin " << k;
+        }
+        EXPECT_EQ(fast[0], kBlack) << "NaN in both channels, mode " << mode;
+    }
+}
+
 // The conversion's bytes, computed the long way: the matrix in single
 // precision, the power of each channel and RgbToPixelBytes.
 TEST(SonoColour, ConversionMatchesTheDirectPowers)
