@@ -4,11 +4,13 @@
 # user's sound system until it is closed. Without one it brings up a virtual
 # display and a private PulseAudio whose null sink plays a test signal (a
 # tone sweeping through the left channel, a steady one in the right), runs
-# the analyser on it for a few seconds, writes a screenshot under build/run
-# and says where, and measures the processor time of the program at speeds
-# 500 and 2000 and of the floor program (bench/floor_win.cpp: the same audio
-# stream and frame timer doing nothing) in the same session.
-# VELVANE_MEASURE_SECONDS sets how long each measure lasts (10 s).
+# the analyser on it, writes screenshots under build/run and says where, and
+# measures the processor time of the program at speeds 500 and 2000 against
+# the floor program's (bench/floor_win.cpp: the same audio stream and frame
+# timer doing nothing) in the same session: in rounds of the floor, then the
+# program, whose means it reports, so that a drift of the machine's load
+# falls on both. VELVANE_ROUNDS sets the rounds (3), VELVANE_MEASURE_SECONDS
+# how long each measure lasts (10 s).
 # VELVANE_WIN_BUILD names another Windows tree than build/win, VELVANE_RUN_DIR
 # another folder than build/run.
 set -eu
@@ -27,18 +29,14 @@ fi
 
 INPUT_DEVICE="Monitor of Null Output" OUTPUT_DEVICE="Null Output"
 MEASURE_SECONDS="${VELVANE_MEASURE_SECONDS:-10}"
+ROUNDS="${VELVANE_ROUNDS:-3}"
 
 . "$ROOT/tools/session.sh"
 trap session_cleanup EXIT
 session_start "${VELVANE_RUN_DIR:-$ROOT/build/run}"
 # Long enough to play through every phase.
-python3 "$ROOT/tools/e2e-tones.py" "$SESSION_DIR/signal.wav" $((3 * MEASURE_SECONDS + 60)) sweep
+python3 "$ROOT/tools/e2e-tones.py" "$SESSION_DIR/signal.wav" $((ROUNDS * (3 * MEASURE_SECONDS + 30) + 30)) sweep
 session_settings "$INPUT_DEVICE" "$OUTPUT_DEVICE" 0
-session_program
-session_play "$SESSION_DIR/signal.wav"
-sleep 5
-session_shot velvane
-echo "screenshot of the analyser: $SESSION_DIR/velvane.png"
 
 # The speed read-out beside the knob, cut from screenshot NAME into
 # NAME-rate.png (to look at) and NAME-rate.rgb (to compare).
@@ -76,54 +74,72 @@ measure() {
     SERVER_PERCENT=$(percent $((s1 - s0)) "$t0" "$t1")
 }
 
-# Speed 500 is the default.
-session_shot speed500
-rate_readout speed500
-measure "$SESSION_PROGRAM_PID"
-program500=$PROCESS_PERCENT server500=$SERVER_PERCENT
+# The floor program in the same display, sound server and prefix: sets
+# FLOOR_PERCENT; screenshot floorN.png.
+measure_floor() {
+    "$ROOT/tools/wine-run.sh" "$BUILD/bench/floor.exe" "$INPUT_DEVICE" "$OUTPUT_DEVICE" \
+        >"$SESSION_DIR/floor$1.log" 2>&1 &
+    SESSION_PROGRAM_PID=$!
+    for _ in $(seq 60); do grep -q '^running' "$SESSION_DIR/floor$1.log" && break; sleep 0.5; done
+    if ! grep -q '^running' "$SESSION_DIR/floor$1.log"; then
+        echo "the floor program did not start: see $SESSION_DIR/floor$1.log" >&2
+        exit 1
+    fi
+    sleep 2
+    measure "$SESSION_PROGRAM_PID"
+    FLOOR_PERCENT=$PROCESS_PERCENT
+    import -window root "$SESSION_DIR/floor$1.png"
+    kill "$SESSION_PROGRAM_PID"
+    wait "$SESSION_PROGRAM_PID" 2>/dev/null || true
+    SESSION_PROGRAM_PID=""
+}
 
-# Speed 2000 is the knob's end: a turn far past it, and a further turn that
-# must leave the read-out as it is.
-session_probe wheel 882 316 100 >/dev/null
-sleep 1
-session_shot speed2000
-rate_readout speed2000
-session_probe wheel 882 316 10 >/dev/null
-sleep 1
-session_shot speed2000-again
-rate_readout speed2000-again
-if cmp -s "$SESSION_DIR/speed500-rate.rgb" "$SESSION_DIR/speed2000-rate.rgb" ||
-    ! cmp -s "$SESSION_DIR/speed2000-rate.rgb" "$SESSION_DIR/speed2000-again-rate.rgb"; then
-    echo "the speed knob did not reach its end: see $SESSION_DIR/speed*-rate.png" >&2
-    exit 1
-fi
-echo "speed read-outs: $SESSION_DIR/speed500-rate.png, $SESSION_DIR/speed2000-rate.png"
-measure "$SESSION_PROGRAM_PID"
-program2000=$PROCESS_PERCENT server2000=$SERVER_PERCENT
-session_quit || true
+# The speed read-outs and the measures of one round: the floor, then the
+# program at speed 500 (the default) and at speed 2000, the knob's end,
+# reached by a turn far past it and checked by a further turn that must leave
+# the read-out as it is. Appends to the lists FLOORS, PROGRAMS500,
+# PROGRAMS2000, SERVERS500 and SERVERS2000.
+measure_round() {
+    measure_floor "$1"
+    FLOORS="$FLOORS $FLOOR_PERCENT"
+    session_program
+    sleep 5
+    session_shot "speed500-$1"
+    rate_readout "speed500-$1"
+    measure "$SESSION_PROGRAM_PID"
+    PROGRAMS500="$PROGRAMS500 $PROCESS_PERCENT" SERVERS500="$SERVERS500 $SERVER_PERCENT"
+    session_probe wheel 882 316 100 >/dev/null
+    sleep 1
+    session_shot "speed2000-$1"
+    rate_readout "speed2000-$1"
+    session_probe wheel 882 316 10 >/dev/null
+    sleep 1
+    session_shot "speed2000-again-$1"
+    rate_readout "speed2000-again-$1"
+    if cmp -s "$SESSION_DIR/speed500-$1-rate.rgb" "$SESSION_DIR/speed2000-$1-rate.rgb" ||
+        ! cmp -s "$SESSION_DIR/speed2000-$1-rate.rgb" "$SESSION_DIR/speed2000-again-$1-rate.rgb"; then
+        echo "the speed knob did not reach its end: see $SESSION_DIR/speed*-rate.png" >&2
+        exit 1
+    fi
+    measure "$SESSION_PROGRAM_PID"
+    PROGRAMS2000="$PROGRAMS2000 $PROCESS_PERCENT" SERVERS2000="$SERVERS2000 $SERVER_PERCENT"
+    session_quit || true
+}
 
-# The floor program in the same display, sound server and prefix; the
-# session's clean-up stops it.
-"$ROOT/tools/wine-run.sh" "$BUILD/bench/floor.exe" "$INPUT_DEVICE" "$OUTPUT_DEVICE" \
-    >"$SESSION_DIR/floor.log" 2>&1 &
-SESSION_PROGRAM_PID=$!
-for _ in $(seq 60); do grep -q '^running' "$SESSION_DIR/floor.log" && break; sleep 0.5; done
-if ! grep -q '^running' "$SESSION_DIR/floor.log"; then
-    echo "the floor program did not start: see $SESSION_DIR/floor.log" >&2
-    exit 1
-fi
-sleep 2
-measure "$SESSION_PROGRAM_PID"
-floor=$PROCESS_PERCENT
-import -window root "$SESSION_DIR/floor.png"
-kill "$SESSION_PROGRAM_PID"
-wait "$SESSION_PROGRAM_PID" 2>/dev/null || true
-SESSION_PROGRAM_PID=""
+mean() { echo "$@" | awk '{ for (i = 1; i <= NF; ++i) s += $i; printf "%.4f", s / NF }'; }
+
+session_play "$SESSION_DIR/signal.wav"
+FLOORS="" PROGRAMS500="" PROGRAMS2000="" SERVERS500="" SERVERS2000=""
+for round in $(seq "$ROUNDS"); do measure_round "$round"; done
+echo "screenshots of the analyser: $SESSION_DIR/speed500-1.png, $SESSION_DIR/speed2000-1.png"
+echo "speed read-outs: $SESSION_DIR/speed500-1-rate.png, $SESSION_DIR/speed2000-1-rate.png"
+echo "floor in each round:$FLOORS"
+floor=$(mean $FLOORS)
 
 report() { # speed, program %, wine server %
-    awk -v speed="$1" -v t="$MEASURE_SECONDS" -v p="$2" -v f="$floor" -v s="$3" 'BEGIN {
+    awk -v speed="$1" -v t="$MEASURE_SECONDS" -v n="$ROUNDS" -v p="$2" -v f="$floor" -v s="$3" 'BEGIN {
         printf "processor time at speed %s over %d s: program %.1f%%, floor %.1f%% (ratio %.2f), wine server %.1f%%\n",
-            speed, t, p, f, (f > 0 ? p / f : 0), s }'
+            speed, n * t, p, f, (f > 0 ? p / f : 0), s }'
 }
-report 2000 "$program2000" "$server2000"
-report 500 "$program500" "$server500"
+report 2000 "$(mean $PROGRAMS2000)" "$(mean $SERVERS2000)"
+report 500 "$(mean $PROGRAMS500)" "$(mean $SERVERS500)"
