@@ -108,8 +108,8 @@ void DiagRunOpaque(PIX_PackedColor* start, int steps, int xStep, int yStep, PIX_
 }
 
 // clang-format off
-// Runs of any fixed step: rows (step 1), columns (the stride) and the
-// diagonals that are not antialiased.
+// Runs of pixels a fixed distance apart: along a row (the next pixel), down
+// a column (one row stride) and along a diagonal that is not antialiased.
 constexpr std::array<PIX_VRunKernelFn, PIX_GeneralOperationCount> kRunOps = {
     PIX_VRunKernelCopy, PIX_VRunKernelAdd, PIX_VRunKernelDodge, PIX_VRunKernelMultiply,
     PIX_VRunKernelSoftLight, PIX_VRunKernelHsvShift};
