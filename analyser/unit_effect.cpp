@@ -23,8 +23,8 @@ constexpr int kFourCC(const char (&s)[5])
                uint32_t(uint8_t(s[2])) << 8 | uint32_t(uint8_t(s[3])));
 }
 
-// One parameter set-up: int kinds step 1 and shape 1; the two doubles have
-// a curve.
+// One parameter set-up: integer kinds move in whole units on a linear shape;
+// the two doubles have a curve.
 struct ParamSetup {
     int index;
     const char* name;
