@@ -10,18 +10,13 @@
 #include "analyser/plugin_version.h"
 #include "analyser/sono.h"
 #include "core/critical_section.h"
+#include "core/four_char_code.h"
 #include "core/parameter.h"
 #include "core/state_chunk.h"
 #include "editor/graphics.h"
 #include "editor/text_control.h"
 
 namespace {
-
-constexpr int kFourCC(const char (&s)[5])
-{
-    return int(uint32_t(uint8_t(s[0])) << 24 | uint32_t(uint8_t(s[1])) << 16 |
-               uint32_t(uint8_t(s[2])) << 8 | uint32_t(uint8_t(s[3])));
-}
 
 // One parameter set-up: integer kinds move in whole units on a linear shape;
 // the two doubles have a curve.
@@ -73,16 +68,16 @@ CriticalSection* PlugCreationLock()
 
 }  // namespace
 
-IUnitEffect* CreatePlugInstance(MidiOutputPort* midiOut, uint16_t* midiOutChannel)
+IUnitEffect* CreatePlugInstance(VELVANE_BINDING_PARAMETERS)
 {
     LockGuard guard(PlugCreationLock());
-    return new IUnitEffect(midiOut, midiOutChannel);
+    return new IUnitEffect(VELVANE_BINDING_ARGUMENTS);
 }
 
-IUnitEffect::IUnitEffect(MidiOutputPort* midiOut, uint16_t* midiOutChannel)
-    : IUnitStandalone(midiOut, midiOutChannel, kParamCount, "1-0 2-0", 1, "tq_Velvane", "",
-                      "Kestrane", kPluginVersion, kFourCC("Vqlz"), kFourCC("Kzrt"), 0, false, true,
-                      false, 0)
+IUnitEffect::IUnitEffect(VELVANE_BINDING_PARAMETERS)
+    : IUnitBinding(VELVANE_BINDING_ARGUMENTS, kParamCount, "1-0 2-0", 1, "tq_Velvane", "",
+                   "Kestrane", kPluginVersion, FourCharCode("Vqlz"), FourCharCode("Kzrt"), 0, false,
+                   true, false, 0)
 {
     for (const ParamSetup& s : kParamSetups) {
         IParameter* parameter = ParameterAt(s.index);

@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "analyser/spectrum_analyser.h"
-#include "core/unit_standalone.h"
+#include "analyser/unit_binding.h"
 
 class IAboutButton;
 class IGraphics;
@@ -15,7 +15,7 @@ class ITextControl;
 
 // The analyser as a plug-in: eleven parameters, the spectrum analyser and
 // the editor that shows it.
-class IUnitEffect : public IUnitStandalone {
+class IUnitEffect : public IUnitBinding {
 public:
     enum Param {
         kDispLR,
@@ -32,7 +32,7 @@ public:
         kParamCount
     };
 
-    IUnitEffect(MidiOutputPort* midiOut, uint16_t* midiOutChannel);
+    explicit IUnitEffect(VELVANE_BINDING_PARAMETERS);
     ~IUnitEffect() override;
 
     bool ResetDspState() override;
@@ -97,7 +97,7 @@ private:
 };
 
 // The one way the shell makes the plug-in: serialised by a process-wide lock.
-IUnitEffect* CreatePlugInstance(MidiOutputPort* midiOut, uint16_t* midiOutChannel);
+IUnitEffect* CreatePlugInstance(VELVANE_BINDING_PARAMETERS);
 
 // The editor of the plug-in: the Win32 editor on Windows; the program that
 // links the plug-in provides it.

@@ -7,6 +7,7 @@
 #include "analyser/unit_effect.h"
 #include "core/critical_section.h"
 #include "editor/bitmap_control.h"
+#include "analyser/image_ids.h"
 #include "editor/graphics.h"
 #include "editor/knob_control.h"
 #include "editor/text_control.h"
@@ -14,12 +15,12 @@
 namespace {
 
 enum ImageId {
-    kBackgroundId = 101,
-    kKnobId = 103,
-    kCheckBoxId = 105,
-    kChannelSwitchId = 120,
-    kPhaseSwitchId = 121,
-    kAboutId = 199,
+    kBackgroundId = IDR_PNG_BACKGROUND,
+    kKnobId = IDR_PNG_KNOB,
+    kCheckBoxId = IDR_PNG_CHECK_BOX,
+    kChannelSwitchId = IDR_PNG_CHANNEL_SWITCH,
+    kPhaseSwitchId = IDR_PNG_PHASE_SWITCH,
+    kAboutId = IDR_PNG_ABOUT,
 };
 
 constexpr int kVertical = 0;

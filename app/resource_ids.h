@@ -31,11 +31,3 @@
 #define IDC_ASIO_CONFIG 40022
 #define IDC_MONO_INPUT 40023
 #define IDC_APPLY 40024
-
-// The editor's images, type "PNG".
-#define IDR_PNG_BACKGROUND 101
-#define IDR_PNG_KNOB 103
-#define IDR_PNG_CHECK_BOX 105
-#define IDR_PNG_CHANNEL_SWITCH 120
-#define IDR_PNG_PHASE_SWITCH 121
-#define IDR_PNG_ABOUT 199

@@ -12,6 +12,8 @@ if(WIN32)
     set(VELVANE_WINDEPS_DIR "${CMAKE_SOURCE_DIR}/build/deps/win" CACHE PATH
         "libpng, RtAudio and RtMidi built for Windows by tools/setup-windeps.sh")
 else()
+    # The analyser is also loaded as a shared plug-in module by the tests.
+    set(CMAKE_POSITION_INDEPENDENT_CODE ON)
     option(VELVANE_SANITIZE "Build the native tree with AddressSanitizer and UBSan" ON)
     if(VELVANE_SANITIZE)
         add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all

@@ -21,5 +21,25 @@ struct IAudioChannel {
     TextBuffer label;
 };
 
-struct IAudioInput : IAudioChannel {};
-struct IAudioOutput : IAudioChannel {};
+struct IAudioInput : IAudioChannel {
+    // The host's single-precision buffer the scratch block is filled from;
+    // null while the input takes double-precision buffers.
+    const float* floatSource = nullptr;
+};
+
+struct IAudioOutput : IAudioChannel {
+    // Where the single-precision process paths copy this output; null while
+    // the output renders into a double-precision buffer.
+    float* floatDestination = nullptr;
+};
+
+// The latency pass-through: the first passingChannels (at most channels) are
+// delayed by length frames. Channel j's ring is the samples j x length to
+// j x length + length - 1 of buffer.
+struct ILatencyDelayLine {
+    HeapBuffer buffer{4096};
+    int writePosition = 0;
+    int channels = 0;
+    int passingChannels = 0;
+    int length = 0;
+};

@@ -20,6 +20,12 @@ struct IValueText {
     char text[32];
 };
 
+// A normalised value from outside (a host, a file) within [0, 1]; NaN is 0.
+inline double ClampNormalized(double value)
+{
+    return value > 0.0 ? (value < 1.0 ? value : 1.0) : 0.0;
+}
+
 // One automatable value of a plug-in. No lock of its own: the owner's plug-in
 // lock guards every change made while audio runs.
 class IParameter {
@@ -63,6 +69,8 @@ public:
     double DefaultValue() const { return mDefaultValue; }
     int DisplayPrecision() const { return mDisplayPrecision; }
     bool NegateDisplay() const { return mNegateDisplay; }
+    // Values are shown, and typed values read, with the sign turned.
+    void SetNegateDisplay(bool negate) { mNegateDisplay = negate; }
 
     const char* Name() const { return mName; }
     const char* Group() const { return mGroup; }

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "core/debug_text.h"
+#include "core/midi_event.h"
 
 namespace {
 
@@ -38,14 +39,13 @@ IChannelConfig ParseChannelWord(const char* word)
     return config;
 }
 
-// Clips first..first+count-1 to 0..size-1.
-void ClipRange(int first, int count, int size, int* begin, int* end)
+}  // namespace
+
+void IUnitBase::ClipRange(int first, int count, int size, int* begin, int* end)
 {
     *begin = std::max(first, 0);
     *end = int(std::min<int64_t>(int64_t(first) + count, size));
 }
-
-}  // namespace
 
 void VersionParts(int version, int* major, int* minor, int* revision)
 {
@@ -145,6 +145,10 @@ IUnitBase::~IUnitBase()
     mInputs.Clear(true);
     mOutputs.Clear(true);
     mChannelConfigs.Clear(true);
+    mTextPairs.Clear(true);
+    mTexts.Clear(true);
+    delete mLatencyLine;
+    mLatencyLine = nullptr;
     // The lists' storage, the plug-in lock and last the configuration list go
     // with the members, in the reverse of their declaration order.
 }
@@ -186,6 +190,15 @@ void IUnitBase::ProcessFloatBlock(float** inputs, float** outputs, int frames)
 void IUnitBase::ReceiveMidiMessage(const IMidiEvent* message)
 {
     TransmitMidiMessage(message);
+}
+
+bool IUnitBase::TransmitMidiMessages(const HeapBuffer& events)
+{
+    const IMidiEvent* event = static_cast<const IMidiEvent*>(events.Data());
+    const int count = event ? events.Size() / int(sizeof(IMidiEvent)) : 0;
+    bool all = true;
+    for (int i = 0; i < count; ++i) all = TransmitMidiMessage(&event[i]) && all;
+    return all;
 }
 
 bool IUnitBase::KeyNameForNote(int, char* out)

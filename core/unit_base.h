@@ -79,7 +79,7 @@ public:
     virtual void ApplyEditorSize(int width, int height) = 0;
     virtual void SetUpForHost() {}
     virtual void AttachEditor(IUnitEditor* editor);
-    virtual void ChangeLatency(int frames) { mLatency = frames; }
+    virtual void ChangeLatency(int frames);
     virtual bool TransmitMidiMessage(const IMidiEvent* message) = 0;
     virtual bool TransmitSysEx(const ISysExEvent*) { return false; }
     virtual void PushParametersToEditor();
@@ -114,6 +114,39 @@ public:
     int UnserializePresets(const IStateChunk* chunk, int position);
     bool WriteNamedParamsSource(const char* path, const char** parameterIdentifiers);
     bool WriteBlobSource(const char* path);
+
+    // Program and bank files through the editor's file dialog
+    // (core/preset_files.cpp).
+    bool SaveProgramFile(const char* defaultFileName);
+    bool SaveBankFile(const char* defaultFileName);
+    bool LoadProgramFile();
+    bool LoadBankFile();
+    // Offers every 8-byte IMidiEvent of events to TransmitMidiMessage; true
+    // when each was taken.
+    bool TransmitMidiMessages(const HeapBuffer& events);
+
+    // Host buffers and the process drivers (core/unit_drivers.cpp).
+    void AttachInputs(int first, int count, double** data);
+    void AttachInputsFromFloat(int first, int count, float** data, int frames);
+    void AttachOutputs(int first, int count, double** data);
+    void AttachOutputsToFloat(int first, int count, float** data);
+    void ProcessAttached(int frames);
+    void ProcessAttachedToFloat(int frames);
+    void ProcessAttachedAddToFloat(int frames);
+    void PassThroughDelayed(int frames);
+    void PassThroughDelayedToFloat(int frames);
+    void ClearScratchBuffers();
+    // Makes the latency pass-through's delay line; the first passingChannels
+    // of channels are delayed. False when it cannot be made.
+    bool MakeLatencyDelayLine(int channels, int passingChannels);
+    void LabelInput(int index, const char* text);
+    void LabelOutput(int index, const char* text);
+    void SetTextListEntry(int index, const char* text);
+    void SetTextPairEntry(int index, const char* text);
+    // The delay line (null until made) and the two text lists, for reading.
+    const ILatencyDelayLine* LatencyDelayLine() const { return mLatencyLine; }
+    const PointerList<TextBuffer>& TextPairList() const { return mTextPairs; }
+    const PointerList<TextBuffer>& TextList() const { return mTexts; }
 
     // Editor.
     IUnitEditor* AttachedEditor() const { return mEditor; }
@@ -168,6 +201,15 @@ private:
     bool CreateChannels(PointerList<Channel>& list, HeapBuffer& dataPointers, int count);
     template <class Channel>
     void ConnectChannels(PointerList<Channel>& list, int first, int count, bool connected);
+    // Clips first..first+count-1 to 0..size-1.
+    static void ClipRange(int first, int count, int size, int* begin, int* end);
+
+    // Process drivers (core/unit_drivers.cpp).
+    enum FloatDelivery { kNoFloat, kReplaceFloat, kAddFloat };
+    template <class Channel, class Take>
+    void AttachChannels(PointerList<Channel>& list, int first, int count, Take take);
+    void RunAttached(int frames, bool passThrough, FloatDelivery delivery);
+    void PassThroughBlock(int frames);
 
     // Declared in the reverse of the order they are released in.
     PointerList<IChannelConfig> mChannelConfigs;
@@ -189,6 +231,7 @@ private:
     int mBlockSize = 0;
     int mLatency;
     TextBuffer mPresetFolder;
+    ILatencyDelayLine* mLatencyLine = nullptr;
     IUnitEditor* mEditor = nullptr;
     PointerList<IParameter> mParams;
     PointerList<IPresetSlot> mPresets;
@@ -196,4 +239,6 @@ private:
     HeapBuffer mOutputData{4096};
     PointerList<IAudioInput> mInputs;
     PointerList<IAudioOutput> mOutputs;
+    PointerList<TextBuffer> mTextPairs;
+    PointerList<TextBuffer> mTexts;
 };

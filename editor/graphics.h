@@ -17,10 +17,6 @@ class PIX_MemBitmap;
 class PIX_SysBitmap;
 class TextBuffer;
 
-// The system's window, opaque here (HWND on Windows).
-struct HWND__;
-using IWindowHandle = HWND__*;
-
 // The abstract editor of a plug-in: its controls in paint order, the
 // off-screen bitmap they paint into, the pointer capture, the parameter
 // fan-out and the process-wide image and font caches. The window system's
@@ -44,11 +40,13 @@ public:
     virtual void ModuleFolder(TextBuffer* out) = 0;
     virtual void DefaultFileFolder(TextBuffer* out) = 0;
     virtual void ExtraFolder(TextBuffer* out) = 0;
-    virtual IWindowHandle OpenEditorWindow(IWindowHandle parent) = 0;
+    void AskForFile(TextBuffer* file, int action, TextBuffer* folder,
+                    const char* extensions) override = 0;
+    IWindowHandle OpenEditorWindow(IWindowHandle parent) override = 0;
     virtual bool OptionalRequest(intptr_t, intptr_t, intptr_t, intptr_t);
     virtual void OptionalNotice(intptr_t);
     virtual void OptionalHook();
-    virtual void CloseEditorWindow() = 0;
+    void CloseEditorWindow() override = 0;
     virtual IWindowHandle WindowHandle() = 0;
     virtual void HidePointer();
     virtual void ShowPointer();
@@ -112,8 +110,8 @@ public:
     void BroadcastHookToControls();
 
     PIX_SysBitmap* DrawSurface() const { return drawSurface; }
-    int Width() const { return width; }
-    int Height() const { return height; }
+    int Width() const override { return width; }
+    int Height() const override { return height; }
     int FrameRate() const { return frameRate; }
     IUnitBase* Plug() const { return plug; }
 

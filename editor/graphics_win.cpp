@@ -194,6 +194,11 @@ void IGraphicsWin::DefaultFileFolder(TextBuffer*) {}
 
 void IGraphicsWin::ExtraFolder(TextBuffer*) {}
 
+void IGraphicsWin::AskForFile(TextBuffer* file, int, TextBuffer*, const char*)
+{
+    if (file) file->Assign("");
+}
+
 IWindowHandle IGraphicsWin::OpenEditorWindow(IWindowHandle parent)
 {
     parentWindow = parent;

@@ -34,6 +34,9 @@ public:
     void ModuleFolder(TextBuffer* out) override;
     void DefaultFileFolder(TextBuffer* out) override;
     void ExtraFolder(TextBuffer* out) override;
+    // The editor has no file dialog: the answer is always "no file".
+    void AskForFile(TextBuffer* file, int action, TextBuffer* folder,
+                    const char* extensions) override;
     // Opening an open editor recreates its window at the same place and size.
     IWindowHandle OpenEditorWindow(IWindowHandle parent) override;
     void CloseEditorWindow() override;

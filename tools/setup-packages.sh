@@ -8,6 +8,7 @@ g++-mingw-w64-x86-64-posix mingw-w64-tools libz-mingw-w64-dev
 wine64 wine xvfb xauth imagemagick fonts-dejavu-core python3 pulseaudio pulseaudio-utils sox
 pkg-config librtmidi-dev libpng-dev zlib1g-dev libgtest-dev libgmock-dev googletest libbenchmark-dev libfftw3-dev
 clang clang-format libclang-rt-14-dev
+dragonfly-reverb-vst
 "
 
 missing=""

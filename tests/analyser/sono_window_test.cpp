@@ -17,6 +17,7 @@
 #include "analyser/sono.h"
 #include "analyser/unit_effect.h"
 #include "editor/graphics_win.h"
+#include "support/window_capture_win.h"
 
 namespace {
 
@@ -123,32 +124,7 @@ public:
         for (int i = 0; i < 2; ++i) wholeSonogram ? RepaintSonogramAndTick() : Tick();
     }
     // The window's client area as the system shows it.
-    std::vector<uint32_t> Capture() const
-    {
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = kWidth;
-        info.bmiHeader.biHeight = -kHeight;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        void* bits = nullptr;
-        HDC screen = GetDC(window);
-        HDC memory = CreateCompatibleDC(screen);
-        HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        std::vector<uint32_t> pixels;
-        if (memory && bitmap && bits) {
-            HGDIOBJ old = SelectObject(memory, bitmap);
-            BitBlt(memory, 0, 0, kWidth, kHeight, screen, 0, 0, SRCCOPY);
-            GdiFlush();
-            const uint32_t* p = static_cast<const uint32_t*>(bits);
-            for (int i = 0; i < kWidth * kHeight; ++i) pixels.push_back(p[i] & 0xFFFFFF);
-            SelectObject(memory, old);
-        }
-        if (bitmap) DeleteObject(bitmap);
-        if (memory) DeleteDC(memory);
-        ReleaseDC(window, screen);
-        return pixels;
-    }
+    std::vector<uint32_t> Capture() const { return CaptureClientArea(window, kWidth, kHeight); }
 
     std::unique_ptr<IUnitEffect> unit;
     HWND root;

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <limits>
 #include <string>
+#include <vector>
 
 #include "core/host_id.h"
 #include "core/midi_event.h"
@@ -282,6 +283,43 @@ TEST(MidiEvent, KindNames)
         {1000, "unknown"},
     };
     for (const Case& c : cases) EXPECT_STREQ(MidiStatusKindName(c.kind), c.name) << c.kind;
+}
+
+// Records the status of every message offered and refuses the one at refused.
+class RefusingUnit : public TestUnit {
+public:
+    explicit RefusingUnit(int refused) : refused(refused) {}
+    bool TransmitMidiMessage(const IMidiEvent* message) override
+    {
+        offered.push_back(message->status);
+        return int(offered.size()) - 1 != refused;
+    }
+    int refused;
+    std::vector<int> offered;
+};
+
+TEST(MidiEvent, TransmittingAListOffersEveryEvent)
+{
+    struct Case {
+        int count;
+        int refused;
+        bool result;
+    };
+    const Case cases[] = {{3, 1, false}, {3, -1, true}, {3, 2, false}, {0, -1, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.count) + " refusing " + std::to_string(c.refused));
+        HeapBuffer events(4096);
+        ASSERT_TRUE(events.Resize(c.count * int(sizeof(IMidiEvent))));
+        std::vector<int> statuses;
+        for (int i = 0; i < c.count; ++i) {
+            const IMidiEvent event = MidiMessage(uint8_t(0x90 + i), 60, 100);
+            std::memcpy(static_cast<IMidiEvent*>(events.Data()) + i, &event, sizeof event);
+            statuses.push_back(0x90 + i);
+        }
+        RefusingUnit unit(c.refused);
+        EXPECT_EQ(unit.TransmitMidiMessages(events), c.result);
+        EXPECT_EQ(unit.offered, statuses);
+    }
 }
 
 TEST(FormatBytesAsHex, WritesWhatFitsAndNoMore)

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "core/text_buffer.h"
 #include "editor/graphics.h"
 #include "raster/png_image.h"
 
@@ -30,6 +31,12 @@ public:
     void ModuleFolder(TextBuffer*) override {}
     void DefaultFileFolder(TextBuffer*) override {}
     void ExtraFolder(TextBuffer*) override {}
+    // Answers with fileAnswer, a path the test chose ("" for none).
+    void AskForFile(TextBuffer* file, int action, TextBuffer*, const char*) override
+    {
+        fileActions.push_back(action);
+        file->Assign(fileAnswer.c_str());
+    }
     IWindowHandle OpenEditorWindow(IWindowHandle) override { return nullptr; }
     void CloseEditorWindow() override {}
     IWindowHandle WindowHandle() override { return nullptr; }
@@ -41,6 +48,8 @@ public:
         return PIX_DecodePngFile((std::string(VELVANE_SOURCE_DIR) + "/" + name).c_str(), nullptr);
     }
 
+    std::string fileAnswer;
+    std::vector<int> fileActions;
     std::vector<IRegion> presented;
     std::vector<int> loads;
 };

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "core/text_buffer.h"
 #include "core/unit_base.h"
 #include "core/unit_editor.h"
 
@@ -11,9 +12,9 @@ class TestUnit : public IUnitBase {
 public:
     explicit TestUnit(int nParams = 3, const char* channelIO = "2-2", int nPresets = 1,
                       int version = 0x00010000, int bindingKind = kBindingStandalone,
-                      const char* effectName = "test effect")
+                      const char* effectName = "test effect", bool doesChunks = true)
         : IUnitBase(nParams, channelIO, nPresets, effectName, "test product", "test maker", version,
-                    0x56747374, 0x4B747374, 0, false, true, false, bindingKind)
+                    0x56747374, 0x4B747374, 0, false, doesChunks, false, bindingKind)
     {
     }
 
@@ -60,6 +61,22 @@ public:
                        (normalized ? " normalized" : " plain"));
     }
     void CreateSurfaces() override { log->push_back("surfaces"); }
+    // Answers with fileAnswer, a path the test chose ("" for none).
+    void AskForFile(TextBuffer* file, int action, TextBuffer*, const char* extensions) override
+    {
+        log->push_back("ask " + std::to_string(action) + " " + extensions);
+        file->Assign(fileAnswer.c_str());
+    }
+    IWindowHandle OpenEditorWindow(IWindowHandle parent) override
+    {
+        log->push_back("open");
+        return parent;
+    }
+    void CloseEditorWindow() override { log->push_back("close"); }
+    int Width() const override { return 300; }
+    int Height() const override { return 200; }
+
+    std::string fileAnswer;
 
     std::vector<std::string>* log;
 };

@@ -1,0 +1,122 @@
+// The analyser as a VST 2 plug-in module, driven through the interface by
+// the test host as a host program would.
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cmath>
+#include <thread>
+#include <string>
+#include <vector>
+
+#include "support/vst_host.h"
+#include "vst_plugin_fixture.h"
+
+namespace {
+
+TEST_F(VstPlugin, EffectRecordOfTheAnalyser)
+{
+    Vst2Effect* e = Open();
+    ASSERT_TRUE(e);
+    EXPECT_STREQ(host.EntryName(), "VSTPluginMain");
+    EXPECT_EQ(e->magic, FourCharCode("VstP"));
+    EXPECT_EQ(e->flags, 0x1039);
+    EXPECT_EQ(e->parameterCount, 11);
+    EXPECT_EQ(e->programCount, 1);
+    EXPECT_EQ(e->inputCount, 2);
+    EXPECT_EQ(e->outputCount, 0);
+    EXPECT_EQ(e->uniqueId, FourCharCode("Vqlz"));
+    EXPECT_EQ(host.Text(e, kVst2GetEffectName), "tq_Velvane");
+    EXPECT_EQ(host.Text(e, kVst2GetVendorString), "Kestrane");
+    EXPECT_EQ(host.Dispatch(e, kVst2GetVstVersion), 2400);
+}
+
+TEST_F(VstPlugin, ElevenNamesAndDisplays)
+{
+    Vst2Effect* e = Open();
+    ASSERT_TRUE(e);
+    // Cut to the interface's eight bytes, terminator included.
+    const char* const names[] = {"disp. L", "disp. P", "disp. o", "window ", "speed",  "gain",
+                                 "freeze",  "scroll",  "marker1", "marker2", "show ma"};
+    const char* const displays[] = {"1", "0", "0",   "0",   "500.000", "1.000",
+                                    "0", "0", "255", "767", "0"};
+    for (int i = 0; i < 11; ++i) {
+        EXPECT_EQ(host.Text(e, kVst2GetParameterName, i), names[i]) << i;
+        EXPECT_EQ(host.Text(e, kVst2GetParameterDisplay, i), displays[i]) << i;
+    }
+    e->setParameter(e, 5, 1.0f);
+    EXPECT_EQ(host.Text(e, kVst2GetParameterDisplay, 5), "100.000");
+    EXPECT_FLOAT_EQ(e->getParameter(e, 5), 1.0f);
+}
+
+TEST_F(VstPlugin, ProgramChunkRoundTripsBitForBit)
+{
+    Vst2Effect* first = Open();
+    Vst2Effect* second = Open();
+    ASSERT_TRUE(first && second);
+    const float values[] = {0.0f, 1.0f, 0.75f, 0.5f, 0.9f, 0.3f, 1.0f, 1.0f, 0.1f, 0.2f, 1.0f};
+    for (int i = 0; i < 11; ++i) first->setParameter(first, i, values[i]);
+    const std::vector<uint8_t> chunk = host.GetChunk(first, true);
+    ASSERT_EQ(chunk.size(), 96u);
+    EXPECT_EQ(host.SetChunk(second, true, chunk), 1);
+    EXPECT_EQ(host.GetChunk(second, true), chunk);
+    for (int i = 0; i < 11; ++i)
+        EXPECT_EQ(second->getParameter(second, i), first->getParameter(first, i)) << i;
+    // The bank carries the same program.
+    const std::vector<uint8_t> bank = host.GetChunk(first, false);
+    EXPECT_EQ(host.SetChunk(second, false, bank), 1);
+    EXPECT_EQ(host.GetChunk(second, true), chunk);
+}
+
+TEST_F(VstPlugin, EveryProcessEntryTakesTheTone)
+{
+    Vst2Effect* e = Open();
+    ASSERT_TRUE(e);
+    for (ProcessEntry entry : kProcessEntries) {
+        FeedTone(e, entry, 2048);
+        EXPECT_EQ(e->getParameter(e, 6), 0.0f);  // still running, not frozen
+    }
+    // A host without channel arrays is not processed.
+    e->processReplacing(e, nullptr, nullptr, 64);
+    e->processDoubleReplacing(e, nullptr, nullptr, 64);
+}
+
+TEST_F(VstPlugin, AudioAndDispatcherThreadsAtOnce)
+{
+    Vst2Effect* e = Open();
+    ASSERT_TRUE(e);
+    const std::vector<uint8_t> chunk = host.GetChunk(e, true);
+    std::atomic<bool> done{false};
+    std::thread audio([&] {
+        while (!done) FeedTone(e, kReplacing, kBlock);
+    });
+    for (int i = 0; i < 300; ++i) {
+        e->setParameter(e, i % 11, float(i % 7) / 6.0f);
+        host.Text(e, kVst2GetParameterDisplay, i % 11);
+        if (i % 10 == 0) {
+            EXPECT_EQ(host.SetChunk(e, true, chunk), 1);
+        }
+        if (i % 25 == 0) host.Dispatch(e, kVst2SetBlockSize, 0, 256 + i);
+    }
+    done = true;
+    audio.join();
+    EXPECT_EQ(host.GetChunk(e, true).size(), 96u);
+}
+
+TEST_F(VstPlugin, TwoInstancesAtOnceKeepTheirOwnState)
+{
+    Vst2Effect* a = Open();
+    Vst2Effect* b = Open();
+    ASSERT_TRUE(a && b);
+    EXPECT_NE(a, b);
+    a->setParameter(a, 5, 1.0f);
+    b->setParameter(b, 5, 0.0f);
+    FeedTone(a, kReplacing, 1024);
+    FeedTone(b, kDoubles, 1024);
+    EXPECT_EQ(host.Text(a, kVst2GetParameterDisplay, 5), "100.000");
+    EXPECT_EQ(host.Text(b, kVst2GetParameterDisplay, 5), "0.010");
+    host.Close(a);
+    EXPECT_EQ(host.Text(b, kVst2GetEffectName), "tq_Velvane");
+}
+
+}  // namespace

@@ -1,0 +1,502 @@
+#include "core/unit_vst.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cmath>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "core/host_transport.h"
+#include "core/midi_event.h"
+#include "core/parameter.h"
+#include "support/failing_allocator.h"
+#include "support/test_unit.h"
+#include "support/vst_host.h"
+
+namespace {
+
+// A stereo effect on the VST 2 binding with eleven parameters of range
+// -12..12 and what it receives.
+class VstTestUnit : public IUnitVST {
+public:
+    explicit VstTestUnit(bool doesChunks = true, bool doesMidi = true, bool isInstrument = false,
+                         const char* channelIO = "2-2")
+        : IUnitVST(&VstHost::Callback, 11, channelIO, 2, "vst test", "vst product", "vst maker",
+                   0x00010000, 0x56737474, 0x4B6B6B6B, 0, doesMidi, doesChunks, isInstrument, 0)
+    {
+        for (int i = 0; i < ParameterCount(); ++i) {
+            const std::string name = "p" + std::to_string(i);
+            ParameterAt(i)->SetupDouble(name.c_str(), 0.0, -12.0, 12.0, 0.5, "dB", "", 1.0);
+        }
+        ParameterAt(1)->SetNegateDisplay(true);
+    }
+    void ReceiveMidiMessage(const IMidiEvent* event) override { midi.push_back(*event); }
+    void ReceiveSysEx(const ISysExEvent* event) override
+    {
+        sysex.emplace_back(event->data, event->data + event->size);
+    }
+    void ParameterChanged(int index) override { changed.push_back(index); }
+
+    std::vector<IMidiEvent> midi;
+    std::vector<std::vector<uint8_t>> sysex;
+    std::vector<int> changed;
+};
+
+// The host and one in-process plug-in it drives.
+struct Hosted {
+    explicit Hosted(VstTestUnit* made) : unit(made), effect(made->Effect()) { host.Adopt(effect); }
+    intptr_t Dispatch(int32_t opcode, int32_t index = 0, intptr_t value = 0, void* ptr = nullptr,
+                      float opt = 0)
+    {
+        return host.Dispatch(effect, opcode, index, value, ptr, opt);
+    }
+    std::vector<int32_t> HostOpcodes()
+    {
+        std::vector<int32_t> opcodes;
+        for (const VstHostCall& call : host.calls) opcodes.push_back(call.opcode);
+        return opcodes;
+    }
+
+    VstHost host;
+    VstTestUnit* unit;
+    Vst2Effect* effect;
+};
+
+TEST(UnitVst, EffectRecordDescribesThePlugIn)
+{
+    struct Case {
+        bool chunks, instrument;
+        const char* channelIO;
+        int32_t flags;
+    };
+    const Case cases[] = {
+        {true, false, "2-2", 0x1030},
+        {false, false, "2-2", 0x1010},
+        {false, true, "2-2", 0x1110},
+        {true, false, "1-1 2-2", 0x1038},
+    };
+    for (const Case& c : cases) {
+        Hosted hosted(new VstTestUnit(c.chunks, false, c.instrument, c.channelIO));
+        const Vst2Effect* e = hosted.effect;
+        EXPECT_EQ(e->magic, FourCharCode("VstP"));
+        EXPECT_EQ(e->flags, c.flags) << c.channelIO;
+        EXPECT_EQ(e->ioRatio, 1.0f);
+        EXPECT_EQ(e->version, 10000);
+        EXPECT_EQ(e->parameterCount, 11);
+        EXPECT_EQ(e->programCount, 2);
+        EXPECT_EQ(e->inputCount, 2);
+        EXPECT_EQ(e->outputCount, 2);
+        EXPECT_EQ(e->uniqueId, 0x56737474);
+        EXPECT_EQ(e->object, static_cast<void*>(hosted.unit));
+        EXPECT_EQ(hosted.Dispatch(kVst2GetPlugCategory), c.instrument ? 2 : 1);
+    }
+}
+
+TEST(UnitVst, FixedAnswersAndOpcodesOutsideTheTable)
+{
+    Hosted hosted(new VstTestUnit);
+    EXPECT_EQ(hosted.Dispatch(kVst2Identify), 0x4E764566);
+    EXPECT_EQ(hosted.Dispatch(kVst2GetVstVersion), 2400);
+    EXPECT_EQ(hosted.Dispatch(kVst2CanBeAutomated), 1);
+    for (int32_t opcode : {9, 16, 70, 1000, -1}) EXPECT_EQ(hosted.Dispatch(opcode), 0) << opcode;
+    EXPECT_EQ(hosted.Dispatch(kVst2EditorGetRect), 0);  // no editor
+    EXPECT_EQ(hosted.Dispatch(kVst2EditorOpen), 0);
+    EXPECT_EQ(hosted.Dispatch(kVst2EditorClose), 0);
+}
+
+TEST(UnitVst, CanDo)
+{
+    struct Case {
+        const char* text;
+        bool midi;
+        intptr_t answer;
+    };
+    const Case cases[] = {
+        {"receiveVstTimeInfo", false, 1},
+        {"receiveVstTimeInfo", true, 1},
+        {"sendVstEvents", false, 0},
+        {"sendVstEvents", true, 1},
+        {"receiveVstMidiEvent", true, 1},
+        {"receiveVstMidiEvents", true, 0},
+        {"hasVendorExtensions", false, intptr_t(0xBEEF0000u)},
+        {"hasVendorViewAsConfig", true, intptr_t(0xBEEF0000u)},
+        {"", true, 0},
+    };
+    for (const Case& c : cases) {
+        Hosted hosted(new VstTestUnit(true, c.midi));
+        EXPECT_EQ(hosted.Dispatch(kVst2CanDo, 0, 0, const_cast<char*>(c.text)), c.answer)
+            << c.text << " midi " << c.midi;
+    }
+    Hosted hosted(new VstTestUnit);
+    EXPECT_EQ(hosted.Dispatch(kVst2CanDo), 0);
+}
+
+TEST(UnitVst, TextsAreCutToTheHostBuffers)
+{
+    Hosted hosted(new VstTestUnit);
+    hosted.unit->ParameterAt(2)->SetupDouble("a long parameter name", 0, -12, 12, 0.5, "decibels",
+                                             "", 1);
+    hosted.unit->ParameterAt(2)->Set(-11.5);
+    struct Case {
+        int32_t opcode, index;
+        const char* text;
+    };
+    const Case cases[] = {
+        {kVst2GetParameterName, 0, "p0"},       {kVst2GetParameterName, 2, "a long "},
+        {kVst2GetParameterLabel, 2, "decibel"}, {kVst2GetParameterDisplay, 2, "-11.5"},
+        {kVst2GetParameterDisplay, 1, "-0.0"},  {kVst2GetEffectName, 0, "vst test"},
+        {kVst2GetVendorString, 0, "vst maker"}, {kVst2GetProductString, 0, "vst product"},
+        {kVst2GetParameterName, 11, ""},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(hosted.host.Text(hosted.effect, c.opcode, c.index), c.text) << c.opcode;
+        for (size_t i = std::strlen(c.text) + 1; i < hosted.host.textBuffer.size(); ++i)
+            ASSERT_EQ(hosted.host.textBuffer[i], 0) << c.opcode << " wrote byte " << i;
+    }
+    // A host that gives no buffer.
+    for (int32_t opcode : {kVst2GetParameterLabel, kVst2GetParameterDisplay, kVst2GetParameterName,
+                           kVst2GetProgramNameIndexed, kVst2GetEffectName})
+        EXPECT_EQ(hosted.Dispatch(opcode), 0) << opcode;
+}
+
+TEST(UnitVst, PinProperties)
+{
+    Hosted hosted(new VstTestUnit);
+    hosted.unit->LabelOutput(1, "right side");
+    struct Case {
+        int32_t opcode, index;
+        intptr_t result;
+        int32_t flags;
+        const char* label;
+    };
+    const Case cases[] = {
+        {kVst2GetInputProperties, 0, 1, 3, "Input 1"},
+        {kVst2GetInputProperties, 1, 1, 1, "Input 2"},
+        {kVst2GetOutputProperties, 1, 1, 1, "right side"},
+        {kVst2GetOutputProperties, 2, 0, 0, ""},
+        {kVst2GetInputProperties, -1, 0, 0, ""},
+    };
+    for (const Case& c : cases) {
+        Vst2PinProperties pin = {};
+        EXPECT_EQ(hosted.Dispatch(c.opcode, c.index, 0, &pin), c.result);
+        EXPECT_EQ(pin.flags, c.flags);
+        EXPECT_STREQ(pin.label, c.label);
+    }
+    EXPECT_EQ(hosted.Dispatch(kVst2GetInputProperties, 0), 0);
+}
+
+TEST(UnitVst, TextToParameter)
+{
+    struct Case {
+        int32_t index;
+        const char* text;
+        intptr_t result;
+        double value;
+    };
+    const Case cases[] = {
+        {1, "-6", 1, 6.0},                       // negate display turns the sign
+        {0, "-6", 1, -6.0}, {0, "40", 1, 12.0},  // clamped
+        {0, "abc", 0, 0.0}, {0, "nan", 0, 0.0}, {0, "inf", 0, 0.0}, {11, "1", 0, 0.0},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> log;  // outlives the editor
+        Hosted hosted(new VstTestUnit);
+        hosted.unit->AttachEditor(new TestEditor(&log));
+        log.clear();
+        EXPECT_EQ(hosted.Dispatch(kVst2TextToParameter, c.index, 0, const_cast<char*>(c.text)),
+                  c.result)
+            << c.text;
+        if (c.index < 11) {
+            EXPECT_EQ(hosted.unit->ParameterAt(c.index)->Value(), c.value) << c.text;
+        }
+        if (c.result) {
+            char expected[64];
+            std::snprintf(expected, sizeof expected, "apply %d %f plain", c.index, c.value);
+            EXPECT_EQ(log, std::vector<std::string>{expected});
+            EXPECT_EQ(hosted.unit->changed.back(), c.index);
+        }
+    }
+    Hosted hosted(new VstTestUnit);
+    EXPECT_EQ(hosted.Dispatch(kVst2TextToParameter, 0), 1);  // no text
+}
+
+TEST(UnitVst, ParameterEntriesClampHostValues)
+{
+    Hosted hosted(new VstTestUnit);
+    const float cases[][2] = {{0.75f, 0.75f}, {1.5f, 1.0f}, {-1.0f, 0.0f}, {NAN, 0.0f}};
+    for (const auto& c : cases) {
+        hosted.effect->setParameter(hosted.effect, 3, c[0]);
+        EXPECT_FLOAT_EQ(hosted.effect->getParameter(hosted.effect, 3), c[1]) << c[0];
+    }
+    hosted.effect->setParameter(hosted.effect, 11, 0.5f);  // outside: nothing
+    EXPECT_EQ(hosted.effect->getParameter(hosted.effect, 11), 0.0f);
+    EXPECT_EQ(hosted.effect->getParameter(hosted.effect, -1), 0.0f);
+}
+
+TEST(UnitVst, HostTimeQueries)
+{
+    Hosted hosted(new VstTestUnit);
+    VstHost& host = hosted.host;
+    EXPECT_EQ(hosted.unit->HostSamplePosition(), 0);  // no record
+    EXPECT_EQ(hosted.unit->HostTempo(), 0.0);
+    host.giveTimeInfo = true;
+    const double positions[][2] = {{99.5, 100}, {99.4, 99}, {-3, 0}, {NAN, 0}, {1e300, INT_MAX}};
+    for (const auto& p : positions) {
+        host.timeInfo.samplePosition = p[0];
+        EXPECT_EQ(hosted.unit->HostSamplePosition(), int(p[1])) << p[0];
+    }
+    host.timeInfo.tempo = 140.0;
+    EXPECT_EQ(hosted.unit->HostTempo(), 0.0);  // not flagged valid
+    host.timeInfo.flags = kVst2TempoValid | kVst2TimeSignatureValid | kVst2TransportPlaying;
+    EXPECT_EQ(hosted.unit->HostTempo(), 140.0);
+    host.timeInfo.tempo = -1.0;
+    EXPECT_EQ(hosted.unit->HostTempo(), 0.0);
+    host.timeInfo.numerator = 7;
+    host.timeInfo.denominator = 8;
+    int numerator = -1, denominator = -1;
+    hosted.unit->HostTimeSignature(&numerator, &denominator);
+    EXPECT_EQ(numerator, 7);
+    EXPECT_EQ(denominator, 8);
+
+    IHostTransport transport;
+    transport.tempo = 99.0;
+    host.timeInfo.samplePosition = 512.0;
+    hosted.unit->FillHostTransport(&transport);
+    EXPECT_EQ(transport.samplePosition, 512.0);
+    EXPECT_EQ(transport.tempo, 99.0);  // a negative tempo keeps the earlier value
+    EXPECT_EQ(transport.numerator, 7);
+    EXPECT_TRUE(transport.playing);
+    EXPECT_FALSE(transport.cycling);
+}
+
+TEST(UnitVst, HostIdentity)
+{
+    Hosted hosted(new VstTestUnit);
+    hosted.host.productString = "Reaper";
+    hosted.host.vendorVersion = 2040;
+    EXPECT_EQ(hosted.unit->HostId(), 1);
+    EXPECT_EQ(hosted.unit->HostVersionNumber(false), 0x00001428);
+    hosted.host.productString = "Cubase";
+    EXPECT_EQ(hosted.unit->HostId(), 1);  // asked once, then kept
+
+    Hosted silent(new VstTestUnit);
+    EXPECT_EQ(silent.unit->HostId(), 0);
+    EXPECT_EQ(silent.unit->HostVersionNumber(false), 0);
+}
+
+TEST(UnitVst, GesturesAutomationAndPresetChangesReachTheHost)
+{
+    Hosted hosted(new VstTestUnit);
+    hosted.unit->BeginParameterGesture(4);
+    hosted.unit->SetParameterFromGUI(4, 0.25);
+    hosted.unit->EndParameterGesture(4);
+    hosted.unit->ReportPresetChangeToHost();
+    ASSERT_EQ(hosted.HostOpcodes(), (std::vector<int32_t>{43, 0, 44, 42}));
+    EXPECT_EQ(hosted.host.calls[0].index, 4);
+    EXPECT_EQ(hosted.host.calls[1].index, 4);
+    EXPECT_EQ(hosted.host.calls[1].opt, 0.25f);
+    EXPECT_EQ(hosted.host.calls[2].index, 4);
+}
+
+TEST(UnitVst, MidiBothWays)
+{
+    Hosted hosted(new VstTestUnit);
+    EXPECT_EQ(hosted.host.SendMidi(hosted.effect, {{0x90, 60, 100, 5}, {0x80, 60, 0, 9}}), 1);
+    EXPECT_EQ(hosted.host.SendSysEx(hosted.effect, {{{0xF0, 0x7E, 0xF7}, 3}}), 1);
+    ASSERT_EQ(hosted.unit->midi.size(), 2u);
+    EXPECT_EQ(hosted.unit->midi[0].offset, 5);
+    EXPECT_EQ(hosted.unit->midi[0].status, 0x90);
+    EXPECT_EQ(hosted.unit->midi[1].data1, 60);
+    ASSERT_EQ(hosted.unit->sysex.size(), 1u);
+    EXPECT_EQ(hosted.unit->sysex[0], (std::vector<uint8_t>{0xF0, 0x7E, 0xF7}));
+    EXPECT_EQ(hosted.Dispatch(kVst2ProcessEvents), 0);
+
+    IMidiEvent out = {};
+    out.SetNoteOn(64, 90, 7, 2);
+    EXPECT_TRUE(hosted.unit->TransmitMidiMessage(&out));
+    const uint8_t dump[] = {0xF0, 1, 2, 0xF7};
+    const ISysExEvent sysex = {3, 4, dump};
+    EXPECT_TRUE(hosted.unit->TransmitSysEx(&sysex));
+    hosted.host.acceptEvents = 0;
+    EXPECT_FALSE(hosted.unit->TransmitMidiMessage(&out));
+    ASSERT_GE(hosted.host.events.size(), 2u);
+    const VstHostEvent& midi = hosted.host.events[0];
+    EXPECT_EQ(midi.type, 1);
+    EXPECT_EQ(midi.byteSize, 32);
+    EXPECT_EQ(midi.deltaFrames, 7);
+    EXPECT_EQ(midi.bytes, (std::vector<uint8_t>{0x92, 64, 90, 0}));
+    const VstHostEvent& dumped = hosted.host.events[1];
+    EXPECT_EQ(dumped.type, 6);
+    EXPECT_EQ(dumped.byteSize, 48);
+    EXPECT_EQ(dumped.bytes, (std::vector<uint8_t>(dump, dump + 4)));
+}
+
+TEST(UnitVst, ProgramChunkRoundTrips)
+{
+    Hosted hosted(new VstTestUnit);
+    for (int i = 0; i < 11; ++i) hosted.unit->ParameterAt(i)->Set(i - 5.0);
+    const std::vector<uint8_t> program = hosted.host.GetChunk(hosted.effect, true);
+    ASSERT_EQ(program.size(), 8u + 88u);
+    EXPECT_EQ(std::memcmp(program.data(), "tffp\0\0\1\0", 8), 0);
+    const std::vector<uint8_t> bank = hosted.host.GetChunk(hosted.effect, false);
+    EXPECT_GT(bank.size(), 8u);
+
+    Hosted other(new VstTestUnit);
+    EXPECT_EQ(other.host.SetChunk(other.effect, true, program), 1);
+    for (int i = 0; i < 11; ++i) EXPECT_EQ(other.unit->ParameterAt(i)->Value(), i - 5.0);
+    EXPECT_EQ(other.host.GetChunk(other.effect, true), program);
+    EXPECT_EQ(other.host.SetChunk(other.effect, false, bank), 1);
+
+    // Without its header a chunk reads as program state, also as a bank.
+    Hosted headerless(new VstTestUnit);
+    const std::vector<uint8_t> state(program.begin() + 8, program.end());
+    EXPECT_EQ(headerless.host.SetChunk(headerless.effect, false, state), 1);
+    EXPECT_EQ(headerless.unit->ParameterAt(10)->Value(), 5.0);
+}
+
+TEST(UnitVst, SetChunkRefusesWhatItCannotTake)
+{
+    Hosted hosted(new VstTestUnit);
+    hosted.unit->ParameterAt(0)->Set(3.0);
+    const std::vector<uint8_t> program = hosted.host.GetChunk(hosted.effect, true);
+    hosted.unit->ParameterAt(0)->Set(-3.0);
+    const char* before = hosted.unit->PresetNameAt(0);
+    const std::string name = before ? before : "";
+
+    const intptr_t sizes[] = {-1, intptr_t(INT_MAX) + 1, intptr_t(INT_MIN) - 1};
+    for (intptr_t size : sizes)
+        EXPECT_EQ(hosted.Dispatch(kVst2SetChunk, 1, size, const_cast<uint8_t*>(program.data())), 0)
+            << size;
+    {
+        FailingAllocator failing;
+        EXPECT_EQ(hosted.Dispatch(kVst2SetChunk, 1, intptr_t(program.size()),
+                                  const_cast<uint8_t*>(program.data())),
+                  0);
+    }
+    EXPECT_EQ(hosted.unit->ParameterAt(0)->Value(), -3.0);
+    // Cut inside the state: refused, the preset keeps what it held.
+    const std::vector<uint8_t> cut(program.begin(), program.begin() + 20);
+    EXPECT_EQ(hosted.host.SetChunk(hosted.effect, true, cut), 0);
+    EXPECT_EQ(hosted.Dispatch(kVst2SetChunk, 1, 8), 0);  // no bytes
+}
+
+TEST(UnitVst, GarbageChunksAreReadSafely)
+{
+    Hosted hosted(new VstTestUnit);
+    uint32_t seed = 12345;
+    for (int size = 0; size < 400; size += 7) {
+        for (bool program : {true, false}) {
+            std::vector<uint8_t> bytes(size);
+            for (uint8_t& b : bytes) b = uint8_t((seed = seed * 1664525u + 1013904223u) >> 24);
+            if (size >= 8 && size % 2) std::memcpy(bytes.data(), "tffp\0\0\1\0", 8);
+            const intptr_t result = hosted.host.SetChunk(hosted.effect, program, bytes);
+            EXPECT_TRUE(result == 0 || result == 1) << size;
+            for (int i = 0; i < 11; ++i) {
+                const double v = hosted.unit->ParameterAt(i)->Value();
+                ASSERT_TRUE(v >= -12.0 && v <= 12.0) << "parameter " << i << " after " << size;
+            }
+        }
+    }
+    EXPECT_EQ(hosted.host.GetChunk(hosted.effect, true).size(), 96u);
+}
+
+TEST(UnitVst, SpeakerArrangementsConnectChannels)
+{
+    Hosted hosted(new VstTestUnit(true, false, false, "2-2"));
+    Vst2SpeakerArrangement* in = nullptr;
+    Vst2SpeakerArrangement* out = nullptr;
+    EXPECT_EQ(hosted.Dispatch(kVst2GetSpeakerArrangement, 0, reinterpret_cast<intptr_t>(&in), &out),
+              1);
+    ASSERT_TRUE(in && out);
+    EXPECT_EQ(in->type, 1);
+    EXPECT_EQ(in->channelCount, 2);
+    Vst2SpeakerArrangement mono = {};
+    mono.channelCount = 1;
+    Vst2SpeakerArrangement many = {};
+    many.channelCount = 9;
+    EXPECT_EQ(
+        hosted.Dispatch(kVst2SetSpeakerArrangement, 0, reinterpret_cast<intptr_t>(&mono), &many),
+        1);
+    EXPECT_TRUE(hosted.unit->IsInputConnected(0));
+    EXPECT_FALSE(hosted.unit->IsInputConnected(1));
+    EXPECT_TRUE(hosted.unit->IsOutputConnected(1));
+}
+
+TEST(UnitVst, RangeChecksOnHostValues)
+{
+    Hosted hosted(new VstTestUnit);
+    const int blockSize = hosted.unit->BlockSize();
+    hosted.Dispatch(kVst2SetBlockSize, 0, intptr_t(INT_MAX) + 1);
+    EXPECT_EQ(hosted.unit->BlockSize(), blockSize);
+    hosted.Dispatch(kVst2SetBlockSize, 0, 256);
+    EXPECT_EQ(hosted.unit->BlockSize(), 256);
+    hosted.Dispatch(kVst2SetProgram, 0, intptr_t(INT_MAX) + 2);
+    EXPECT_EQ(hosted.unit->CurrentPreset(), 0);
+    hosted.Dispatch(kVst2SetProgram, 0, 1);
+    EXPECT_EQ(hosted.Dispatch(kVst2GetProgram), 1);
+    hosted.Dispatch(kVst2SetSampleRate, 0, 0, nullptr, NAN);
+    EXPECT_EQ(hosted.unit->CurrentSampleRate(), 44100.0);
+    hosted.Dispatch(kVst2SetSampleRate, 0, 0, nullptr, 48000.0f);
+    EXPECT_EQ(hosted.unit->CurrentSampleRate(), 48000.0);
+
+    char display[256] = {};
+    EXPECT_EQ(hosted.Dispatch(kVst2VendorSpecific, 7, 3, display, 2.0f), 0xBEEF);
+    EXPECT_STREQ(display, "12.0");  // the value clamped to 1 before it is shown
+    EXPECT_EQ(hosted.Dispatch(kVst2VendorSpecific, 7, intptr_t(INT_MAX) + 3, display), 0);
+    EXPECT_EQ(hosted.Dispatch(kVst2VendorSpecific, 8, 3), 0);  // a double parameter
+}
+
+TEST(UnitVst, ProcessEntriesAndLatency)
+{
+    Hosted hosted(new VstTestUnit(true, true));
+    hosted.Dispatch(kVst2SetBlockSize, 0, 64);
+    VstBuffers floats(2, 2, 64);
+    floats.in[0][10] = 0.5f;
+    floats.out[1][3] = 0.25f;
+    hosted.host.ProcessReplacing(hosted.effect, floats);
+    EXPECT_EQ(floats.out[0][10], 0.5f);
+    EXPECT_EQ(floats.out[1][3], 0.0f);
+    hosted.host.ProcessAdding(hosted.effect, floats);
+    EXPECT_EQ(floats.out[0][10], 1.0f);
+    VstDoubleBuffers doubles(2, 2, 64);
+    doubles.in[1][63] = -0.125;
+    hosted.host.ProcessDoubleReplacing(hosted.effect, doubles);
+    EXPECT_EQ(doubles.out[1][63], -0.125);
+    int wantMidi = 0;
+    for (int32_t opcode : hosted.HostOpcodes()) wantMidi += opcode == kVst2HostWantMidi;
+    EXPECT_EQ(wantMidi, 3);  // a MIDI plug-in asks on every block
+
+    hosted.unit->ChangeLatency(32);
+    EXPECT_EQ(hosted.effect->initialDelay, 32);
+    EXPECT_EQ(hosted.unit->Latency(), 32);
+}
+
+TEST(UnitVst, OpeningSetsUpOnceAndClosingDeletes)
+{
+    VstHost host;
+    VstTestUnit* unit = new VstTestUnit;
+    host.Adopt(unit->Effect());
+    std::vector<std::string> log;
+    unit->AttachEditor(new TestEditor(&log));
+    EXPECT_EQ(unit->Effect()->flags & kVst2HasEditor, kVst2HasEditor);
+    Vst2Rect* rect = nullptr;
+    EXPECT_EQ(host.Dispatch(unit->Effect(), kVst2EditorGetRect, 0, 0, &rect), 1);
+    ASSERT_TRUE(rect);
+    EXPECT_EQ(rect->bottom, 200);
+    EXPECT_EQ(rect->right, 300);
+    host.Dispatch(unit->Effect(), kVst2Open);
+    host.Dispatch(unit->Effect(), kVst2Open);
+    int productAsks = 0;
+    for (const VstHostCall& call : host.calls) productAsks += call.opcode == kVst2HostProductString;
+    EXPECT_EQ(productAsks, 1);
+    EXPECT_EQ(unit->changed.size(), 22u);  // every parameter reapplied on each opening
+    int parentWindow = 0;
+    EXPECT_EQ(host.Dispatch(unit->Effect(), kVst2EditorOpen, 0, 0, &parentWindow), 1);
+    EXPECT_EQ(host.Dispatch(unit->Effect(), kVst2EditorClose), 1);
+    host.Close(unit->Effect());  // the editor and the plug-in go; ASan sees the rest
+    EXPECT_NE(std::find(log.begin(), log.end(), "editor deleted"), log.end());
+}
+
+}  // namespace
