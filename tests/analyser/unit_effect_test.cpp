@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -19,6 +20,7 @@
 #include "editor/knob_control.h"
 #include "editor/text_control.h"
 #include "raster/sys_bitmap.h"
+#include "support/headless_graphics.h"
 
 namespace {
 
@@ -327,4 +329,28 @@ TEST(UnitEffect, AToneLightsItsRow)
     EXPECT_GT(r, g + 40) << std::hex << lit;
     EXPECT_GT(g, b + 20) << std::hex << lit;
     EXPECT_LT(dark & 0xFFFFFF, 0x202020u) << std::hex << dark;
+}
+
+// The analyser's program and bank files through its editor's file dialog,
+// which answers with a temporary path.
+TEST(UnitEffect, ProgramAndBankFilesRoundTrip)
+{
+    const std::string path = testing::TempDir() + "velvane_unit_effect_preset";
+    for (bool bank : {false, true}) {
+        std::unique_ptr<IUnitEffect> saved = MakeUnit();
+        std::unique_ptr<IUnitEffect> loaded = MakeUnit();
+        auto* editor = static_cast<HeadlessGraphics*>(AttachedGraphics(saved.get()));
+        static_cast<HeadlessGraphics*>(AttachedGraphics(loaded.get()))->fileAnswer = path;
+        editor->fileAnswer = path;
+        Set(*saved, IUnitEffect::kGain, 10.0);
+        Set(*saved, IUnitEffect::kMarker1, 100);
+        saved->ModifyCurrentPreset("loud");
+        ASSERT_TRUE(bank ? saved->SaveBankFile(nullptr) : saved->SaveProgramFile(nullptr));
+        EXPECT_EQ(editor->fileActions, std::vector<int>{kFileSave});
+        ASSERT_TRUE(bank ? loaded->LoadBankFile() : loaded->LoadProgramFile()) << bank;
+        EXPECT_EQ(loaded->ParameterAt(IUnitEffect::kMarker1)->Value(), 100) << bank;
+        EXPECT_NEAR(loaded->ParameterAt(IUnitEffect::kGain)->Value(), 10.0, 1e-9) << bank;
+        EXPECT_STREQ(loaded->PresetNameAt(0), "loud") << bank;
+        std::remove(path.c_str());
+    }
 }

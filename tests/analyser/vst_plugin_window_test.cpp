@@ -103,4 +103,29 @@ TEST_F(VstPlugin, TwoEditorsOpenAtOnce)
     DestroyHostWindow(second);
 }
 
+// A host that destroys its window under the open editor, then closes the
+// plug-in, or opens the editor again into a new window.
+TEST_F(VstPlugin, HostWindowGoesFirst)
+{
+    for (bool reopen : {false, true}) {
+        Vst2Effect* e = Open();
+        ASSERT_TRUE(e);
+        HWND parent = CreateHostWindow(1044, 347);
+        ASSERT_EQ(host.Dispatch(e, kVst2EditorOpen, 0, 0, parent), 1);
+        DestroyHostWindow(parent);
+        FeedTone(e, kReplacing, 4096);
+        PumpMessages(100);
+        if (reopen) {
+            HWND again = CreateHostWindow(1044, 347);
+            EXPECT_EQ(host.Dispatch(e, kVst2EditorOpen, 0, 0, again), 1);
+            FeedTone(e, kReplacing, 4096);
+            PumpMessages(100);
+            EXPECT_TRUE(IsWindow(GetWindow(again, GW_CHILD)));
+            EXPECT_EQ(host.Dispatch(e, kVst2EditorClose), 1);
+            DestroyHostWindow(again);
+        }
+        host.Close(e);
+    }
+}
+
 }  // namespace
