@@ -16,8 +16,8 @@ else()
     set(CMAKE_POSITION_INDEPENDENT_CODE ON)
     option(VELVANE_SANITIZE "Build the native tree with AddressSanitizer and UBSan" ON)
     if(VELVANE_SANITIZE)
-        add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all
+        add_compile_options(-fsanitize=address,undefined,float-cast-overflow -fno-sanitize-recover=all
                             -fno-omit-frame-pointer)
-        add_link_options(-fsanitize=address,undefined)
+        add_link_options(-fsanitize=address,undefined,float-cast-overflow)
     endif()
 endif()

@@ -11,7 +11,7 @@
 
 #include "raster/bitmap.h"
 #include "raster/pixel.h"
-#include "golden_ppm.h"
+#include "golden_image.h"
 #include "raster_test_support.h"
 #include "reference.h"
 
@@ -24,7 +24,7 @@ using raster_test::Digest;
 using raster_test::GuardedBitmap;
 using raster_test::kGuard;
 using raster_test::Lcg;
-using raster_test::WritePpmIfRequested;
+using raster_test::WriteGoldenIfRequested;
 
 // The first word of got that differs from before with its picture replaced
 // by picture (top-down), guard band included; empty when there is none.
@@ -564,7 +564,7 @@ TEST(FillGolden, ColourRamps)
     const float alphas[] = {1.0f, 0.75f, 0.5f, 0.25f, 0.3f};
     for (int i = 0; i < 5; ++i)
         PIX_FillBox(&bitmap, 8 + i * 50, 136, 40, 48, 0xFF2060E0, alphas[i], 0);
-    WritePpmIfRequested(bitmap, "fill_colour_ramps");
+    WriteGoldenIfRequested(bitmap, "fill_colour_ramps");
     EXPECT_EQ(PictureDigest(bitmap), 0xd0bd37d576b94e28ull) << std::hex << PictureDigest(bitmap);
 }
 
@@ -581,7 +581,7 @@ TEST(FillGolden, BlendModes)
     for (int op = 1; op <= 5; ++op)
         PIX_GradientBox(&bitmap, (op - 1) * 50, 0, 46, 160, 0, 0.5f, 1, 1, 1 / 46.0f, 0, -1 / 46.0f,
                         0, 0, 0.5f / 160, 0, -0.5f / 160, PIX_CombineMode(op));
-    WritePpmIfRequested(bitmap, "fill_blend_modes");
+    WriteGoldenIfRequested(bitmap, "fill_blend_modes");
     EXPECT_EQ(PictureDigest(bitmap), 0xb7e31d48ecbc1f6aull) << std::hex << PictureDigest(bitmap);
 }
 

@@ -13,7 +13,7 @@
 #include "raster/line_kernels.h"
 #include "raster/pixel.h"
 #include "raster/reference.h"
-#include "golden_ppm.h"
+#include "golden_image.h"
 #include "raster_test_support.h"
 
 namespace {
@@ -23,7 +23,7 @@ using raster_test::GuardedBitmap;
 using raster_test::kGuard;
 using raster_test::Lcg;
 using raster_test::RangeBits;
-using raster_test::WritePpmIfRequested;
+using raster_test::WriteGoldenIfRequested;
 
 // A bitmap whose every word, guard band included, comes from the generator
 // seeded with seed.
@@ -804,7 +804,7 @@ TEST(LineGolden, PicturesKeepTheirDigests)
         {"box_outlines", &boxes, 0x8a36f0725de17a9eull},
     };
     for (const Golden& g : goldens) {
-        WritePpmIfRequested(*g.bitmap, g.name);
+        WriteGoldenIfRequested(*g.bitmap, g.name);
         EXPECT_EQ(DigestOf(g.bitmap->Words()), g.digest)
             << g.name << " " << std::hex << DigestOf(g.bitmap->Words());
     }
