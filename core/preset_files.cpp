@@ -316,6 +316,7 @@ bool IUnitBase::SaveProgramFile(const char* defaultFileName)
 {
     return SavePresetFile(mEditor, &mPresetFolder, defaultFileName, "fxp",
                           [this](BigEndianWriter* writer) {
+                              LockGuard lock(PluginLock());  // not while the dialog waits on the user
                               const char* name = PresetNameAt(mCurrentPreset);
                               if (DoesChunks()) {
                                   IStateChunk state;
@@ -336,6 +337,7 @@ bool IUnitBase::SaveBankFile(const char* defaultFileName)
 {
     return SavePresetFile(mEditor, &mPresetFolder, defaultFileName, "fxb",
                           [this](BigEndianWriter* writer) {
+                              LockGuard lock(PluginLock());  // not while the dialog waits on the user
                               if (DoesChunks()) {
                                   IStateChunk bank;
                                   if (!WriteChunkVersionHeader(&bank) || !SerializePresets(&bank))

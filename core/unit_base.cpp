@@ -338,7 +338,11 @@ void IUnitBase::ConnectChannels(PointerList<Channel>& list, int first, int count
     for (int i = begin; i < end; ++i) {
         Channel* channel = list.ItemAt(i);
         channel->connected = connected;
-        if (!connected) *channel->dataSlot = static_cast<double*>(channel->scratch.Data());
+        if (connected) continue;
+        // Silence: the scratch block may hold what a float input converted.
+        if (void* data = channel->scratch.Data())
+            std::memset(data, 0, size_t(channel->scratch.Size()));
+        *channel->dataSlot = static_cast<double*>(channel->scratch.Data());
     }
 }
 

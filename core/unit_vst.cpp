@@ -322,8 +322,8 @@ void IUnitVST::VSTRenderDoubles(Vst2Effect* effect, double** inputs, double** ou
     IUnitVST* plug = PlugOf(effect);
     if (!plug) return;
     LockGuard lock(plug->PluginLock());
-    plug->AskForMidiWhenNeeded();
     if (!BuffersGiven(plug, inputs, outputs)) return;
+    plug->AskForMidiWhenNeeded();
     plug->AttachInputs(0, plug->InputCount(), inputs);
     plug->AttachOutputs(0, plug->OutputCount(), outputs);
     plug->ProcessAttached(frames);
@@ -543,8 +543,10 @@ intptr_t IUnitVST::SetChunk(int32_t index, intptr_t value, const void* ptr)
     IStateChunk* chunk = bank ? &mBankChunk : &mProgramChunk;
     int size = 0;
     if (!FitsInt(value, &size) || size < 0) return 0;
-    chunk->Clear();
-    if (chunk->PutBytes(ptr, size) != size) return 0;
+    // Copied aside first: a host may hand back the bytes it was given, which
+    // live in this very chunk.
+    IStateChunk bytes;
+    if (bytes.PutBytes(ptr, size) != size || !chunk->Assign(&bytes)) return 0;
     int position = 0;
     const int version = ReadChunkVersionHeader(chunk, &position);
     if (version > 0xFFFF && bank) {

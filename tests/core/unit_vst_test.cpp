@@ -347,6 +347,11 @@ TEST(UnitVst, ProgramChunkRoundTrips)
     EXPECT_EQ(other.host.SetChunk(other.effect, true, program), 1);
     for (int i = 0; i < 11; ++i) EXPECT_EQ(other.unit->ParameterAt(i)->Value(), i - 5.0);
     EXPECT_EQ(other.host.GetChunk(other.effect, true), program);
+    // A host handing back the very bytes it was given.
+    void* handedOut = nullptr;
+    const intptr_t size = other.Dispatch(kVst2GetChunk, 1, 0, &handedOut);
+    EXPECT_EQ(other.Dispatch(kVst2SetChunk, 1, size, handedOut), 1);
+    EXPECT_EQ(other.host.GetChunk(other.effect, true), program);
     EXPECT_EQ(other.host.SetChunk(other.effect, false, bank), 1);
 
     // Without its header a chunk reads as program state, also as a bank.
@@ -422,6 +427,15 @@ TEST(UnitVst, SpeakerArrangementsConnectChannels)
     EXPECT_TRUE(hosted.unit->IsInputConnected(0));
     EXPECT_FALSE(hosted.unit->IsInputConnected(1));
     EXPECT_TRUE(hosted.unit->IsOutputConnected(1));
+    // A disconnected input reads silence, not the last block it was given.
+    VstBuffers floats(2, 2, 16);
+    floats.in[1].assign(16, 0.7f);
+    hosted.Dispatch(kVst2SetSpeakerArrangement, 0, reinterpret_cast<intptr_t>(in), out);
+    hosted.host.ProcessReplacing(hosted.effect, floats);
+    EXPECT_EQ(floats.out[1][5], 0.7f);
+    hosted.Dispatch(kVst2SetSpeakerArrangement, 0, reinterpret_cast<intptr_t>(&mono), &many);
+    hosted.host.ProcessReplacing(hosted.effect, floats);
+    EXPECT_EQ(floats.out[1][5], 0.0f);
 }
 
 TEST(UnitVst, RangeChecksOnHostValues)
