@@ -314,43 +314,40 @@ bool OpenPresetFile(IUnitEditor* editor, TextBuffer* folder, const char* extensi
 
 bool IUnitBase::SaveProgramFile(const char* defaultFileName)
 {
-    return SavePresetFile(mEditor, &mPresetFolder, defaultFileName, "fxp",
-                          [this](BigEndianWriter* writer) {
-                              LockGuard lock(PluginLock());  // not while the dialog waits on the user
-                              const char* name = PresetNameAt(mCurrentPreset);
-                              if (DoesChunks()) {
-                                  IStateChunk state;
-                                  if (!WriteChunkVersionHeader(&state) || !WriteState(&state))
-                                      return false;
-                                  PutProgramHeader(writer, *this, kProgramChunkMark, name);
-                                  PutChunk(writer, state);
-                                  return true;
-                              }
-                              PutProgramHeader(writer, *this, kProgramValuesMark, name);
-                              for (int i = 0; i < ParameterCount(); ++i)
-                                  writer->PutFloat(float(ParameterAt(i)->NormalizedValue()));
-                              return true;
-                          });
+    return SavePresetFile(
+        mEditor, &mPresetFolder, defaultFileName, "fxp", [this](BigEndianWriter* writer) {
+            LockGuard lock(PluginLock());  // not while the dialog waits on the user
+            const char* name = PresetNameAt(mCurrentPreset);
+            if (DoesChunks()) {
+                IStateChunk state;
+                if (!WriteChunkVersionHeader(&state) || !WriteState(&state)) return false;
+                PutProgramHeader(writer, *this, kProgramChunkMark, name);
+                PutChunk(writer, state);
+                return true;
+            }
+            PutProgramHeader(writer, *this, kProgramValuesMark, name);
+            for (int i = 0; i < ParameterCount(); ++i)
+                writer->PutFloat(float(ParameterAt(i)->NormalizedValue()));
+            return true;
+        });
 }
 
 bool IUnitBase::SaveBankFile(const char* defaultFileName)
 {
-    return SavePresetFile(mEditor, &mPresetFolder, defaultFileName, "fxb",
-                          [this](BigEndianWriter* writer) {
-                              LockGuard lock(PluginLock());  // not while the dialog waits on the user
-                              if (DoesChunks()) {
-                                  IStateChunk bank;
-                                  if (!WriteChunkVersionHeader(&bank) || !SerializePresets(&bank))
-                                      return false;
-                                  PutBankHeader(writer, *this, kBankChunkMark);
-                                  PutChunk(writer, bank);
-                                  return true;
-                              }
-                              PutBankHeader(writer, *this, kBankProgramsMark);
-                              for (int k = 0; k < PresetCount(); ++k)
-                                  PutSlotRecord(writer, *this, *PresetAt(k));
-                              return true;
-                          });
+    return SavePresetFile(
+        mEditor, &mPresetFolder, defaultFileName, "fxb", [this](BigEndianWriter* writer) {
+            LockGuard lock(PluginLock());  // not while the dialog waits on the user
+            if (DoesChunks()) {
+                IStateChunk bank;
+                if (!WriteChunkVersionHeader(&bank) || !SerializePresets(&bank)) return false;
+                PutBankHeader(writer, *this, kBankChunkMark);
+                PutChunk(writer, bank);
+                return true;
+            }
+            PutBankHeader(writer, *this, kBankProgramsMark);
+            for (int k = 0; k < PresetCount(); ++k) PutSlotRecord(writer, *this, *PresetAt(k));
+            return true;
+        });
 }
 
 bool IUnitBase::LoadProgramFile()

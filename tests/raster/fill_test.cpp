@@ -24,6 +24,7 @@ using raster_test::Digest;
 using raster_test::GuardedBitmap;
 using raster_test::kGuard;
 using raster_test::Lcg;
+using raster_test::MisreportedStride;
 using raster_test::WriteGoldenIfRequested;
 
 // The first word of got that differs from before with its picture replaced
@@ -46,19 +47,6 @@ std::string FirstDifference(const GuardedBitmap& got, GuardedBitmap before,
     }
     return {};
 }
-
-// A bitmap that reports a row stride other than its own.
-class MisreportedStride : public GuardedBitmap {
-public:
-    MisreportedStride(const GuardedBitmap& bitmap, int stride)
-        : GuardedBitmap(bitmap), mStride(stride)
-    {
-    }
-    int RowStride() const override { return mStride; }
-
-private:
-    int mStride;
-};
 
 // --- Reference models: per pixel, from the definitions. ---
 

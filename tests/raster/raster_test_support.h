@@ -248,4 +248,17 @@ inline uint64_t DigestOf(const std::vector<uint32_t>& words)
     return digest.value;
 }
 
+// A bitmap that reports a row stride other than its own.
+class MisreportedStride : public GuardedBitmap {
+public:
+    MisreportedStride(const GuardedBitmap& bitmap, int stride)
+        : GuardedBitmap(bitmap), mStride(stride)
+    {
+    }
+    int RowStride() const override { return mStride; }
+
+private:
+    int mStride;
+};
+
 }  // namespace raster_test
