@@ -84,8 +84,11 @@ void PIX_CircleSpan(PIX_PackedColor* pixels, ptrdiff_t stride, int line, int fir
     if (to < from) return;
     const ptrdiff_t step = AlongRow ? 1 : stride;
     PIX_PackedColor* p = AlongRow ? pixels + line * stride + from : pixels + from * stride + line;
-    if constexpr (std::is_same<Op, PIX_WrapOp::CopyOpaque>::value) {
-        // The opaque copy stores whole words.
+    // A copy at full weight, the opaque one or the antialiased disc's
+    // inside, stores whole words: the copy formula gives the source there.
+    constexpr bool kCopy = std::is_same<Op, PIX_WrapOp::CopyOpaque>::value ||
+                           std::is_same<Op, PIX_WrapOp::Copy>::value;
+    if (kCopy && weight == PIX_WeightOpaque) {
         const PIX_PackedColor word =
             PIX_PackedColor(alpha & 0xFF) << 24 | PIX_PackedColor(red & 0xFF) << 16 |
             PIX_PackedColor(green & 0xFF) << 8 | PIX_PackedColor(blue & 0xFF);
