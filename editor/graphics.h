@@ -86,6 +86,74 @@ public:
     bool BlitImageFrame(const IImageStrip* strip, const IBox* dest, int frame, const IBlend* blend);
     bool DrawTextInBox(ITextStyle* style, const char* text, IBox* box, bool measure);
 
+    // Rotated and derived images. Without a blend a routine copies through
+    // the source alpha at full weight; only BlitRotatedMask keeps to the
+    // draw clip, the others are clipped by the draw surface alone.
+    //
+    // The whole strip centred on (x, y), turned by angle in RADIANS about its
+    // centre moved down by centreOffsetY, sampled bilinearly.
+    bool BlitImageRotated(const IImageStrip* strip, int x, int y, double angle, int centreOffsetY,
+                          const IBlend* blend);
+    // In the scratch bitmap: base with its alpha cleared, mask added and top
+    // copied over it, both turned by angleDegrees in DEGREES about the
+    // centre; the result drawn like BlitImage at (x, y) in base's size.
+    bool BlitRotatedMask(const IImageStrip* base, const IImageStrip* mask, const IImageStrip* top,
+                         int x, int y, double angleDegrees, const IBlend* blend);
+    // A copy of the whole source stretched to width by height, or of the
+    // area of it; the image cache owns the new bitmap.
+    IImageStrip MakeScaledImage(const IImageStrip* source, int width, int height);
+    IImageStrip MakeCroppedImage(const IImageStrip* source, const IBox* area);
+
+    // Pixels of the draw surface. PlotPoint rounds to the nearest pixel; its
+    // last argument has no effect. WritePixelDirect stores the colour
+    // unblended, and is false (writing nothing) for a point outside the
+    // surface. ReadPixelAt gives (0, 0, 0, 0) outside it.
+    bool PlotPoint(const IArgb* colour, float x, float y, const IBlend* blend, bool antialias);
+    bool WritePixelDirect(const IArgb* colour, int x, int y);
+    IArgb ReadPixelAt(int x, int y);
+    PIX_PackedColor* SurfacePixels();
+
+    // Shapes; angles in radians from the top, clockwise. Coordinates become
+    // pixels by truncation toward zero.
+    bool StrokeSegment(const IArgb* colour, float x1, float y1, float x2, float y2,
+                       const IBlend* blend, bool antialias);
+    bool StrokeArc(const IArgb* colour, float centreX, float centreY, float radius,
+                   float startAngle, float endAngle, const IBlend* blend, bool antialias);
+    bool StrokeCircle(const IArgb* colour, float centreX, float centreY, float radius,
+                      const IBlend* blend, bool antialias);
+    // The outline lies on the box's right and bottom fields.
+    bool StrokeRoundedBox(const IArgb* colour, const IBox* box, const IBlend* blend,
+                          int cornerRadius, bool antialias);
+    // Three bands and four corner discs, all inside the box: the radius is
+    // held within 0 and (smaller side - 1) / 2. Where discs and bands
+    // overlap, both are combined.
+    bool FillRoundedBox(const IArgb* colour, const IBox* box, const IBlend* blend, int cornerRadius,
+                        bool antialias);
+    bool FillBox(const IArgb* colour, const IBox* box, const IBlend* blend);
+    bool FillDisc(const IArgb* colour, int centreX, int centreY, float radius, const IBlend* blend,
+                  bool antialias);
+    bool PaintTriangle(const IArgb* colour, int x1, int y1, int x2, int y2, int x3, int y3,
+                       const IBlend* blend);
+    bool PaintConvexPolygon(const IArgb* colour, const int* xs, const int* ys, int count,
+                            const IBlend* blend);
+
+    // Lines copied at full weight, the colour's alpha included, end points
+    // included.
+    bool StrokeVerticalLine(const IArgb* colour, int x, int y1, int y2);
+    bool StrokeHorizontalLine(const IArgb* colour, int y, int x1, int x2);
+    // On the box's edges and on its right and bottom fields, one pixel
+    // outside the box.
+    bool StrokeBox(const IArgb* colour, const IBox* box);
+    // At level (held within 0 and 1) of the box's width from its left edge,
+    // or of its height up from its bottom field.
+    bool StrokeVerticalLevel(const IArgb* colour, const IBox* box, float level);
+    bool StrokeHorizontalLevel(const IArgb* colour, const IBox* box, float level);
+    // From innerRadius to outerRadius out of the centre along angle, in
+    // radians: 0 points up, pi / 2 right.
+    bool StrokeRadialSegment(const IArgb* colour, float centreX, float centreY, float angle,
+                             float innerRadius, float outerRadius, const IBlend* blend,
+                             bool antialias);
+
     // Redraw. The region collected is what changed; a redraw paints the
     // controls there into the draw surface and presents it.
     bool CollectDirtyRegion(IRegion* region);

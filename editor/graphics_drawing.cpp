@@ -9,8 +9,8 @@ bool IGraphics::BlitImage(const IImageStrip* strip, const IBox* dest, int srcX, 
                           const IBlend* blend)
 {
     if (!strip || !dest || dest->Empty()) return true;
-    const float alpha = blend ? blend->weight : 1.0f;
-    const PIX_CombineMode mode = blend ? blend->CombineMode() : kUnblendedMode;
+    const float alpha = BlendAlpha(blend);
+    const PIX_CombineMode mode = BlendMode(blend);
     for (const IBox& piece : drawClip) {
         const IBox area = dest->Intersection(piece);
         if (!HasPixels(area)) continue;

@@ -141,6 +141,16 @@ struct IBlend {
 // The combine of a drawing call made without a blend.
 inline constexpr PIX_CombineMode kUnblendedMode = PIX_CombineCopy | PIX_CombineSourceAlpha;
 
+// What a drawing call's blend, or none, gives the raster call.
+inline float BlendAlpha(const IBlend* blend)
+{
+    return blend ? blend->weight : 1.0f;
+}
+inline PIX_CombineMode BlendMode(const IBlend* blend)
+{
+    return blend ? blend->CombineMode() : kUnblendedMode;
+}
+
 // A key for the controls' key handler: 0 space, 1 to 4 up, down, left,
 // right, 5 to 14 digits, 15 to 40 letters (keypad 1 to 9 and F1 to F11
 // share them).
