@@ -15,6 +15,7 @@ class PIX_CachedFont;
 class PIX_IBitmap;
 class PIX_MemBitmap;
 class PIX_SysBitmap;
+class PopupMenu;
 class TextBuffer;
 
 // The abstract editor of a plug-in: its controls in paint order, the
@@ -36,12 +37,24 @@ public:
     virtual bool HasWindow();
     virtual const char* EmptyText();
     virtual int ShowMessage(const char* text, const char* caption, int type) = 0;
+    // The item chosen from the menu shown at box: the menu (or a submenu of
+    // it) with its chosenItem set, or null when nothing was chosen.
+    virtual PopupMenu* RunPopupMenu(PopupMenu* menu, IBox* box) = 0;
+    // Opens a text field over box holding text, for control and parameter.
+    virtual void StartTextEntry(IControl* control, ITextStyle* style, IBox* box, const char* text,
+                                IParameter* parameter) = 0;
     virtual void HostFolder(TextBuffer* out) = 0;
     virtual void ModuleFolder(TextBuffer* out) = 0;
     virtual void DefaultFileFolder(TextBuffer* out) = 0;
     virtual void ExtraFolder(TextBuffer* out) = 0;
     void AskForFile(TextBuffer* file, int action, TextBuffer* folder,
                     const char* extensions) override = 0;
+    // Asks for a colour; false when none was chosen (colour unchanged).
+    virtual bool AskForColour(IArgb* colour, const char* prompt) = 0;
+    // Opens url, after the confirm question when given; error is shown when
+    // it cannot be opened. True when it was opened.
+    virtual bool OpenLink(const char* url, const char* title, const char* confirm,
+                          const char* error) = 0;
     IWindowHandle OpenEditorWindow(IWindowHandle parent) override = 0;
     virtual bool OptionalRequest(intptr_t, intptr_t, intptr_t, intptr_t);
     virtual void OptionalNotice(intptr_t);

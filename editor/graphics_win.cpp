@@ -194,9 +194,26 @@ void IGraphicsWin::DefaultFileFolder(TextBuffer*) {}
 
 void IGraphicsWin::ExtraFolder(TextBuffer*) {}
 
+PopupMenu* IGraphicsWin::RunPopupMenu(PopupMenu*, IBox*)
+{
+    return nullptr;
+}
+
+void IGraphicsWin::StartTextEntry(IControl*, ITextStyle*, IBox*, const char*, IParameter*) {}
+
 void IGraphicsWin::AskForFile(TextBuffer* file, int, TextBuffer*, const char*)
 {
     if (file) file->Assign("");
+}
+
+bool IGraphicsWin::AskForColour(IArgb*, const char*)
+{
+    return false;
+}
+
+bool IGraphicsWin::OpenLink(const char*, const char*, const char*, const char*)
+{
+    return false;
 }
 
 IWindowHandle IGraphicsWin::OpenEditorWindow(IWindowHandle parent)

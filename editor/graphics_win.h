@@ -34,9 +34,16 @@ public:
     void ModuleFolder(TextBuffer* out) override;
     void DefaultFileFolder(TextBuffer* out) override;
     void ExtraFolder(TextBuffer* out) override;
-    // The editor has no file dialog: the answer is always "no file".
+    // The editor window has no menus, text fields or dialogs yet: nothing is
+    // chosen, entered or opened.
+    PopupMenu* RunPopupMenu(PopupMenu* menu, IBox* box) override;
+    void StartTextEntry(IControl* control, ITextStyle* style, IBox* box, const char* text,
+                        IParameter* parameter) override;
     void AskForFile(TextBuffer* file, int action, TextBuffer* folder,
                     const char* extensions) override;
+    bool AskForColour(IArgb* colour, const char* prompt) override;
+    bool OpenLink(const char* url, const char* title, const char* confirm,
+                  const char* error) override;
     // Opening an open editor recreates its window at the same place and size.
     IWindowHandle OpenEditorWindow(IWindowHandle parent) override;
     void CloseEditorWindow() override;

@@ -5,6 +5,7 @@
 
 #include "core/text_buffer.h"
 #include "editor/graphics.h"
+#include "editor/popup_menu.h"
 #include "raster/png_image.h"
 
 #ifndef VELVANE_SOURCE_DIR
@@ -31,6 +32,30 @@ public:
     void ModuleFolder(TextBuffer*) override {}
     void DefaultFileFolder(TextBuffer*) override {}
     void ExtraFolder(TextBuffer*) override {}
+    // Menus answer with menuAnswer's item of the menu (none when negative).
+    PopupMenu* RunPopupMenu(PopupMenu* menu, IBox*) override
+    {
+        menusShown.push_back(menu);
+        if (!menu || menuAnswer < 0) return nullptr;
+        menu->chosenItem = menuAnswer;
+        return menu;
+    }
+    void StartTextEntry(IControl* control, ITextStyle*, IBox*, const char* text,
+                        IParameter*) override
+    {
+        textEntries.push_back({control, text ? text : ""});
+    }
+    bool AskForColour(IArgb* colour, const char* prompt) override
+    {
+        colourPrompts.push_back(prompt ? prompt : "");
+        if (colourAnswered && colour) *colour = colourAnswer;
+        return colourAnswered;
+    }
+    bool OpenLink(const char* url, const char*, const char*, const char*) override
+    {
+        linksOpened.push_back(url ? url : "");
+        return linkAnswer;
+    }
     // Answers with fileAnswer, a path the test chose ("" for none).
     void AskForFile(TextBuffer* file, int action, TextBuffer*, const char*) override
     {
@@ -48,6 +73,18 @@ public:
         return PIX_DecodePngFile((std::string(VELVANE_SOURCE_DIR) + "/" + name).c_str(), nullptr);
     }
 
+    struct TextEntry {
+        IControl* control;
+        std::string text;
+    };
+    int menuAnswer = -1;
+    std::vector<PopupMenu*> menusShown;
+    std::vector<TextEntry> textEntries;
+    bool colourAnswered = false;
+    IArgb colourAnswer;
+    std::vector<std::string> colourPrompts;
+    bool linkAnswer = false;
+    std::vector<std::string> linksOpened;
     std::string fileAnswer;
     std::vector<int> fileActions;
     std::vector<IRegion> presented;
