@@ -5,6 +5,7 @@
 #include "core/parameter.h"
 #include "core/unit_base.h"
 #include "editor/bitmap_control.h"
+#include "editor/panel_control.h"
 #include "raster/bitmap.h"
 #include "raster/sys_bitmap.h"
 
@@ -98,6 +99,12 @@ void IGraphics::AddImageBackdrop(int resourceId, const char* name)
 {
     const IImageStrip strip = LoadImageStrip(resourceId, name, 1, false);
     IBitmapControl* backdrop = new IBitmapControl(plug, 0, 0, -1, strip, 1);
+    if (!controls.InsertAt(0, backdrop)) delete backdrop;
+}
+
+void IGraphics::AddColourBackdrop(const IArgb* colour)
+{
+    IPanelControl* backdrop = new IPanelControl(plug, IBox{0, 0, width, height}, colour);
     if (!controls.InsertAt(0, backdrop)) delete backdrop;
 }
 

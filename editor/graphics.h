@@ -72,6 +72,8 @@ public:
     // Controls; the editor owns what it is given.
     int AddControl(IControl* control);
     void AddImageBackdrop(int resourceId, const char* name);
+    // A panel of the colour over the whole editor, at index 0.
+    void AddColourBackdrop(const IArgb* colour);
     void SetKeyCatcher(IControl* control);
     int ControlCount() const { return controls.Count(); }
     IControl* ControlAt(int index) const { return controls.ItemAt(index); }
