@@ -237,11 +237,7 @@ TEST_F(ControlsTest, ReplaceTextMarksOnlyOnAChange)
 
 uint64_t DigestOf(PIX_IBitmap* bitmap, const IBox& box)
 {
-    raster_test::Digest digest;
-    for (int y = box.top; y < box.bottom; ++y)
-        for (int x = box.left; x < box.right; ++x)
-            digest.Add(bitmap->PixelData()[y * bitmap->RowStride() + x]);
-    return digest.value;
+    return raster_test::DigestOfArea(*bitmap, box.left, box.top, box.right, box.bottom);
 }
 
 // The analyser's controls, each drawn alone over the backdrop in an editor

@@ -261,4 +261,15 @@ private:
     int mStride;
 };
 
+// The digest of a bitmap's pixels from (left, top) to (right, bottom),
+// exclusive, row by row.
+inline uint64_t DigestOfArea(const PIX_IBitmap& bitmap, int left, int top, int right, int bottom)
+{
+    Digest digest;
+    for (int y = top; y < bottom; ++y)
+        for (int x = left; x < right; ++x)
+            digest.Add(bitmap.PixelData()[y * bitmap.RowStride() + x]);
+    return digest.value;
+}
+
 }  // namespace raster_test
