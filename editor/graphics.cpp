@@ -1,11 +1,13 @@
 #include "editor/graphics.h"
 
 #include <cstdlib>
+#include <cstring>
 
 #include "core/parameter.h"
 #include "core/unit_base.h"
 #include "editor/bitmap_control.h"
 #include "editor/panel_control.h"
+#include "editor/popup_menu.h"
 #include "raster/bitmap.h"
 #include "raster/sys_bitmap.h"
 
@@ -188,7 +190,28 @@ void IGraphics::SetControlValueFromText(IControl* control, IParameter* parameter
     control->ApplyEnteredValue(parameter->Normalize(value));
 }
 
-void IGraphics::AskForParamValue(IControl*, IParameter*, IBox*) {}
+void IGraphics::AskForParamValue(IControl* control, IParameter* parameter, IBox* box)
+{
+    if (!control || !parameter || !box) return;
+    const IParameterKind kind = parameter->Kind();
+    const int count = parameter->ValueTextCount();
+    char current[IParameter::kTextSize];
+    if (kind == IParameterKind::Enum || (kind == IParameterKind::Bool && count > 0)) {
+        parameter->FormatValue(parameter->Value(), false, current, true);
+        PopupMenu menu;
+        for (int i = 0; i < count; ++i) {
+            const char* text = parameter->TextForValue(i);
+            const bool checked = std::strcmp(text, current) == 0;
+            menu.InsertTextItem(text, -1, checked ? PopupMenuItem::kChecked : 0);
+        }
+        const PopupMenu* chosen = RunPopupMenu(&menu, box);
+        if (chosen && chosen->chosenItem >= 0 && chosen->chosenItem < count)
+            control->ApplyEnteredValue(parameter->Normalize(chosen->chosenItem));
+        return;
+    }
+    parameter->FormatValue(parameter->Value(), false, current, false);
+    StartTextEntry(control, &control->textStyle, box, current, parameter);
+}
 
 IGraphics* AttachedGraphics(const IUnitBase* plug)
 {

@@ -86,7 +86,8 @@ public:
     void ApplyValueToControlAt(int index, double normalised);
     void ApplyEnteredValueToParam(int p, double normalised);
     void SetControlValueFromText(IControl* control, IParameter* parameter, const char* text);
-    // The editor offers no value prompts: this does nothing.
+    // A menu of the value texts for an enum, or a bool with value texts;
+    // otherwise a text entry holding the formatted value.
     void AskForParamValue(IControl* control, IParameter* parameter, IBox* box);
 
     // Images and fonts of the process-wide caches.

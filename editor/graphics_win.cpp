@@ -124,6 +124,7 @@ IGraphicsWin::IGraphicsWin(IUnitBase* plug, int width, int height, int frameRate
 IGraphicsWin::~IGraphicsWin()
 {
     CloseEditorWindow();
+    delete[] customColours;
 }
 
 HINSTANCE IGraphicsWin::Module() const
@@ -135,6 +136,12 @@ bool IGraphicsWin::PresentRegion(const IRegion* region)
 {
     if (!window || !region) return false;
     HDC target = paintTarget ? paintTarget : GetDC(window);
+    // The open text-entry field is not painted over.
+    RECT field;
+    if (target && textEntryWindow && GetWindowRect(textEntryWindow, &field)) {
+        MapWindowPoints(HWND_DESKTOP, window, reinterpret_cast<POINT*>(&field), 2);
+        ExcludeClipRect(target, field.left, field.top, field.right, field.bottom);
+    }
     if (target && drawSurface)
         for (const IBox& box : *region)
             BitBlt(target, box.left, box.top, box.Width(), box.Height(),
@@ -143,8 +150,10 @@ bool IGraphicsWin::PresentRegion(const IRegion* region)
     return true;
 }
 
-// No text-entry field is ever opened by this editor.
-void IGraphicsWin::CancelTextEntry() {}
+void IGraphicsWin::CancelTextEntry()
+{
+    textEntryState = TextEntryCancel;
+}
 
 void IGraphicsWin::ResizeEditor(int newWidth, int newHeight)
 {
@@ -194,28 +203,6 @@ void IGraphicsWin::DefaultFileFolder(TextBuffer*) {}
 
 void IGraphicsWin::ExtraFolder(TextBuffer*) {}
 
-PopupMenu* IGraphicsWin::RunPopupMenu(PopupMenu*, IBox*)
-{
-    return nullptr;
-}
-
-void IGraphicsWin::StartTextEntry(IControl*, ITextStyle*, IBox*, const char*, IParameter*) {}
-
-void IGraphicsWin::AskForFile(TextBuffer* file, int, TextBuffer*, const char*)
-{
-    if (file) file->Assign("");
-}
-
-bool IGraphicsWin::AskForColour(IArgb*, const char*)
-{
-    return false;
-}
-
-bool IGraphicsWin::OpenLink(const char*, const char*, const char*, const char*)
-{
-    return false;
-}
-
 IWindowHandle IGraphicsWin::OpenEditorWindow(IWindowHandle parent)
 {
     parentWindow = parent;
@@ -251,6 +238,7 @@ void IGraphicsWin::CloseEditorWindow()
     if (!window) return;
     // Cleared first, so the window procedure leaves the messages of this
     // destruction to the system.
+    CloseTextEntry();
     HWND closing = window;
     window = nullptr;
     CloseTooltip();
@@ -262,6 +250,7 @@ void IGraphicsWin::CloseEditorWindow()
 // class cannot be unregistered while the window still exists.
 void IGraphicsWin::ForgetDestroyedWindow()
 {
+    ForgetTextEntry();
     window = nullptr;
     CloseTooltip();
     --EditorWindowClassUses;
@@ -420,12 +409,15 @@ void IGraphicsWin::Paint()
 void IGraphicsWin::Tick()
 {
     lastTickTime = GetTickCount();
+    if (textEntryWindow && textEntryState != TextEntryIdle) return ServeTextEntry();
+    bool painted = true;
     if (GetUpdateRect(window, nullptr, FALSE)) {
         UpdateWindow(window);
-        return;
+    } else {
+        IRegion region;
+        painted = CollectDirtyRegion(&region) && RedrawRegion(&region);
     }
-    IRegion region;
-    if (CollectDirtyRegion(&region)) RedrawRegion(&region);
+    if (painted && textEntryWindow) textEntryState = TextEntryPainted;
 }
 
 // The system hands out the timer's message only when no input waits, so a
@@ -441,6 +433,16 @@ void IGraphicsWin::TickIfOverdue()
 LRESULT IGraphicsWin::HandleMessage(HWND target, UINT message, WPARAM wParam, LPARAM lParam)
 {
     const int x = SignedLow(lParam), y = SignedHigh(lParam);
+    // While the field has the focus the editor only watches for presses; its
+    // own destruction and the field's colours are still its own.
+    if (textEntryWindow && textEntryState == TextEntryFocused) {
+        if (message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN) {
+            textEntryState = TextEntryCancel;
+            return 0;
+        }
+        if (message != WM_NCDESTROY && message != WM_CTLCOLOREDIT)
+            return DefWindowProcA(target, message, wParam, lParam);
+    }
     if (IsInputMessage(message)) TickIfOverdue();
     switch (message) {
         case WM_SETFOCUS:
@@ -473,11 +475,13 @@ LRESULT IGraphicsWin::HandleMessage(HWND target, UINT message, WPARAM wParam, LP
         case WM_TIMER:
             if (wParam == kEditorTimerId) Tick();
             return 0;
+        case WM_CTLCOLOREDIT:
+            return ColourTextEntry(reinterpret_cast<HDC>(wParam));
         case WM_MOUSEMOVE: {
             const IPointerKeys keys = PointerKeysOf(wParam);
             // A press of any button holds the capture; moves while it lasts drag.
             if (wParam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) {
-                if (GetCapture() == window) DispatchMouseDrag(x, y, &keys);
+                if (GetCapture() == window && !textEntryWindow) DispatchMouseDrag(x, y, &keys);
             } else if (DispatchPointerOver(x, y, &keys)) {
                 TRACKMOUSEEVENT track = {sizeof track, TME_LEAVE, window, HOVER_DEFAULT};
                 if (showTooltips && pointerOverControl != tooltipControl) {
@@ -494,6 +498,12 @@ LRESULT IGraphicsWin::HandleMessage(HWND target, UINT message, WPARAM wParam, LP
         case WM_MBUTTONDOWN: {
             const IPointerKeys keys = PointerKeysOf(wParam);
             HideTooltip();
+            if (textEntryWindow) {
+                CloseTextEntry();
+                const RECT all = {0, 0, width, height};
+                InvalidateRect(window, &all, FALSE);
+                UpdateWindow(window);
+            }
             SetFocus(window);
             SetCapture(window);
             DispatchMouseDown(x, y, &keys);
@@ -513,6 +523,10 @@ LRESULT IGraphicsWin::HandleMessage(HWND target, UINT message, WPARAM wParam, LP
             return 0;
         }
         case WM_MOUSEWHEEL: {
+            if (textEntryWindow) {
+                textEntryState = TextEntryCancel;
+                return 0;
+            }
             const IPointerKeys keys = PointerKeysOf(wParam);
             const int steps = short(HIWORD(wParam)) / WHEEL_DELTA;
             POINT p = {x, y};

@@ -1,7 +1,8 @@
 # Fails unless the module imports system DLLs only, and exports only its entry.
 #   cmake -DOBJDUMP=objdump -DMODULE=velvane_vst.dll -P module_imports.cmake
-set(SYSTEM_DLLS ADVAPI32.dll COMCTL32.dll COMDLG32.dll GDI32.dll KERNEL32.dll msvcrt.dll
-    SHELL32.dll USER32.dll WININET.dll WINMM.dll)
+# Compared in capitals: the import table keeps the linker's spelling.
+set(SYSTEM_DLLS ADVAPI32.DLL COMCTL32.DLL COMDLG32.DLL GDI32.DLL KERNEL32.DLL MSVCRT.DLL
+    SHELL32.DLL USER32.DLL WININET.DLL WINMM.DLL)
 execute_process(COMMAND ${OBJDUMP} -p ${MODULE} OUTPUT_VARIABLE dump RESULT_VARIABLE failed)
 if(failed)
     message(FATAL_ERROR "${OBJDUMP} could not read ${MODULE}")
@@ -12,7 +13,8 @@ if(NOT imports)
 endif()
 foreach(line IN LISTS imports)
     string(REPLACE "DLL Name: " "" name "${line}")
-    list(FIND SYSTEM_DLLS "${name}" found)
+    string(TOUPPER "${name}" upper)
+    list(FIND SYSTEM_DLLS "${upper}" found)
     if(found EQUAL -1)
         message(FATAL_ERROR "${MODULE} imports ${name}, not a system DLL")
     endif()

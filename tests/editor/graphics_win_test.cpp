@@ -15,93 +15,9 @@
 #include "raster/bitmap.h"
 #include "support/test_unit.h"
 
+#include "editor_window_scene.h"
+
 namespace {
-
-constexpr int kEditorWidth = 120;
-constexpr int kEditorHeight = 80;
-constexpr int kControlSize = 20;
-constexpr int kPngResourceId = 201;  // graphics_win_test.rc
-
-constexpr PIX_PackedColor kBackdropColour = 0xFF404040;
-// Frames of the knob (parameter 0, at 10, 10) and of the switch
-// (parameter 1, at 60, 10).
-const std::vector<PIX_PackedColor> kKnobFrames = {0xFF100000, 0xFF200000, 0xFF300000, 0xFF400000,
-                                                  0xFF500000};
-const std::vector<PIX_PackedColor> kSwitchFrames = {0xFF0000A0, 0xFF00B000};
-constexpr POINT kKnobCentre = {20, 20};
-constexpr POINT kSwitchCentre = {70, 20};
-constexpr POINT kBackdropCorner = {110, 70};
-
-constexpr char kRootClass[] = "VelvaneTestRoot";
-constexpr char kHostClass[] = "VelvaneTestHost";
-
-// Key messages that reached a root window.
-std::vector<std::pair<UINT, WPARAM>> gRootKeys;
-
-LRESULT CALLBACK RootWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == WM_KEYDOWN || message == WM_KEYUP) gRootKeys.emplace_back(message, wParam);
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
-void RegisterTestClasses()
-{
-    static bool registered = false;
-    if (registered) return;
-    WNDCLASSEXA root = {};
-    root.cbSize = sizeof root;
-    root.lpfnWndProc = RootWindowProc;
-    root.hInstance = GetModuleHandleA(nullptr);
-    root.lpszClassName = kRootClass;
-    RegisterClassExA(&root);
-    WNDCLASSEXA host = root;
-    host.lpfnWndProc = DefWindowProcA;
-    host.lpszClassName = kHostClass;
-    RegisterClassExA(&host);
-    registered = true;
-}
-
-// Shown without activation: under Wine an activated window is left to a
-// window manager, and there is none to confirm its destruction.
-HWND MakeRootWindow()
-{
-    RegisterTestClasses();
-    HWND root = CreateWindowExA(0, kRootClass, "root", WS_POPUP, 0, 0, 400, 300, nullptr, nullptr,
-                                GetModuleHandleA(nullptr), nullptr);
-    ShowWindow(root, SW_SHOWNOACTIVATE);
-    return root;
-}
-
-// A bordered child, so that its window and client rectangles differ.
-HWND MakeHostWindow(HWND root)
-{
-    return CreateWindowExA(0, kHostClass, "host", WS_CHILD | WS_VISIBLE | WS_BORDER, 15, 12, 300,
-                           200, root, nullptr, GetModuleHandleA(nullptr), nullptr);
-}
-
-// A vertical strip of equal frames, one colour each, owned by the image cache.
-IImageStrip MakeStrip(IGraphics* editor, int width, int frameHeight,
-                      const std::vector<PIX_PackedColor>& frames)
-{
-    const int count = int(frames.size());
-    PIX_MemBitmap* bitmap = new PIX_MemBitmap(width, frameHeight * count, 4);
-    for (int y = 0; y < frameHeight * count; ++y)
-        for (int x = 0; x < width; ++x)
-            bitmap->PixelData()[y * bitmap->RowStride() + x] = frames[y / frameHeight];
-    const IImageStrip strip = {bitmap, width, frameHeight * count, count, false};
-    editor->AddToImageCache(&strip);
-    return strip;
-}
-
-// What the window shows at a point of its client area, as a packed colour.
-PIX_PackedColor WindowPixel(HWND window, POINT p)
-{
-    HDC dc = GetDC(window);
-    const COLORREF c = GetPixel(dc, p.x, p.y);
-    ReleaseDC(window, dc);
-    return 0xFF000000 | PIX_PackedColor(GetRValue(c)) << 16 | PIX_PackedColor(GetGValue(c)) << 8 |
-           GetBValue(c);
-}
 
 // A window's place in its parent's client area, and its size.
 RECT PlaceInParent(HWND window)
@@ -128,13 +44,6 @@ int EditorWindowsIn(HWND parent)
     return count;
 }
 
-// An editor whose tooltips are on.
-class TooltipEditor : public IGraphicsWin {
-public:
-    using IGraphicsWin::IGraphicsWin;
-    void TurnTooltipsOn() { showTooltips = true; }
-};
-
 // A control over the whole editor that takes every key.
 class KeyTaker : public IBitmapControl {
 public:
@@ -156,63 +65,6 @@ public:
     bool NeedsRedraw() override { return true; }
 
     int frames = 0;
-};
-
-// A root window, a host window in it and the editor of a test plug-in opened
-// in the host: a backdrop, a knob for parameter 0 and a switch for
-// parameter 1.
-struct EditorScene {
-    explicit EditorScene(int bindingKind = kBindingStandalone)
-        : unit(new TestUnit(2, "2-2", 1, 0x00010000, bindingKind)),
-          root(MakeRootWindow()),
-          host(MakeHostWindow(root))
-    {
-        unit->ParameterAt(0)->SetupDouble("gain", 0.5, 0.0, 1.0, 0.001, "", "", 1.0);
-        unit->ParameterAt(1)->SetupBool("on", false, "", "");
-        editor = new TooltipEditor(unit.get(), kEditorWidth, kEditorHeight, 60);
-        editor->AddControl(new IBitmapControl(
-            unit.get(), 0, 0, -1, MakeStrip(editor, kEditorWidth, kEditorHeight, {kBackdropColour}),
-            1));
-        knob = new IKnobMultiControl(unit.get(), 10, 10, 0,
-                                     MakeStrip(editor, kControlSize, kControlSize, kKnobFrames), 0,
-                                     1.0);
-        knob->blend.kind = 1;
-        editor->AddControl(knob);
-        toggle = new ISwitchControl(
-            unit.get(), 60, 10, 1, MakeStrip(editor, kControlSize, kControlSize, kSwitchFrames), 1);
-        editor->AddControl(toggle);
-        unit->AttachEditor(editor);
-    }
-    ~EditorScene()
-    {
-        unit.reset();  // deletes the editor, which closes its window
-        if (IsWindow(root)) DestroyWindow(root);
-    }
-
-    HWND Open() { return editor->OpenEditorWindow(host); }
-    HWND Window() { return editor->WindowHandle(); }
-    LRESULT Send(UINT message, WPARAM wParam, LPARAM lParam)
-    {
-        return SendMessageA(Window(), message, wParam, lParam);
-    }
-    LRESULT SendAt(UINT message, WPARAM wParam, POINT p)
-    {
-        return Send(message, wParam, MAKELPARAM(p.x, p.y));
-    }
-    void Tick() { Send(WM_TIMER, kEditorTimerId, 0); }
-    bool Logged(const std::string& call) const
-    {
-        for (const std::string& c : unit->calls)
-            if (c == call) return true;
-        return false;
-    }
-
-    std::unique_ptr<TestUnit> unit;
-    HWND root;
-    HWND host;
-    TooltipEditor* editor;
-    IKnobMultiControl* knob;
-    ISwitchControl* toggle;
 };
 
 class EditorWindow : public ::testing::Test {

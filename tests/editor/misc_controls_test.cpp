@@ -98,8 +98,8 @@ TEST_F(CaptionControlTest, FollowsTheParameterFromPaintToPaint)
     EXPECT_STREQ(unbound.Text(), "");
 }
 
-// IGraphics::AskForParamValue offers no prompt here; the prompt's one
-// observable effect is the extra redraw it asks for.
+// No editor is attached here: the prompt's one observable effect is the
+// extra redraw it asks for.
 TEST_F(CaptionControlTest, LeftOrRightPressAndDoubleClickAskOnlyWhenPromptingIsOn)
 {
     struct Case {

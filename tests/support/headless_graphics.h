@@ -32,18 +32,22 @@ public:
     void ModuleFolder(TextBuffer*) override {}
     void DefaultFileFolder(TextBuffer*) override {}
     void ExtraFolder(TextBuffer*) override {}
-    // Menus answer with menuAnswer's item of the menu (none when negative).
+    // Menus answer with menuAnswer's item of the menu (none when negative);
+    // their items are recorded as shown.
     PopupMenu* RunPopupMenu(PopupMenu* menu, IBox*) override
     {
-        menusShown.push_back(menu);
+        ShownMenu shown;
+        for (int i = 0; menu && i < menu->items.Count(); ++i)
+            shown.items.push_back({menu->TextOfItem(i), menu->ItemAt(i)->flags});
+        menusShown.push_back(shown);
         if (!menu || menuAnswer < 0) return nullptr;
         menu->chosenItem = menuAnswer;
         return menu;
     }
     void StartTextEntry(IControl* control, ITextStyle*, IBox*, const char* text,
-                        IParameter*) override
+                        IParameter* parameter) override
     {
-        textEntries.push_back({control, text ? text : ""});
+        textEntries.push_back({control, text ? text : "", parameter});
     }
     bool AskForColour(IArgb* colour, const char* prompt) override
     {
@@ -76,9 +80,17 @@ public:
     struct TextEntry {
         IControl* control;
         std::string text;
+        IParameter* parameter;
+    };
+    struct ShownMenu {
+        struct Item {
+            std::string text;
+            int flags;
+        };
+        std::vector<Item> items;
     };
     int menuAnswer = -1;
-    std::vector<PopupMenu*> menusShown;
+    std::vector<ShownMenu> menusShown;
     std::vector<TextEntry> textEntries;
     bool colourAnswered = false;
     IArgb colourAnswer;

@@ -1,0 +1,19 @@
+#include "editor/text_entry_rules.h"
+
+#include "core/parameter.h"
+
+int TextEntryLimit(int maxChars)
+{
+    return maxChars >= 1 && maxChars <= kTextEntryMaxLength ? maxChars : kTextEntryMaxLength;
+}
+
+bool TextEntryAcceptsChar(const IParameter* parameter, int c)
+{
+    if (c == '\b') return true;
+    if (c == '\r' || c == '\n') return false;
+    const IParameterKind kind = parameter ? parameter->Kind() : IParameterKind::NotSet;
+    if (kind == IParameterKind::NotSet) return true;
+    const bool sign = c == '+' || c == '-', digit = c >= '0' && c <= '9';
+    if (kind == IParameterKind::Double) return sign || digit || c == '.';
+    return sign || digit;
+}
