@@ -159,6 +159,7 @@ void IGraphicsWin::ResizeEditor(int newWidth, int newHeight)
 {
     if (newWidth == width && newHeight == height) return;
     const int dW = newWidth - width, dH = newHeight - height;
+    CloseTextEntry();  // its control goes with the others
     IGraphics::ResizeEditor(newWidth, newHeight);
     if (!HasWindow()) return;
 
@@ -434,13 +435,14 @@ LRESULT IGraphicsWin::HandleMessage(HWND target, UINT message, WPARAM wParam, LP
 {
     const int x = SignedLow(lParam), y = SignedHigh(lParam);
     // While the field has the focus the editor only watches for presses; its
-    // own destruction and the field's colours are still its own.
+    // own destruction, the field's colours and the system's paints (which
+    // leave the field alone) are still its own.
     if (textEntryWindow && textEntryState == TextEntryFocused) {
         if (message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN) {
             textEntryState = TextEntryCancel;
             return 0;
         }
-        if (message != WM_NCDESTROY && message != WM_CTLCOLOREDIT)
+        if (message != WM_NCDESTROY && message != WM_CTLCOLOREDIT && message != WM_PAINT)
             return DefWindowProcA(target, message, wParam, lParam);
     }
     if (IsInputMessage(message)) TickIfOverdue();

@@ -78,12 +78,14 @@ PopupMenu* IGraphicsWin::RunPopupMenu(PopupMenu* menu, IBox* box)
     if (!native) return nullptr;
 
     POINT at = {box ? box->left : 0, box ? box->bottom : 0};
-    ClientToScreen(window, &at);
+    HWND owner = window;
+    ClientToScreen(owner, &at);
     PopupMenu* chosen = nullptr;
     MSG command;
-    // The choice arrives as a WM_COMMAND posted to the window.
-    if (TrackPopupMenu(native, TPM_LEFTBUTTON, at.x, at.y, 0, window, nullptr) &&
-        PeekMessageA(&command, window, WM_COMMAND, WM_COMMAND, PM_REMOVE) &&
+    // The choice arrives as a WM_COMMAND posted to the window, unless the
+    // window went while the menu was shown.
+    if (TrackPopupMenu(native, TPM_LEFTBUTTON, at.x, at.y, 0, owner, nullptr) && window == owner &&
+        PeekMessageA(&command, owner, WM_COMMAND, WM_COMMAND, PM_REMOVE) &&
         command.wParam <= 0xFFFF) {
         int index = -1;
         int counter = 0;
@@ -91,7 +93,8 @@ PopupMenu* IGraphicsWin::RunPopupMenu(PopupMenu* menu, IBox* box)
         if (chosen) chosen->chosenItem = index;
     }
     DestroyMenu(native);
+    if (window != owner) return chosen;
     const RECT whole = {0, 0, width, height};
-    InvalidateRect(window, &whole, FALSE);
+    InvalidateRect(owner, &whole, FALSE);
     return chosen;
 }

@@ -1,5 +1,7 @@
 #include "editor/graphics_win.h"
 
+#include <string>
+
 #include "core/parameter.h"
 #include "editor/control.h"
 #include "editor/text_entry_rules.h"
@@ -23,6 +25,16 @@ HFONT FieldFont(const ITextStyle& style)
     return CreateFontA(style.size, 0, 0, 0, style.weightStyle == 1 ? FW_BOLD : 0,
                        style.weightStyle == 2, FALSE, FALSE, 0, OUT_DEFAULT_PRECIS,
                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, style.face);
+}
+
+// The field's whole first line: a text set or pasted into it may be longer
+// than what can be typed, or hold line breaks.
+std::string FieldText(HWND field)
+{
+    std::string text(size_t(GetWindowTextLengthA(field)) + 1, '\0');
+    SendMessageA(field, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]));
+    text.resize(text.find_first_of("\r\n", 0, 3));
+    return text;
 }
 
 }  // namespace
@@ -56,13 +68,15 @@ void IGraphicsWin::StartTextEntry(IControl* control, ITextStyle* style, IBox* bo
     textEntryWindow = field;
     textEntryControl = control;
     textEntryParam = parameter;
+    if (!textEntryOriginalProc) CloseTextEntry();
 }
 
 void IGraphicsWin::CloseTextEntry()
 {
     HWND field = textEntryWindow;
     if (!field) return;
-    SetWindowLongPtrA(field, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(textEntryOriginalProc));
+    if (textEntryOriginalProc)
+        SetWindowLongPtrA(field, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(textEntryOriginalProc));
     DestroyWindow(field);
     ForgetTextEntry();
 }
@@ -78,19 +92,25 @@ void IGraphicsWin::ForgetTextEntry()
     textEntryFont = nullptr;
 }
 
-// A tick with a request pending serves it and draws nothing.
+// A tick with a request pending serves it and draws nothing. The field is
+// closed before its text is applied: what the control or the plug-in does
+// with the text may run a dialog, whose loop goes on ticking.
 void IGraphicsWin::ServeTextEntry()
 {
-    if (textEntryState == TextEntryCommit) {
-        char text[kTextEntryMaxLength + 1] = {};
-        SendMessageA(textEntryWindow, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
-        if (textEntryParam)
-            SetControlValueFromText(textEntryControl, textEntryParam, text);
-        else
-            textEntryControl->AcceptEnteredText(text);
+    const int request = textEntryState;
+    if (request != TextEntryCommit && request != TextEntryCancel) {
+        textEntryState = TextEntryIdle;
+        return;
     }
-    if (textEntryState == TextEntryCommit || textEntryState == TextEntryCancel) CloseTextEntry();
-    textEntryState = TextEntryIdle;
+    const std::string text = request == TextEntryCommit ? FieldText(textEntryWindow) : "";
+    IControl* control = textEntryControl;
+    IParameter* parameter = textEntryParam;
+    CloseTextEntry();
+    if (request != TextEntryCommit) return;
+    if (parameter)
+        SetControlValueFromText(control, parameter, text.c_str());
+    else
+        control->AcceptEnteredText(text.c_str());
 }
 
 LRESULT IGraphicsWin::ColourTextEntry(HDC dc)
@@ -125,6 +145,12 @@ LRESULT IGraphicsWin::HandleTextEntryMessage(HWND field, UINT message, WPARAM wP
             return code;
         }
         case WM_KEYDOWN:
+            // A multiline field in a dialog would close its parent, the
+            // editor window, on Escape.
+            if (wParam == VK_ESCAPE) {
+                textEntryState = TextEntryCancel;
+                return 0;
+            }
             if (wParam != VK_RETURN) break;
             textEntryState = TextEntryCommit;
             return 0;

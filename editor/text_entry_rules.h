@@ -11,5 +11,6 @@ int TextEntryLimit(int maxChars);
 
 // Whether a typed character enters a field for the parameter (null for free
 // text). Backspace always does; numbers take signs and digits, doubles also
-// the point; line breaks never enter, as Enter commits the field.
+// the point; line breaks and Escape never enter, as Enter commits the field
+// and Escape cancels it.
 bool TextEntryAcceptsChar(const IParameter* parameter, int c);

@@ -134,6 +134,8 @@ struct MenuDriver {
     RECT shownAt = {};
 };
 MenuDriver gDriver;
+HWND gDestroyed = nullptr;
+HWND gOther = nullptr;
 constexpr int kMaxRounds = 100;
 
 BOOL CALLBACK FindMenuWindow(HWND window, LPARAM found)
@@ -264,6 +266,39 @@ TEST_F(EditorMenu, ARightClickOnAPromptingControlOfABoolChoosesFromItsValueTexts
     EXPECT_EQ(scene.unit->ParameterAt(1)->Value(), 1.0);
     EXPECT_TRUE(scene.Logged("changed 1"));
     EXPECT_EQ(scene.editor->TextEntryWindow(), nullptr);
+}
+
+// The window goes while its menu is shown; a command meant for another
+// window is not taken for a choice.
+void CALLBACK DestroyUnderTheMenu(HWND, UINT, UINT_PTR, DWORD)
+{
+    if (++gDriver.rounds > kMaxRounds) {
+        EndMenu();
+        return;
+    }
+    HWND menu = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), FindMenuWindow, reinterpret_cast<LPARAM>(&menu));
+    if (!menu || gDriver.posted) return;
+    gDriver.posted = 1;
+    DestroyWindow(gDestroyed);
+    EndMenu();
+    PostMessageA(gOther, WM_COMMAND, 0, 0);
+}
+
+TEST_F(EditorMenu, TheWindowGoingUnderTheMenuChoosesNothing)
+{
+    SampleTree tree;
+    gDriver = MenuDriver{};
+    gDestroyed = scene.host;
+    gOther = scene.root;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 20, DestroyUnderTheMenu);
+    EXPECT_EQ(scene.editor->RunPopupMenu(&tree.top, &box), nullptr);
+    KillTimer(nullptr, timer);
+    EXPECT_EQ(gDriver.posted, 1u);
+    EXPECT_EQ(tree.top.chosenItem, -1);
+    EXPECT_EQ(scene.Window(), nullptr);
+    MSG left;
+    EXPECT_TRUE(PeekMessageA(&left, scene.root, WM_COMMAND, WM_COMMAND, PM_REMOVE));
 }
 
 TEST_F(EditorMenu, NothingRunsWithoutAMenuOrAWindow)

@@ -4,6 +4,7 @@
 
 #include <commctrl.h>
 
+#include <functional>
 #include <string>
 
 #include "core/parameter.h"
@@ -25,14 +26,22 @@ void Type(HWND field, const char* keys)
     for (const char* c = keys; *c; ++c) SendMessageA(field, WM_CHAR, WPARAM(*c), 0);
 }
 
-// A control that keeps the free text entered into it.
+// A control that keeps the free text entered into it and may run something
+// meanwhile, as a dialog's loop would.
 class TextTaker : public IControl {
 public:
     TextTaker(IUnitBase* plug) : IControl(plug, IBox{40, 40, 100, 60}, -1, 0) {}
     bool Paint(IGraphics*) override { return true; }
-    void AcceptEnteredText(const char* text) override { entered = text; }
+    void AcceptEnteredText(const char* text) override
+    {
+        entered = text;
+        ++entries;
+        if (meanwhile) meanwhile();
+    }
 
     std::string entered = "(none)";
+    int entries = 0;
+    std::function<void()> meanwhile;
 };
 
 // The knob of parameter 0 (a gain from 0 to 1 at 0.5) prompts for its value
@@ -166,6 +175,63 @@ TEST_F(TextEntryField, FreeTextGoesToTheControlWithoutLineBreaks)
     Type(field, "\r");
     scene.Tick();
     EXPECT_EQ(taker->entered, "take");
+}
+
+TEST_F(TextEntryField, TheCommitTakesTheWholeFirstLineOfTheField)
+{
+    IBox box{40, 40, 100, 60};
+    const std::string longer(40, 'y');
+    scene.editor->StartTextEntry(taker, &taker->textStyle, &box, longer.c_str(), nullptr);
+    ASSERT_NE(Field(), nullptr);
+    SendMessageA(Field(), WM_KEYDOWN, VK_RETURN, 0);
+    scene.Tick();
+    EXPECT_EQ(taker->entered, longer);
+
+    // Pasted line breaks end the text.
+    scene.editor->StartTextEntry(taker, &taker->textStyle, &box, "", nullptr);
+    SetWindowTextA(Field(), "first\r\nsecond");
+    SendMessageA(Field(), WM_KEYDOWN, VK_RETURN, 0);
+    scene.Tick();
+    EXPECT_EQ(taker->entered, "first");
+}
+
+TEST_F(TextEntryField, ATickDuringTheCommitFindsTheFieldClosed)
+{
+    IBox box{40, 40, 100, 60};
+    taker->meanwhile = [&] { scene.Tick(); };
+    scene.editor->StartTextEntry(taker, &taker->textStyle, &box, "once", nullptr);
+    SendMessageA(Field(), WM_KEYDOWN, VK_RETURN, 0);
+    scene.Tick();
+    EXPECT_EQ(taker->entries, 1);
+    EXPECT_EQ(Field(), nullptr);
+}
+
+TEST_F(TextEntryField, EscapeCancelsAndLeavesTheEditorWindowOpen)
+{
+    HWND field = Prompt();
+    // The dialog code of a dialog's message loop makes the field a dialog's.
+    MSG escape = {};
+    escape.hwnd = field;
+    escape.message = WM_KEYDOWN;
+    escape.wParam = VK_ESCAPE;
+    SendMessageA(field, WM_GETDLGCODE, VK_ESCAPE, reinterpret_cast<LPARAM>(&escape));
+    SendMessageA(field, WM_KEYDOWN, VK_ESCAPE, 0);
+    SendMessageA(field, WM_CHAR, 27, 0);
+    EXPECT_EQ(State(), TextEntryCancel);
+    PumpMessagesFor(100);  // the editor's own ticks serve the cancel
+    EXPECT_FALSE(IsWindow(field));
+    EXPECT_NE(scene.Window(), nullptr);
+    EXPECT_TRUE(IsWindow(scene.Window()));
+    EXPECT_EQ(Gain(), 0.5);
+}
+
+TEST_F(TextEntryField, AResizeClosesTheFieldWithTheControls)
+{
+    HWND field = Prompt();
+    scene.editor->ResizeEditor(kEditorWidth + 10, kEditorHeight + 10);
+    EXPECT_FALSE(IsWindow(field));
+    EXPECT_EQ(Field(), nullptr);
+    scene.Tick();
 }
 
 TEST_F(TextEntryField, LongerLimitsAreHeldToWhatTheCommitReads)

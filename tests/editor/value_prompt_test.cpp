@@ -135,6 +135,7 @@ TEST(TextEntryRules, CharactersAcceptedByKind)
         {'\b', {true, true, true, true, true, true}},
         {'\r', {false, false, false, false, false, false}},
         {'\n', {false, false, false, false, false, false}},
+        {'\x1b', {false, false, false, false, false, false}},
     };
     for (const auto& c : cases)
         for (int k = 0; k < 6; ++k)
