@@ -61,6 +61,21 @@ public:
     void TurnTooltipsOn() { showTooltips = handlePointerOver = true; }
 };
 
+// A control that asks to be drawn on every frame, as a sonogram does, and
+// counts the frames that drew it.
+class FrameCounter : public IControl {
+public:
+    FrameCounter(IUnitBase* plug, IBox rect) : IControl(plug, rect, -1, 0) {}
+    bool Paint(IGraphics*) override
+    {
+        ++frames;
+        return true;
+    }
+    bool NeedsRedraw() override { return true; }
+
+    int frames = 0;
+};
+
 // A root window, a host window in it and the editor of a test plug-in opened
 // in the host: a backdrop, a knob for parameter 0 and a switch for
 // parameter 1.

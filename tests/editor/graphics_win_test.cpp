@@ -52,21 +52,6 @@ public:
     bool HandleKey(int, int, int) override { return true; }
 };
 
-// A control that asks to be drawn on every frame, as a sonogram does, and
-// counts the frames that drew it.
-class FrameCounter : public IControl {
-public:
-    FrameCounter(IUnitBase* plug, IBox rect) : IControl(plug, rect, -1, 0) {}
-    bool Paint(IGraphics*) override
-    {
-        ++frames;
-        return true;
-    }
-    bool NeedsRedraw() override { return true; }
-
-    int frames = 0;
-};
-
 class EditorWindow : public ::testing::Test {
 protected:
     void SetUp() override

@@ -137,23 +137,51 @@ TEST_F(TextEntryField, CharactersAreFilteredByTheParametersKind)
     }
 }
 
-TEST_F(TextEntryField, EnterAppliesTheTextOnTheNextTickAndClosesTheField)
+TEST_F(TextEntryField, EnterOrANotificationAppliesTheTextOnTheNextTickAndClosesTheField)
 {
-    HWND field = Prompt();
-    ASSERT_NE(field, nullptr);
-    SetWindowTextA(field, "0.25");
-    EXPECT_EQ(SendMessageA(field, WM_KEYDOWN, VK_RETURN, 0), 0);
-    EXPECT_EQ(State(), TextEntryCommit);
-    EXPECT_EQ(Gain(), 0.5);
-    scene.Tick();
-    EXPECT_DOUBLE_EQ(Gain(), 0.25);
-    EXPECT_TRUE(scene.Logged("changed 0"));
-    EXPECT_FALSE(IsWindow(field));
-    EXPECT_EQ(Field(), nullptr);
-    EXPECT_EQ(State(), TextEntryIdle);
+    const struct {
+        UINT message;
+        WPARAM wParam;
+        double typed;
+    } cases[] = {{WM_KEYDOWN, VK_RETURN, 0.25}, {WM_COMMAND, MAKEWPARAM(0, 1), 0.75}};
+    for (const auto& c : cases) {
+        HWND field = Prompt();
+        ASSERT_NE(field, nullptr);
+        SetWindowTextA(field, std::to_string(c.typed).c_str());
+        EXPECT_EQ(SendMessageA(field, c.message, c.wParam, 0), 0);
+        EXPECT_EQ(State(), TextEntryCommit);
+        const double before = Gain();
+        scene.unit->calls.clear();
+        scene.Tick();
+        EXPECT_NE(before, c.typed);
+        EXPECT_DOUBLE_EQ(Gain(), c.typed);
+        EXPECT_TRUE(scene.Logged("changed 0"));
+        EXPECT_FALSE(IsWindow(field));
+        EXPECT_EQ(Field(), nullptr);
+        EXPECT_EQ(State(), TextEntryIdle);
+    }
     // The knob shows its new value where the field was.
     scene.Tick();
-    EXPECT_EQ(WindowPixel(scene.Window(), kKnobCentre), kKnobFrames[1]);
+    EXPECT_EQ(WindowPixel(scene.Window(), kKnobCentre), kKnobFrames[3]);
+}
+
+TEST_F(TextEntryField, WithTheFieldOpenTheEditorDrawsEveryOtherTickAndNotWhileItIsFocused)
+{
+    FrameCounter* counter = new FrameCounter(scene.unit.get(), IBox{90, 40, 110, 60});
+    scene.editor->AddControl(counter);
+    scene.Tick();
+    HWND field = Prompt();
+    const int start = counter->frames;
+    for (int tick = 1; tick <= 4; ++tick) {
+        scene.Tick();
+        EXPECT_EQ(State(), tick % 2 ? TextEntryPainted : TextEntryIdle) << tick;
+    }
+    EXPECT_EQ(counter->frames - start, 2);
+    FocusAgain(field);
+    scene.Tick();
+    scene.Tick();
+    EXPECT_EQ(counter->frames - start, 2);
+    EXPECT_EQ(State(), TextEntryFocused);
 }
 
 TEST_F(TextEntryField, FreeTextGoesToTheControlWithoutLineBreaks)
