@@ -2,6 +2,14 @@
 
 #include <cstring>
 
+void CopyTextBounded(char* buffer, std::size_t size, const char* text)
+{
+    if (!buffer || size == 0) return;
+    const std::size_t length = text ? strnlen(text, size - 1) : 0;
+    if (length) std::memcpy(buffer, text, length);
+    buffer[length] = '\0';
+}
+
 namespace {
 
 int TextLength(const char* text, int maxLength)

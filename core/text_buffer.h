@@ -1,6 +1,12 @@
 #pragma once
 
+#include <cstddef>
+
 #include "core/heap_buffer.h"
+
+// Copies as much of text as fits into a buffer of size bytes, terminated; a
+// null text gives "". Nothing is written to a buffer of size 0.
+void CopyTextBounded(char* buffer, std::size_t size, const char* text);
 
 // A terminated text on a HeapBuffer of granularity 128. The used size counts
 // the terminator; a buffer never assigned holds no block and reads as "".

@@ -12,6 +12,7 @@
 #include "core/host_transport.h"
 #include "core/midi_event.h"
 #include "core/parameter.h"
+#include "core/text_buffer.h"
 
 namespace {
 
@@ -23,10 +24,7 @@ constexpr int kHostTextSize = 256;
 // Copies text into a host buffer of size bytes, cut to fit and terminated.
 void CopyToHost(void* out, const char* text, int size)
 {
-    char* to = static_cast<char*>(out);
-    const size_t n = std::min(std::strlen(text ? text : ""), size_t(size - 1));
-    if (n > 0) std::memcpy(to, text, n);
-    to[n] = '\0';
+    CopyTextBounded(static_cast<char*>(out), size_t(size), text);
 }
 
 // 1 when the host gave a buffer for the name, which then holds it.

@@ -22,11 +22,3 @@ FileDialogFilter MakeFileDialogFilter(const char* extensions)
     result.filter.append(pattern).append(1, '\0').append(pattern).append(2, '\0');
     return result;
 }
-
-void CopyTextBounded(char* buffer, std::size_t size, const char* text)
-{
-    if (!buffer || size == 0) return;
-    const std::size_t length = text ? strnlen(text, size - 1) : 0;
-    if (length) std::memcpy(buffer, text, length);
-    buffer[length] = '\0';
-}

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cstddef>
 #include <string>
 
 // The filter of a file dialog for a list of extensions separated by blanks.
@@ -15,7 +14,3 @@ struct FileDialogFilter {
 // Blanks before, between and after the extensions are skipped; a null list
 // names none.
 FileDialogFilter MakeFileDialogFilter(const char* extensions);
-
-// Copies as much of text as fits into a buffer of size bytes, terminated;
-// a null text gives "".
-void CopyTextBounded(char* buffer, std::size_t size, const char* text);

@@ -4,6 +4,7 @@
 #include <shellapi.h>
 #include <wininet.h>
 
+#include "core/text_buffer.h"
 #include "core/unit_editor.h"
 #include "editor/file_filter.h"
 

@@ -225,4 +225,30 @@ TEST(LockGuard, HoldsItsSectionUntilTheLastNestedGuardGoes)
     EXPECT_EQ(seen, 2);
 }
 
+TEST(CopyTextBounded, CutsAtTheBufferAndTerminates)
+{
+    struct Case {
+        std::string text;
+        std::string copied;
+    };
+    const Case cases[] = {
+        {"", ""},
+        {"C:\\folder", "C:\\folder"},
+        {std::string(255, 'a'), std::string(255, 'a')},
+        {std::string(256, 'b'), std::string(255, 'b')},
+        {std::string(400, 'c'), std::string(255, 'c')},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text.size());
+        char buffer[257];
+        std::memset(buffer, '#', sizeof buffer);
+        CopyTextBounded(buffer, 256, c.text.c_str());
+        EXPECT_EQ(std::string(buffer), c.copied);
+        EXPECT_EQ(buffer[256], '#');
+    }
+    char buffer[4] = "xyz";
+    CopyTextBounded(buffer, sizeof buffer, nullptr);
+    EXPECT_STREQ(buffer, "");
+}
+
 }  // namespace

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 
 namespace {
@@ -45,32 +44,6 @@ TEST(FileDialogFilter, LongListIsBuiltWhole)
     const FileDialogFilter made = MakeFileDialogFilter(list.c_str());
     EXPECT_EQ(made.filter, pattern + '\0' + pattern + '\0' + '\0');
     EXPECT_EQ(made.defaultExtension, "ext0");
-}
-
-TEST(CopyTextBounded, CutsAtTheBufferAndTerminates)
-{
-    struct Case {
-        std::string text;
-        std::string copied;
-    };
-    const Case cases[] = {
-        {"", ""},
-        {"C:\\folder", "C:\\folder"},
-        {std::string(255, 'a'), std::string(255, 'a')},
-        {std::string(256, 'b'), std::string(255, 'b')},
-        {std::string(400, 'c'), std::string(255, 'c')},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.text.size());
-        char buffer[257];
-        std::memset(buffer, '#', sizeof buffer);
-        CopyTextBounded(buffer, 256, c.text.c_str());
-        EXPECT_EQ(std::string(buffer), c.copied);
-        EXPECT_EQ(buffer[256], '#');
-    }
-    char buffer[4] = "xyz";
-    CopyTextBounded(buffer, sizeof buffer, nullptr);
-    EXPECT_STREQ(buffer, "");
 }
 
 }  // namespace
