@@ -7,7 +7,6 @@
 #include <cmath>
 #include <cstdint>
 #include <functional>
-#include <vector>
 
 #include "raster/circle.h"
 #include "raster/fill.h"
@@ -66,40 +65,34 @@ void Triangle(PIX_IBitmap* b, PIX_PackedColor c, PIX_CombineMode m)
 }
 void Polygon64(PIX_IBitmap* b, PIX_PackedColor c, PIX_CombineMode m)
 {
-    static const std::vector<int> corners = [] {
-        std::vector<int> xy;
+    struct Corners {
+        int xs[64], ys[64];
+    };
+    static const Corners corners = [] {
+        Corners k;
         for (int i = 0; i < 64; ++i) {
             const double a = i * 6.283185307179586 / 64;
-            xy.push_back(int(256 + 100 * std::cos(a)));
-            xy.push_back(int(256 + 100 * std::sin(a)));
+            k.xs[i] = int(256 + 100 * std::cos(a));
+            k.ys[i] = int(256 + 100 * std::sin(a));
         }
-        return xy;
+        return k;
     }();
-    int xs[64], ys[64];
-    for (int i = 0; i < 64; ++i) xs[i] = corners[2 * i], ys[i] = corners[2 * i + 1];
-    PIX_FillConvexShape(b, xs, ys, 64, c, 1.0f, m);
+    PIX_FillConvexShape(b, corners.xs, corners.ys, 64, c, 1.0f, m);
 }
 void SmoothSegment1000(PIX_IBitmap* b, PIX_PackedColor c, PIX_CombineMode m)
 {
     PIX_DrawSmoothSegment(b, 10.5f, 100.25f, 1010.5f, 400.75f, c, 1.0f, m, true);
 }
 
-#define SHAPE_BENCHMARKS(name)                       \
-    void name##Shape(benchmark::State& state)        \
-    {                                                \
-        Run(state, name);                            \
-    }                                                \
-    BENCHMARK(name##Shape);                          \
-    void name##SameCountBox(benchmark::State& state) \
-    {                                                \
-        RunBoxLike(state, name);                     \
-    }                                                \
-    BENCHMARK(name##SameCountBox);
-
-SHAPE_BENCHMARKS(Disc)
-SHAPE_BENCHMARKS(DiscAntialiased)
-SHAPE_BENCHMARKS(Triangle)
-SHAPE_BENCHMARKS(Polygon64)
-SHAPE_BENCHMARKS(SmoothSegment1000)
+BENCHMARK_CAPTURE(Run, DiscShape, Disc);
+BENCHMARK_CAPTURE(RunBoxLike, DiscSameCountBox, Disc);
+BENCHMARK_CAPTURE(Run, DiscAntialiasedShape, DiscAntialiased);
+BENCHMARK_CAPTURE(RunBoxLike, DiscAntialiasedSameCountBox, DiscAntialiased);
+BENCHMARK_CAPTURE(Run, TriangleShape, Triangle);
+BENCHMARK_CAPTURE(RunBoxLike, TriangleSameCountBox, Triangle);
+BENCHMARK_CAPTURE(Run, Polygon64Shape, Polygon64);
+BENCHMARK_CAPTURE(RunBoxLike, Polygon64SameCountBox, Polygon64);
+BENCHMARK_CAPTURE(Run, SmoothSegment1000Shape, SmoothSegment1000);
+BENCHMARK_CAPTURE(RunBoxLike, SmoothSegment1000SameCountBox, SmoothSegment1000);
 
 }  // namespace

@@ -21,6 +21,7 @@
 #include "raster/coverage_kernels.h"
 #include "raster/fast_paths.h"
 #include "raster/float_to_int.h"
+#include "raster/line_kernels.h"
 #include "raster/pixel.h"
 #include "raster/pixel_kernels.h"
 
@@ -52,16 +53,24 @@ inline bool PIX_CircleClipNeeded(int width, int height, float cx, float cy, floa
     return x - radius < 2 || y - radius < 2 || x + radius + 2 >= width || y + radius + 2 >= height;
 }
 
+// One pixel in the pixels of a bitmap.
+template <class Op>
+void PIX_CirclePlot(PIX_PackedColor* pixels, ptrdiff_t stride, int x, int y, const PIX_Box* clip,
+                    int red, int green, int blue, int alpha, int weight, bool clipNeeded)
+{
+    if (clipNeeded && (x < clip->left || x >= clip->right || y < clip->top || y >= clip->bottom))
+        return;
+    uint8_t* p = reinterpret_cast<uint8_t*>(pixels + (ptrdiff_t(y) * stride + x));
+    Op::Apply(p, red, green, blue, alpha, weight);
+}
+
 template <class Op>
 void PIX_CirclePlotKernel(PIX_IBitmap* bitmap, int x, int y, const PIX_Box* clip, int red,
                           int green, int blue, int alpha, int weight, bool clipNeeded)
 {
-    if (clipNeeded && (x < clip->left || x >= clip->right || y < clip->top || y >= clip->bottom))
-        return;
-    PIX_PackedColor* const pixels = bitmap->PixelData();
-    if (!pixels) return;
-    uint8_t* p = reinterpret_cast<uint8_t*>(pixels + (ptrdiff_t(y) * bitmap->RowStride() + x));
-    Op::Apply(p, red, green, blue, alpha, weight);
+    if (PIX_PackedColor* const pixels = bitmap->PixelData())
+        PIX_CirclePlot<Op>(pixels, bitmap->RowStride(), x, y, clip, red, green, blue, alpha, weight,
+                           clipNeeded);
 }
 
 // A span along a row, or down a column a row stride a step, in the pixels
@@ -89,9 +98,7 @@ void PIX_CircleSpan(PIX_PackedColor* pixels, ptrdiff_t stride, int line, int fir
     constexpr bool kCopy = std::is_same<Op, PIX_WrapOp::CopyOpaque>::value ||
                            std::is_same<Op, PIX_WrapOp::Copy>::value;
     if (kCopy && weight == PIX_WeightOpaque) {
-        const PIX_PackedColor word =
-            PIX_PackedColor(alpha & 0xFF) << 24 | PIX_PackedColor(red & 0xFF) << 16 |
-            PIX_PackedColor(green & 0xFF) << 8 | PIX_PackedColor(blue & 0xFF);
+        const PIX_PackedColor word = PIX_PackChannels(red, green, blue, alpha);
         for (int64_t i = from; i <= to; ++i, p += step) *p = word;
     } else {
         for (int64_t i = from; i <= to; ++i, p += step)
@@ -113,29 +120,24 @@ void PIX_CircleSpanKernel(PIX_IBitmap* bitmap, int line, int first, int last, co
 // so that a shape which is not symmetric top to bottom lands the same way.
 template <class Op>
 struct PIX_CirclePainter {
-    PIX_IBitmap* bitmap;
-    PIX_PackedColor* pixels;  // read once: a disc is many spans
+    PIX_PackedColor* pixels;  // read once, not null: a circle is many pixels and spans
     ptrdiff_t stride;
     const PIX_Box* clip;
     bool clipNeeded;
     int64_t xc, yc;
     int64_t down;  // the memory row step of one picture row down
-    int red, green, blue, alpha;
+    PIX_LineColor channels;
 
     PIX_CirclePainter(PIX_IBitmap* b, const PIX_Box* box, bool needed, int64_t x, int64_t y,
                       PIX_PackedColor colour)
-        : bitmap(b),
-          pixels(b->PixelData()),
+        : pixels(b->PixelData()),
           stride(b->RowStride()),
           clip(box),
           clipNeeded(needed),
           xc(x),
           yc(y),
           down(b->IsBottomUp() ? -1 : 1),
-          red(int((colour >> 16) & 0xFF)),
-          green(int((colour >> 8) & 0xFF)),
-          blue(int(colour & 0xFF)),
-          alpha(int(colour >> 24))
+          channels(colour)
     {
     }
     // False when nothing within extent pixels of the centre lies in the clip box.
@@ -146,16 +148,17 @@ struct PIX_CirclePainter {
     }
     void Plot(int64_t dx, int64_t dy, int weight) const
     {
-        PIX_CirclePlotKernel<Op>(bitmap, PIX_SaturateToInt(xc + dx),
-                                 PIX_SaturateToInt(yc + down * dy), clip, red, green, blue, alpha,
-                                 weight, clipNeeded);
+        PIX_CirclePlot<Op>(pixels, stride, PIX_SaturateToInt(xc + dx),
+                           PIX_SaturateToInt(yc + down * dy), clip, channels.r, channels.g,
+                           channels.b, channels.a, weight, clipNeeded);
     }
     // The row dy below the centre, from column xc + from to xc + to.
     void Row(int64_t dy, int64_t from, int64_t to, int weight) const
     {
         PIX_CircleSpan<Op, true>(pixels, stride, PIX_SaturateToInt(yc + down * dy),
                                  PIX_SaturateToInt(xc + from), PIX_SaturateToInt(xc + to), clip,
-                                 red, green, blue, alpha, weight, clipNeeded);
+                                 channels.r, channels.g, channels.b, channels.a, weight,
+                                 clipNeeded);
     }
 };
 

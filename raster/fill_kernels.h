@@ -32,8 +32,7 @@ template <class Mix>
 void PIX_FillWordKernel(uint8_t* first, int width, int height, int r, int g, int b, int a, int,
                         ptrdiff_t rowStep)
 {
-    const PIX_PackedColor s = PIX_PackedColor(a & 0xFF) << 24 | PIX_PackedColor(r & 0xFF) << 16 |
-                              PIX_PackedColor(g & 0xFF) << 8 | PIX_PackedColor(b & 0xFF);
+    const PIX_PackedColor s = PIX_PackChannels(r, g, b, a);
     for (int j = 0; j < height; ++j, first += rowStep) {
         PIX_PackedColor* p = reinterpret_cast<PIX_PackedColor*>(first);
         for (int i = 0; i < width; ++i) p[i] = Mix::Mix(s, p[i]);

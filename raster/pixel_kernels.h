@@ -241,6 +241,13 @@ inline constexpr PIX_KernelFamily<PIX_PixelKernelFn, 2> PIX_PixelKernelsClamped 
 // combine draws nothing (weight 0, a negative copy weight, an unknown mode).
 PIX_PixelKernelFn PIX_SelectPixelKernel(PIX_CombineMode mode, int weight);
 
+// The word of four channels, each taken to its low eight bits.
+inline PIX_PackedColor PIX_PackChannels(int r, int g, int b, int a)
+{
+    return PIX_PackedColor(a & 0xFF) << 24 | PIX_PackedColor(r & 0xFF) << 16 |
+           PIX_PackedColor(g & 0xFF) << 8 | PIX_PackedColor(b & 0xFF);
+}
+
 // Whole-word copies at the fixed weights: Mix(colour, pixel) gives the pixel.
 struct PIX_StoreWord {
     static PIX_PackedColor Mix(PIX_PackedColor s, PIX_PackedColor) { return s; }

@@ -7,6 +7,7 @@
 #include "raster/bitmap.h"
 #include "raster/fast_paths.h"
 #include "raster/float_to_int.h"
+#include "raster/line_kernels.h"
 #include "raster/pixel_ops_kernels.h"
 
 namespace {
@@ -190,8 +191,8 @@ void PIX_WritePixel(PIX_IBitmap* bitmap, int x, int y, PIX_PackedColor colour, f
     const PIX_PixelKernelFn kernel =
         PIX_SelectKernel(PIX_WritePixelKernels, mode & PIX_CombineOpMask, weight, alpha);
     if (!kernel) return;
-    kernel(reinterpret_cast<uint8_t*>(p), int((colour >> 16) & 0xFF), int((colour >> 8) & 0xFF),
-           int(colour & 0xFF), int(colour >> 24), weight);
+    const PIX_LineColor c(colour);
+    kernel(reinterpret_cast<uint8_t*>(p), c.r, c.g, c.b, c.a, weight);
 }
 
 void PIX_ColorKeyToAlpha(PIX_IBitmap* bitmap, PIX_PackedColor key)

@@ -15,8 +15,7 @@
 template <class Mix>
 void PIX_PixelWordKernel(uint8_t* pixel, int r, int g, int b, int a, int)
 {
-    const PIX_PackedColor s = PIX_PackedColor(a & 0xFF) << 24 | PIX_PackedColor(r & 0xFF) << 16 |
-                              PIX_PackedColor(g & 0xFF) << 8 | PIX_PackedColor(b & 0xFF);
+    const PIX_PackedColor s = PIX_PackChannels(r, g, b, a);
     PIX_PackedColor d;
     std::memcpy(&d, pixel, sizeof d);
     d = Mix::Mix(s, d);

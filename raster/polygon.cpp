@@ -112,7 +112,6 @@ struct LineFill {
 void FillCubic(PIX_IBitmap* bitmap, int axis, const float (&p)[8], int line, PIX_PackedColor colour,
                float alpha, PIX_CombineMode mode, float step)
 {
-    if (!bitmap || !bitmap->PixelData()) return;
     PIX_CubicSpan span;
     const int pieces =
         PIX_CubicSetup(bitmap, axis, p[0], p[1], p[2], p[3], p[4], p[5], p[6], p[7], step, &span);
@@ -168,8 +167,7 @@ void PIX_FillTriangleSpans(PIX_IBitmap* bitmap, int xa, int xb, int ya, int xd, 
     const PIX_TriangleKernelFn kernel =
         PIX_SelectKernel(PIX_TriangleKernels, mode & PIX_CombineOpMask, weight, alpha);
     if (!kernel) return;
-    const int r = int((colour >> 16) & 0xFF), g = int((colour >> 8) & 0xFF), b = int(colour & 0xFF),
-              a = int(colour >> 24);
+    const PIX_LineColor c(colour);
 
     const PIX_EdgeWalk left = StartEdge(xa, xd, ya, yb), right = StartEdge(xb, xe, ya, yb);
     const int top = std::max(ya, 0), last = std::min(yb, height - 1);
@@ -182,11 +180,12 @@ void PIX_FillTriangleSpans(PIX_IBitmap* bitmap, int xa, int xb, int ya, int xd, 
         // A rectangle: the same span on every row.
         const int from = std::max(xLeft, 0), length = std::min(xRight, width) - from;
         if (length <= 0) return;
-        kernel(width, stride, row + from, rows, 0, length, 0, 0, 0, 0, 1, 1, r, g, b, a, weight);
+        kernel(width, stride, row + from, rows, 0, length, 0, 0, 0, 0, 1, 1, c.r, c.g, c.b, c.a,
+               weight);
         return;
     }
     kernel(width, stride, row, rows, xLeft, xRight, left.step, right.step, left.fraction,
-           right.fraction, left.direction, right.direction, r, g, b, a, weight);
+           right.fraction, left.direction, right.direction, c.r, c.g, c.b, c.a, weight);
 }
 
 int PIX_ComparePointYX(const PIX_Corner* a, const PIX_Corner* b)

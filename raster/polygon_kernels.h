@@ -76,8 +76,7 @@ void PIX_TriangleWordKernel(int width, int rowStride, PIX_PackedColor* row, int 
                             int xRight, int stepLeft, int stepRight, int fracLeft, int fracRight,
                             int dirLeft, int dirRight, int r, int g, int b, int a, int)
 {
-    const PIX_PackedColor s = PIX_PackedColor(a & 0xFF) << 24 | PIX_PackedColor(r & 0xFF) << 16 |
-                              PIX_PackedColor(g & 0xFF) << 8 | PIX_PackedColor(b & 0xFF);
+    const PIX_PackedColor s = PIX_PackChannels(r, g, b, a);
     PIX_WalkBand(width, rowStride, row, rows, xLeft, xRight, stepLeft, stepRight, fracLeft,
                  fracRight, dirLeft, dirRight, [s](PIX_PackedColor* first, int count) {
                      for (int i = 0; i < count; ++i) first[i] = Mix::Mix(s, first[i]);
@@ -97,7 +96,7 @@ inline constexpr PIX_TriangleKernelFn PIX_TriangleKernelDodge = PIX_TriangleKern
 inline constexpr PIX_TriangleKernelFn PIX_TriangleKernelMultiply = PIX_TriangleKernel<PIX_WrapOp::Multiply>;
 inline constexpr PIX_TriangleKernelFn PIX_TriangleKernelSoftLight = PIX_TriangleKernel<PIX_WrapOp::SoftLight>;
 inline constexpr PIX_TriangleKernelFn PIX_TriangleKernelHsvShift = PIX_TriangleKernel<PIX_WrapOp::HsvShift>;
-inline constexpr PIX_TriangleKernelFn PIX_TriangleKernelStore = PIX_TriangleKernel<PIX_StoreOp<PIX_WrapStore>>;
+inline constexpr PIX_TriangleKernelFn PIX_TriangleKernelStore = PIX_TriangleKernel<PIX_WrapOp::CopyOpaque>;
 inline constexpr PIX_TriangleKernelFn PIX_TriangleKernelAverage = PIX_TriangleKernel<PIX_ByteAverageOp>;
 // clang-format on
 

@@ -206,11 +206,8 @@ void PIX_RandomTextureBox(PIX_IBitmap* bitmap, const PIX_Box* box, float red, fl
     // becomes 255. The first sample is 0, so the first value is positive and
     // largest is at least 1.
     const float toIntensity = 255.0f / float(largest);
-    const Tint tint{red, green, blue};
-    for (int i = 0; i < area.height; ++i) {
-        PIX_PackedColor* row = area.Row(i);
-        for (int j = 0; j < area.width; ++j) row[j] = tint.Of(float(row[j]) * toIntensity);
-    }
+    Paint(area, Tint{red, green, blue},
+          [&](int j, int i) { return float(area.Row(i)[j]) * toIntensity; });
 }
 
 void PIX_NoiseTextureBox(PIX_IBitmap* bitmap, const PIX_Box* box, float red, float green,

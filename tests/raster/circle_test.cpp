@@ -23,6 +23,7 @@
 namespace {
 
 using raster_test::DigestOf;
+using raster_test::Filled;
 using raster_test::GuardedBitmap;
 using raster_test::Lcg;
 using raster_test::WriteGoldenIfRequested;
@@ -36,16 +37,6 @@ constexpr float kTwoPi = 6.2831855f;
 
 // Adds 1 to every channel of each pixel it reaches at full weight.
 constexpr PIX_PackedColor kOne = 0x01010101;
-
-// A zero picture in a guard band.
-GuardedBitmap Blank(int width, int height, bool bottomUp = false)
-{
-    Lcg rng{1};
-    GuardedBitmap b(width, height, bottomUp, rng);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) b.At(x, y) = 0;
-    return b;
-}
 
 using Pixel = std::pair<int, int>;
 
@@ -94,7 +85,7 @@ TEST(CircleOutline, StampRadiiDrawTheirStampOthersTheKernel)
     const float cx = 10.7f, cy = 11.2f;
     for (bool antialias : {false, true}) {
         for (const PIX_SmallCircleStamp& stamp : PIX_SmallCircleStamps) {
-            GuardedBitmap got = Blank(24, 24), want = Blank(24, 24);
+            GuardedBitmap got = Filled(24, 24), want = Filled(24, 24);
             PIX_CircleOutline(&got, cx, cy, stamp.radius, 0xFF80C0E0, 0.7f, PIX_CombineAdd,
                               antialias);
             const PIX_CoverageMap& map = antialias ? stamp.smooth : stamp.aliased;
@@ -104,7 +95,7 @@ TEST(CircleOutline, StampRadiiDrawTheirStampOthersTheKernel)
             EXPECT_EQ(got.Words(), want.Words()) << stamp.radius << " " << antialias;
         }
         // Off a stamp radius by a little, the kernel draws.
-        GuardedBitmap got = Blank(24, 24), kernel = Blank(24, 24), stamp = Blank(24, 24);
+        GuardedBitmap got = Filled(24, 24), kernel = Filled(24, 24), stamp = Filled(24, 24);
         PIX_CircleOutline(&got, cx, cy, 2.0001f, 0xFFFFFFFF, 1.0f, PIX_CombineCopy, antialias);
         PIX_CircleDispatch(&kernel, 0xFFFFFFFF, 256, cx, cy, 2.0001f, antialias, false,
                            PIX_CombineCopy, &kWhole, true);
@@ -118,7 +109,7 @@ TEST(CircleOutline, StampRadiiDrawTheirStampOthersTheKernel)
 
 TEST(CircleOutline, RadiusThreePointTwoTouchesTheMidpointCircleOfThree)
 {
-    GuardedBitmap b = Blank(24, 24);
+    GuardedBitmap b = Filled(24, 24);
     PIX_CircleOutline(&b, 10, 10, 3.2f, kOne, 1.0f, PIX_CombineAdd, false);
     const std::set<Pixel> want = {{10, 7}, {13, 10}, {10, 13}, {7, 10}, {9, 7},  {11, 7},
                                   {9, 13}, {11, 13}, {7, 9},   {7, 11}, {13, 9}, {13, 11},
@@ -164,7 +155,7 @@ TEST(CircleKernel, SmoothSmallCirclesStopWhereTheEdgeEnds)
           {0, 0, 0, 0, 0, 0, 0}}},
     };
     for (const Picture& p : pictures) {
-        GuardedBitmap b = Blank(7, 7);
+        GuardedBitmap b = Filled(7, 7);
         PIX_CircleDispatch(&b, 0xFFFFFFFF, 256, 3.2f, 2.9f, p.r, true, p.filled, PIX_CombineCopy,
                            &kWhole, true);
         for (int y = 0; y < 7; ++y)
@@ -199,7 +190,7 @@ TEST(CircleDispatch, KernelFollowsOperationWeightAndAntialiasing)
         {"negative radius", PIX_CombineCopy, 1.0f, false, -3, 0xFF000000},
     };
     for (const DispatchCase& c : cases) {
-        GuardedBitmap b = Blank(16, 16);
+        GuardedBitmap b = Filled(16, 16);
         for (uint32_t& v : b.Words()) v = 0xFF000000;
         PIX_FillDisc(&b, 8, 8, c.r, 0xFFFFFFFF, c.alpha, c.mode, c.antialias);
         EXPECT_EQ(b.At(8, 8), c.after) << c.what;
@@ -219,7 +210,7 @@ TEST(CircleDisc, CombinesEveryPixelOnce)
         const float r = 0.4f + 0.15f * float(k);
         const int n = 2 * int(r) + 12, xc = n / 2, yc = n / 2;
         const float cx = float(xc) + 0.3f, cy = float(yc) - 0.2f;
-        GuardedBitmap plain = Blank(n, n), smooth = Blank(n, n), hits = Blank(n, n);
+        GuardedBitmap plain = Filled(n, n), smooth = Filled(n, n), hits = Filled(n, n);
         PIX_FillDisc(&plain, cx, cy, r, kOne, 1.0f, PIX_CombineAdd, false);
         PIX_FillDisc(&smooth, cx, cy, r, kOne, 1.0f, PIX_CombineAdd, true);
         const PIX_Box box = {0, 0, n, n};
@@ -230,7 +221,7 @@ TEST(CircleDisc, CombinesEveryPixelOnce)
         ASSERT_TRUE(plain.GuardIntact() && smooth.GuardIntact() && hits.GuardIntact()) << r;
 
         // The plain disc is its outline filled row by row.
-        GuardedBitmap outline = Blank(n, n);
+        GuardedBitmap outline = Filled(n, n);
         PIX_CircleDispatch(&outline, kOne, 256, cx, cy, r, false, false, PIX_CombineAdd, &kWhole,
                            true);
         std::set<Pixel> hull;
@@ -255,7 +246,7 @@ TEST(CircleDisc, CombinesEveryPixelOnce)
             }
     }
     // The smallest plain disc is its centre pixel.
-    GuardedBitmap tiny = Blank(8, 8);
+    GuardedBitmap tiny = Filled(8, 8);
     PIX_FillDisc(&tiny, 3.3f, 4.1f, 0.4f, kOne, 1.0f, PIX_CombineAdd, false);
     EXPECT_EQ(Touched(tiny), (std::set<Pixel>{{3, 4}}));
     EXPECT_EQ(MostHits(tiny), 1u);
@@ -302,7 +293,7 @@ TEST(CircleClip, UnclippedShapesStayInsideAndClippedOnesAreCrops)
 
         // Unclipped where that is allowed, it equals the clipped drawing.
         if (!PIX_CircleClipNeeded(width, height, cx, cy, r)) {
-            GuardedBitmap clipped = Blank(width, height), bare = Blank(width, height);
+            GuardedBitmap clipped = Filled(width, height), bare = Filled(width, height);
             const PIX_Box box = {0, 0, width, height};
             PIX_CircleDispatch(&clipped, colour, 256, cx, cy, r, antialias, filled, PIX_CombineAdd,
                                &box, true);
@@ -317,7 +308,7 @@ TEST(CircleClip, UnclippedShapesStayInsideAndClippedOnesAreCrops)
         const int ox = rng.Range(0, 60), oy = rng.Range(0, 60);
         const float bx = cx + 30.0f, by = cy + 30.0f;
         if (bx - float(ox) < -0.5f || by - float(oy) < -0.5f) continue;
-        GuardedBitmap whole = Blank(90, 90), part = Blank(width, height);
+        GuardedBitmap whole = Filled(90, 90), part = Filled(width, height);
         if (filled) {
             PIX_FillDisc(&whole, bx, by, r, colour, 1.0f, PIX_CombineAdd, antialias);
             PIX_FillDisc(&part, bx - float(ox), by - float(oy), r, colour, 1.0f, PIX_CombineAdd,
@@ -340,7 +331,7 @@ TEST(CircleClip, UnclippedShapesStayInsideAndClippedOnesAreCrops)
 // The plain outline's pixels in columns [left, right) and rows [top, bottom).
 std::set<Pixel> OutlineWithin(float cx, float cy, float r, int left, int top, int right, int bottom)
 {
-    GuardedBitmap b = Blank(48, 48);
+    GuardedBitmap b = Filled(48, 48);
     PIX_CircleOutline(&b, cx, cy, r, kOne, 1.0f, PIX_CombineAdd, false);
     std::set<Pixel> out;
     for (const Pixel& p : Touched(b))
@@ -351,7 +342,7 @@ std::set<Pixel> OutlineWithin(float cx, float cy, float r, int left, int top, in
 
 TEST(CircleArc, QuarterTurnReachesFromTopToRight)
 {
-    GuardedBitmap b = Blank(48, 48);
+    GuardedBitmap b = Filled(48, 48);
     PIX_ArcOutline(&b, 20, 20, 10, 0, kHalfPi, kOne, 1.0f, PIX_CombineAdd, false);
     // The centre column is the right quarter's, the centre row the lower one's.
     EXPECT_EQ(Touched(b), OutlineWithin(20, 20, 10, 20, 0, 48, 20));
@@ -365,7 +356,7 @@ TEST(CircleArc, FourQuartersOfACentredCircleMakeItsOutline)
         // boxes hold the outer ring.
         for (float r : {5.0f, 7.6f, 10.4f, 13.0f, 16.8f, 19.7f}) {
             if (antialias && r - std::floor(r) <= 0.5f) continue;
-            GuardedBitmap arcs = Blank(48, 48), circle = Blank(48, 48);
+            GuardedBitmap arcs = Filled(48, 48), circle = Filled(48, 48);
             const float ends[] = {0, kHalfPi, kPi, kThreeHalfPi, kTwoPi};
             for (int q = 0; q < 4; ++q)
                 PIX_ArcOutline(&arcs, 22, 23, r, ends[q], ends[q + 1], 0x00FFFFFF, 1.0f,
@@ -397,7 +388,7 @@ TEST(CircleArc, PiecesSplitAtQuarterTurnsAndAFullTurnIsTheCircle)
     };
     for (bool antialias : {false, true}) {
         for (const Case& c : cases) {
-            GuardedBitmap arc = Blank(48, 48), parts = Blank(48, 48);
+            GuardedBitmap arc = Filled(48, 48), parts = Filled(48, 48);
             PIX_ArcOutline(&arc, c.cx, 20, 10, c.start, c.end, kOne, 1.0f, PIX_CombineAdd,
                            antialias);
             for (const auto& part : c.parts)
@@ -411,7 +402,7 @@ TEST(CircleArc, PiecesSplitAtQuarterTurnsAndAFullTurnIsTheCircle)
     }
     // The whole turn is the circle, stamps included.
     for (float r : {2.0f, 9.3f}) {
-        GuardedBitmap arc = Blank(24, 24), circle = Blank(24, 24);
+        GuardedBitmap arc = Filled(24, 24), circle = Filled(24, 24);
         PIX_ArcOutline(&arc, 10.3f, 11.6f, r, -1, 6, 0xFF40C0FF, 0.6f, PIX_CombineAdd, true);
         PIX_CircleOutline(&circle, 10.3f, 11.6f, r, 0xFF40C0FF, 0.6f, PIX_CombineAdd, true);
         EXPECT_EQ(arc.Words(), circle.Words()) << r;
@@ -453,7 +444,7 @@ TEST(CircleBottomUp, ShapesLandWhereTheyDoTopDown)
     };
     for (const auto& c : cases) {
         for (bool antialias : {false, true}) {
-            GuardedBitmap down = Blank(44, 40), up = Blank(44, 40, true);
+            GuardedBitmap down = Filled(44, 40), up = Filled(44, 40, true);
             c.second(&down, antialias);
             c.second(&up, antialias);
             EXPECT_NE(Touched(down).size(), 0u) << c.first;
@@ -477,7 +468,7 @@ TEST(CircleRoundedBox, SmallCornersGiveABoxOutline)
     };
     for (const Case& c : cases) {
         for (bool bottomUp : {false, true}) {
-            GuardedBitmap rounded = Blank(26, 20, bottomUp), box = Blank(26, 20, bottomUp);
+            GuardedBitmap rounded = Filled(26, 20, bottomUp), box = Filled(26, 20, bottomUp);
             PIX_RoundedBoxOutline(&rounded, c.x, c.y, c.w, c.h, c.corner, kOne, 1.0f,
                                   PIX_CombineAdd, true);
             PIX_BoxOutline(&box, int(c.x), int(c.y), int(c.w), int(c.h), kOne, 1.0f,
@@ -486,7 +477,7 @@ TEST(CircleRoundedBox, SmallCornersGiveABoxOutline)
         }
     }
     // Radius 2 rounds the corners.
-    GuardedBitmap rounded = Blank(26, 20), box = Blank(26, 20);
+    GuardedBitmap rounded = Filled(26, 20), box = Filled(26, 20);
     PIX_RoundedBoxOutline(&rounded, 3, 2, 20, 15, 2, kOne, 1.0f, PIX_CombineAdd, false);
     PIX_BoxOutline(&box, 3, 2, 20, 15, kOne, 1.0f, PIX_CombineAdd);
     EXPECT_EQ(rounded.At(3, 2), 0u);
@@ -528,14 +519,14 @@ TEST(CircleFaults, BadInputDrawsNothing)
         {"far off, huge radius", -1e30f, 1e30f, 16777216.0f, 0, 1},
     };
     for (const Case& c : cases) {
-        GuardedBitmap b = Blank(12, 12);
+        GuardedBitmap b = Filled(12, 12);
         const std::vector<uint32_t> before = b.Words();
         DrawEverything(&b, c.cx, c.cy, c.r, c.start, c.end, 1.0f, PIX_CombineCopy);
         EXPECT_EQ(b.Words(), before) << c.what;
     }
     // Rounded boxes whose corners or sizes are not numbers.
     for (const float v : {kNaN, kInf, -kInf}) {
-        GuardedBitmap b = Blank(12, 12);
+        GuardedBitmap b = Filled(12, 12);
         for (int i = 0; i < 4; ++i) {
             float box[4] = {2, 2, 8, 8};
             box[i] = v;
@@ -547,7 +538,7 @@ TEST(CircleFaults, BadInputDrawsNothing)
     // Arcs whose ends are not numbers: the pieces could never reach the end.
     for (const std::pair<float, float>& ends :
          {std::make_pair(kNaN, 1.0f), {0.0f, kInf}, {-kInf, kInf}, {kNaN, kNaN}}) {
-        GuardedBitmap b = Blank(12, 12);
+        GuardedBitmap b = Filled(12, 12);
         PIX_ArcOutline(&b, 6, 6, 3, ends.first, ends.second, 0xFFFFFFFF, 1.0f, 0, true);
         EXPECT_EQ(Touched(b).size(), 0u) << ends.first << " " << ends.second;
     }
@@ -701,7 +692,7 @@ void DrawSheet(PIX_IBitmap* b)
 
 TEST(CircleGolden, SheetKeepsItsDigestInBothRowOrders)
 {
-    GuardedBitmap down = Blank(384, 336), up = Blank(384, 336, true);
+    GuardedBitmap down = Filled(384, 336), up = Filled(384, 336, true);
     DrawSheet(&down);
     DrawSheet(&up);
     EXPECT_TRUE(down.GuardIntact() && up.GuardIntact());

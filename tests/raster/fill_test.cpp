@@ -1,7 +1,6 @@
 #include "raster/fill.h"
 
 #include <climits>
-#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <gtest/gtest.h>
@@ -25,6 +24,7 @@ using raster_test::GuardedBitmap;
 using raster_test::kGuard;
 using raster_test::Lcg;
 using raster_test::MisreportedStride;
+using raster_test::TruncSaturated;
 using raster_test::WriteGoldenIfRequested;
 
 // The first word of got that differs from before with its picture replaced
@@ -49,14 +49,6 @@ std::string FirstDifference(const GuardedBitmap& got, GuardedBitmap before,
 }
 
 // --- Reference models: per pixel, from the definitions. ---
-
-int64_t TruncSaturated(double v)
-{
-    if (std::isnan(v)) return 0;
-    if (v >= 2147483647.0) return INT_MAX;
-    if (v <= -2147483648.0) return INT_MIN;
-    return int64_t(v);
-}
 
 void ToBytes(uint32_t c, uint8_t* p)
 {

@@ -27,6 +27,8 @@ using raster_test::DigestOf;
 using raster_test::GuardedBitmap;
 using raster_test::Lcg;
 using raster_test::MisreportedStride;
+using raster_test::RefWordCombine;
+using raster_test::TruncSaturated;
 using raster_test::WriteGoldenIfRequested;
 
 // Every operation, the source-alpha flag and filter bits (ignored here), and
@@ -47,14 +49,6 @@ std::string BoxText(const PIX_Box& box)
     char text[64];
     std::snprintf(text, sizeof text, "{%d, %d, %d, %d}", box.left, box.top, box.right, box.bottom);
     return text;
-}
-
-int64_t TruncSaturated(double v)
-{
-    if (std::isnan(v)) return 0;
-    if (v >= 2147483647.0) return INT_MAX;
-    if (v <= -2147483648.0) return INT_MIN;
-    return int64_t(v);
 }
 
 // --- ASCII pictures: one symbol a pixel, rows from the top. ---
@@ -465,27 +459,6 @@ TEST(PixelOpsBoxes, MatchTheReferenceForEveryClip)
 
 // --- One-pixel writes against the reference combine. ---
 
-// The pixel d after PIX_WritePixel of s: the word mixes at copy weights 128,
-// 64 and 192, the reference combine otherwise; source alpha ignored.
-uint32_t RefWrite(uint32_t d, uint32_t s, float alpha, PIX_CombineMode mode)
-{
-    const int64_t w = TruncSaturated(double(alpha * 256.0f));
-    const uint32_t op = mode & 0xFF;
-    if (w == 0 || op > 5 || (op == 0 && w < 0)) return d;
-    if (op == 0 && (w == 128 || w == 64 || w == 192)) {
-        uint32_t out = 0;
-        for (int k = 0; k < 4; ++k) {
-            const uint32_t sc = Channel(s, k), dc = Channel(d, k);
-            const uint32_t v = w == 128  ? sc / 2 + dc / 2
-                               : w == 64 ? dc / 2 + dc / 4 + sc / 4
-                                         : sc / 2 + sc / 4 + dc / 4;
-            out |= v << (8 * k);
-        }
-        return out;
-    }
-    return raster_test::RefCombine(d, s, op, w);
-}
-
 TEST(PixelOpsWritePixel, MatchesTheReferenceInEveryModeAndWeight)
 {
     const float alphas[] = {1.0f,  0.5f,  0.25f, 0.75f, 0.3f,  0.999f, 0.0f, 0.002f,
@@ -500,7 +473,9 @@ TEST(PixelOpsWritePixel, MatchesTheReferenceInEveryModeAndWeight)
                     const PIX_PackedColor colour = rng.Pixel();
                     const bool inside = x >= 0 && x < 7 && y >= 0 && y < 5;
                     GuardedBitmap want = b;
-                    if (inside) want.At(x, y) = RefWrite(want.At(x, y), colour, alpha, mode);
+                    if (inside)
+                        want.At(x, y) = RefWordCombine(want.At(x, y), colour, mode,
+                                                       TruncSaturated(double(alpha * 256.0f)));
                     PIX_WritePixel(&b, x, y, colour, alpha, mode);
                     ASSERT_EQ(b.Words(), want.Words())
                         << bottomUp << " (" << x << ", " << y << ") mode " << std::hex << mode

@@ -22,8 +22,11 @@
 namespace {
 
 using raster_test::DigestOf;
+using raster_test::Filled;
 using raster_test::GuardedBitmap;
 using raster_test::Lcg;
+using raster_test::RefWordCombine;
+using raster_test::TruncSaturated;
 using raster_test::WriteGoldenIfRequested;
 
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
@@ -40,39 +43,9 @@ const uint32_t kWhite = 0xFFFFFFFFu;
 
 // ---- References, from the definitions ----
 
-int64_t TruncSaturated(double v)
-{
-    if (std::isnan(v)) return 0;
-    if (v >= 2147483647.0) return INT_MAX;
-    if (v <= -2147483648.0) return INT_MIN;
-    return int64_t(v);
-}
-
 int64_t WeightOf(float alpha)
 {
     return TruncSaturated(double(alpha * 256.0f));
-}
-
-// A covered pixel: the copy's word forms at 256, 128, 64 and 192, the
-// formula of the operation otherwise; weight 0, a negative copy and
-// operations past 5 leave it.
-uint32_t RefPixel(uint32_t d, uint32_t s, PIX_CombineMode mode, int64_t w)
-{
-    const uint32_t op = mode & 0xFF;
-    if (w == 0 || op > 5 || (op == 0 && w < 0)) return d;
-    if (op == 0 && (w == 256 || w == 128 || w == 64 || w == 192)) {
-        uint32_t out = 0;
-        for (int k = 0; k < 4; ++k) {
-            const uint32_t dk = raster_test::Channel(d, k), sk = raster_test::Channel(s, k);
-            const uint32_t v = w == 256   ? sk
-                               : w == 128 ? (sk >> 1) + (dk >> 1)
-                               : w == 64  ? (dk >> 1) + (dk >> 2) + (sk >> 2)
-                                          : (sk >> 1) + (sk >> 2) + (dk >> 2);
-            out |= v << (8 * k);
-        }
-        return out;
-    }
-    return raster_test::RefCombine(d, s, op, w);
 }
 
 // Which pixels of each memory row a fill covers: columns from..to inclusive.
@@ -195,7 +168,7 @@ std::vector<uint32_t> Expected(GuardedBitmap bitmap, const Coverage& coverage,
         for (int64_t x = std::max<int64_t>(span.from, 0);
              x <= std::min<int64_t>(span.to, bitmap.PixelWidth() - 1); ++x) {
             uint32_t& word = bitmap.Memory(int(x), int(row));
-            word = RefPixel(word, colour, mode, WeightOf(alpha));
+            word = RefWordCombine(word, colour, mode, WeightOf(alpha));
         }
     return bitmap.Words();
 }
@@ -413,10 +386,7 @@ TEST(PolygonShape, CombinesEveryPixelExactlyOnce)
 std::vector<std::string> Picture(int width, int height, bool bottomUp,
                                  const std::function<void(PIX_IBitmap*)>& draw)
 {
-    Lcg rng{1};
-    GuardedBitmap bitmap(width, height, bottomUp, rng);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) bitmap.At(x, y) = 0;
+    GuardedBitmap bitmap = Filled(width, height, bottomUp);
     draw(&bitmap);
     EXPECT_TRUE(bitmap.GuardIntact());
     std::vector<std::string> rows;
@@ -549,10 +519,7 @@ TEST(PolygonShape, CopyWeightsPickTheirForms)
         {1.0f, 0x00000000u},
     };
     for (const Case& c : cases) {
-        Lcg rng{2};
-        GuardedBitmap bitmap(6, 6, false, rng);
-        for (int y = 0; y < 6; ++y)
-            for (int x = 0; x < 6; ++x) bitmap.At(x, y) = 0xFFFFFFFFu;
+        GuardedBitmap bitmap = Filled(6, 6, false, kWhite);
         PIX_FillTriangleShape(&bitmap, 0, 0, 5, 0, 0, 5, 0x00000000u, c.alpha, PIX_CombineCopy);
         EXPECT_EQ(bitmap.At(0, 0), c.after) << c.alpha;
         EXPECT_EQ(bitmap.At(5, 5), 0xFFFFFFFFu) << c.alpha;
@@ -625,10 +592,10 @@ TEST(PolygonKernels, NamedMembersApplyTheirOperation)
         std::function<uint32_t(uint32_t d, uint32_t s, int w)> expected;
     };
     const auto op = [](PIX_CombineMode mode) {
-        return [mode](uint32_t d, uint32_t s, int w) { return RefPixel(d, s, mode, w); };
+        return [mode](uint32_t d, uint32_t s, int w) { return RefWordCombine(d, s, mode, w); };
     };
     const auto fixed = [](int weight) {
-        return [weight](uint32_t d, uint32_t s, int) { return RefPixel(d, s, 0, weight); };
+        return [weight](uint32_t d, uint32_t s, int) { return RefWordCombine(d, s, 0, weight); };
     };
     const Member members[] = {
         {"Copy", PIX_TriangleKernelCopy, op(0)},

@@ -3,6 +3,7 @@
 // Helpers shared by the raster tests: a random source, a bitmap inside a
 // guard band, the reference combine and a digest.
 
+#include <climits>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -132,9 +133,28 @@ private:
     std::vector<uint32_t> mWords;
 };
 
+// A picture of one word, zero by default, in a guard band.
+inline GuardedBitmap Filled(int width, int height, bool bottomUp = false, uint32_t word = 0)
+{
+    Lcg rng{1};
+    GuardedBitmap b(width, height, bottomUp, rng);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) b.At(x, y) = word;
+    return b;
+}
+
 inline uint32_t Channel(uint32_t v, int k)
 {
     return (v >> (8 * k)) & 255;
+}
+
+// Truncated toward zero, saturated to the int range; NaN gives 0.
+inline int64_t TruncSaturated(double v)
+{
+    if (std::isnan(v)) return 0;
+    if (v >= 2147483647.0) return INT_MAX;
+    if (v <= -2147483648.0) return INT_MIN;
+    return int64_t(v);
 }
 
 inline int64_t Weight(float alpha)
@@ -201,6 +221,29 @@ inline uint32_t RefCombine(uint32_t d, uint32_t s, PIX_CombineMode mode, int64_t
             break;
     }
     return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+
+// The pixel d after a combine of s at weight w by a family with whole-word
+// copies at 256, 128, 64 and 192 and no source-alpha forms: those mixes, the
+// reference combine otherwise; weight 0, a negative copy and operations past
+// 5 leave d.
+inline uint32_t RefWordCombine(uint32_t d, uint32_t s, PIX_CombineMode mode, int64_t w)
+{
+    const uint32_t op = mode & 0xFF;
+    if (w == 0 || op > 5 || (op == 0 && w < 0)) return d;
+    if (op == 0 && (w == 256 || w == 128 || w == 64 || w == 192)) {
+        uint32_t out = 0;
+        for (int k = 0; k < 4; ++k) {
+            const uint32_t dk = Channel(d, k), sk = Channel(s, k);
+            const uint32_t v = w == 256   ? sk
+                               : w == 128 ? (sk >> 1) + (dk >> 1)
+                               : w == 64  ? (dk >> 1) + (dk >> 2) + (sk >> 2)
+                                          : (sk >> 1) + (sk >> 2) + (dk >> 2);
+            out |= v << (8 * k);
+        }
+        return out;
+    }
+    return RefCombine(d, s, op, w);
 }
 
 // The bilinear sample of src at pixel (sx, sy) with 16-bit fractions (fx, fy)

@@ -19,6 +19,7 @@
 namespace {
 
 using raster_test::DigestOf;
+using raster_test::Filled;
 using raster_test::GuardedBitmap;
 using raster_test::Lcg;
 using raster_test::RefCombine;
@@ -34,16 +35,6 @@ GuardedBitmap Random(int width, int height, bool bottomUp, uint32_t seed)
     return GuardedBitmap(width, height, bottomUp, rng);
 }
 
-// All pixels 0, in a guard band: a Copy of white at weight w (0..256) then
-// leaves w in every channel, so the picture reads as the weights drawn.
-GuardedBitmap Blank(int width, int height, bool bottomUp = false)
-{
-    GuardedBitmap b = Random(width, height, bottomUp, 1);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) b.At(x, y) = 0;
-    return b;
-}
-
 struct Weighted {
     int x, y, weight;
     bool operator==(const Weighted& o) const { return x == o.x && y == o.y && weight == o.weight; }
@@ -54,7 +45,9 @@ std::ostream& operator<<(std::ostream& os, const Weighted& p)
     return os << "(" << p.x << "," << p.y << ")=" << p.weight;
 }
 
-// The pixels a Copy of white at alpha 1 gives a weight, row by row.
+// The pixels a Copy of white at alpha 1 gives a weight, row by row. On a
+// zero picture a Copy of white at weight w (0..256) leaves w in every
+// channel, so the picture reads as the weights drawn.
 std::vector<Weighted> Drawn(GuardedBitmap& b)
 {
     std::vector<Weighted> drawn;
@@ -81,76 +74,38 @@ void DrawPolyline(PIX_IBitmap* b, const std::vector<Point>& points, PIX_PackedCo
 
 TEST(SmoothLineSegment, SharesEachWholeMajorSampleBetweenTwoPixels)
 {
+    // Falling: y = 3, 2.5, 2, 1.5, 1; the same pixels either direction.
+    const std::vector<Weighted> falling = {{3, 1, 127}, {4, 1, 255}, {2, 2, 255}, {1, 2, 127},
+                                           {3, 2, 128}, {0, 3, 255}, {1, 3, 128}};
     struct Case {
         int width, height;
         float x1, y1, x2, y2;
         std::vector<Weighted> drawn;
     } const cases[] = {
+        // clang-format off
+        // width, height, x1, y1, x2, y2, the pixels drawn
         // Rows 2 and 3 share the samples of y = 2.5 as 127 and 128.
-        {8,
-         6,
-         0.0f,
-         2.5f,
-         4.0f,
-         2.5f,
-         {{0, 2, 127},
-          {1, 2, 127},
-          {2, 2, 127},
-          {3, 2, 127},
-          {4, 2, 127},
-          {0, 3, 128},
-          {1, 3, 128},
-          {2, 3, 128},
-          {3, 3, 128},
-          {4, 3, 128}}},
+        {8, 6, 0.0f, 2.5f, 4.0f, 2.5f,   {{0, 2, 127}, {1, 2, 127}, {2, 2, 127}, {3, 2, 127}, {4, 2, 127},
+                                          {0, 3, 128}, {1, 3, 128}, {2, 3, 128}, {3, 3, 128}, {4, 3, 128}}},
         // Major axis y; x = 1.2, 1.5, 1.8 at rows 1, 2, 3.
-        {6,
-         6,
-         1.2f,
-         1.0f,
-         1.8f,
-         3.0f,
-         {{1, 1, 204}, {2, 1, 51}, {1, 2, 128}, {2, 2, 127}, {1, 3, 51}, {2, 3, 204}}},
+        {6, 6, 1.2f, 1.0f, 1.8f, 3.0f,   {{1, 1, 204}, {2, 1, 51}, {1, 2, 128}, {2, 2, 127}, {1, 3, 51}, {2, 3, 204}}},
         // No whole x between the ends.
-        {6, 6, 1.2f, 1.0f, 1.8f, 1.0f, {}},
+        {6, 6, 1.2f, 1.0f, 1.8f, 1.0f,   {}},
         // Clipped to the single point (0, 0).
         {6, 6, -5.0f, -5.0f, 0.0f, 0.0f, {}},
-        {6, 6, 3.0f, 3.0f, 3.0f, 3.0f, {}},
-        // Falling: y = 3, 2.5, 2, 1.5, 1; either direction.
-        {6,
-         6,
-         0.0f,
-         3.0f,
-         4.0f,
-         1.0f,
-         {{3, 1, 127},
-          {4, 1, 255},
-          {2, 2, 255},
-          {1, 2, 127},
-          {3, 2, 128},
-          {0, 3, 255},
-          {1, 3, 128}}},
-        {6,
-         6,
-         4.0f,
-         1.0f,
-         0.0f,
-         3.0f,
-         {{3, 1, 127},
-          {4, 1, 255},
-          {2, 2, 255},
-          {1, 2, 127},
-          {3, 2, 128},
-          {0, 3, 255},
-          {1, 3, 128}}},
+        {6, 6, 3.0f, 3.0f, 3.0f, 3.0f,   {}},
+        // Falling, either direction.
+        {6, 6, 0.0f, 3.0f, 4.0f, 1.0f,   falling},
+        {6, 6, 4.0f, 1.0f, 0.0f, 3.0f,   falling},
         // 45 degrees: every sample on a whole pixel.
-        {6, 6, 1.0f, 1.0f, 4.0f, 4.0f, {{1, 1, 255}, {2, 2, 255}, {3, 3, 255}, {4, 4, 255}}},
+        {6, 6, 1.0f, 1.0f, 4.0f, 4.0f,   {{1, 1, 255}, {2, 2, 255}, {3, 3, 255}, {4, 4, 255}}},
         // The fraction at x = 3 rounds to 65536 in single precision: held at
         // 65535, the pixel on the line takes the sample whole.
         {5, 5, 3.0f, 0.0f, 2.77716398f, 0.0145664215f, {{3, 0, 255}}},
     };
+    // clang-format on
     for (const Case& c : cases) {
-        GuardedBitmap b = Blank(c.width, c.height);
+        GuardedBitmap b = Filled(c.width, c.height);
         PIX_DrawSmoothSegment(&b, c.x1, c.y1, c.x2, c.y2, kWhite, 1.0f, PIX_CombineCopy, true);
         std::vector<Weighted> expected = c.drawn;
         std::sort(expected.begin(), expected.end(), [](const Weighted& p, const Weighted& q) {
@@ -247,7 +202,7 @@ TEST(SmoothLineSegment, RoundingNeverTakesAPairOutsideTheBitmap)
         {5, 5, 3.0f, 0.0f, 2.77716398f, 0.0145664215f, 3, 0},
     };
     for (const Case& c : cases) {
-        GuardedBitmap weights = Blank(c.width, c.height);
+        GuardedBitmap weights = Filled(c.width, c.height);
         PIX_DrawSmoothSegment(&weights, c.x1, c.y1, c.x2, c.y2, kWhite, 1.0f, PIX_CombineCopy,
                               true);
         EXPECT_EQ(weights.At(c.edgeX, c.edgeY), kWhite) << c.x1 << "," << c.y1;
