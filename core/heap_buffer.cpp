@@ -78,6 +78,11 @@ bool HeapBuffer::Resize(int newSize, bool releaseOnShrink)
     return true;
 }
 
+void HeapBuffer::Zero()
+{
+    if (void* data = Data()) std::memset(data, 0, size_t(mUsed));
+}
+
 void* HeapBuffer::SetUsed(int newSize, bool releaseOnShrink)
 {
     Resize(newSize, releaseOnShrink);

@@ -27,6 +27,8 @@ public:
     int Size() const { return mUsed; }
     int Allocated() const { return mAllocated; }
     int Granularity() const { return mGranularity; }
+    // Sets every used byte to 0.
+    void Zero();
 
     // Sets the used size; returns the block, or null when newSize is below 1.
     // When growth fails it returns the old block: use Resize to know.

@@ -340,8 +340,7 @@ void IUnitBase::ConnectChannels(PointerList<Channel>& list, int first, int count
         channel->connected = connected;
         if (connected) continue;
         // Silence: the scratch block may hold what a float input converted.
-        if (void* data = channel->scratch.Data())
-            std::memset(data, 0, size_t(channel->scratch.Size()));
+        channel->scratch.Zero();
         *channel->dataSlot = static_cast<double*>(channel->scratch.Data());
     }
 }

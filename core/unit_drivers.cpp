@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <climits>
 #include <cstdint>
-#include <cstring>
 
 namespace {
 
@@ -87,7 +86,7 @@ bool SizeDelayLine(ILatencyDelayLine* line, int frames)
     if (bytes > INT_MAX || !line->buffer.Resize(int(bytes), true)) return false;
     line->length = frames;
     line->writePosition = 0;
-    if (void* data = line->buffer.Data()) std::memset(data, 0, size_t(bytes));
+    line->buffer.Zero();
     return true;
 }
 
@@ -237,10 +236,7 @@ void IUnitBase::PassThroughBlock(int frames)
 
 void IUnitBase::ClearScratchBuffers()
 {
-    ForEachChannel(*this, [](IAudioChannel* channel) {
-        if (void* data = channel->scratch.Data())
-            std::memset(data, 0, size_t(channel->scratch.Size()));
-    });
+    ForEachChannel(*this, [](IAudioChannel* channel) { channel->scratch.Zero(); });
 }
 
 bool IUnitBase::MakeLatencyDelayLine(int channels, int passingChannels)

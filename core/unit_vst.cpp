@@ -295,7 +295,6 @@ void IUnitVST::AskForMidiWhenNeeded()
 
 void IUnitVST::AttachFloatBuffers(float** inputs, float** outputs, int frames)
 {
-    AskForMidiWhenNeeded();
     if (inputs) AttachInputsFromFloat(0, InputCount(), inputs, frames);
     if (outputs) AttachOutputsToFloat(0, OutputCount(), outputs);
 }
@@ -334,6 +333,7 @@ void IUnitVST::RenderFloats(Vst2Effect* effect, float** inputs, float** outputs,
     if (!plug) return;
     LockGuard lock(plug->PluginLock());
     if (!BuffersGiven(plug, inputs, outputs)) return;
+    plug->AskForMidiWhenNeeded();
     plug->AttachFloatBuffers(inputs, outputs, frames);
     (plug->*process)(frames);
 }
@@ -538,19 +538,17 @@ intptr_t IUnitVST::GetChunk(int32_t index, void* ptr)
 intptr_t IUnitVST::SetChunk(int32_t index, intptr_t value, const void* ptr)
 {
     const bool bank = index == 0;
-    IStateChunk* chunk = bank ? &mBankChunk : &mProgramChunk;
     int size = 0;
     if (!FitsInt(value, &size) || size < 0) return 0;
-    // Copied aside first: a host may hand back the bytes it was given, which
-    // live in this very chunk.
+    // Read from a copy, as the host may hand back our own buffer.
     IStateChunk bytes;
-    if (bytes.PutBytes(ptr, size) != size || !chunk->Assign(&bytes)) return 0;
+    if (bytes.PutBytes(ptr, size) != size) return 0;
     int position = 0;
-    const int version = ReadChunkVersionHeader(chunk, &position);
+    const int version = ReadChunkVersionHeader(&bytes, &position);
     if (version > 0xFFFF && bank) {
-        position = UnserializePresets(chunk, position);
+        position = UnserializePresets(&bytes, position);
     } else {
-        position = ReadState(chunk, position);
+        position = ReadState(&bytes, position);
         if (position >= 0) ModifyCurrentPreset(nullptr);
     }
     if (position < 0) return 0;
