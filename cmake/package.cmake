@@ -2,7 +2,7 @@
 # module velvane_vst.dll and the read-me, velvane-<version>-win64.zip in the
 # build tree, made by every build in which either changed.
 install(TARGETS velvane RUNTIME DESTINATION .)
-install(TARGETS velvane_vst LIBRARY DESTINATION . RUNTIME DESTINATION .)
+install(TARGETS velvane_vst LIBRARY DESTINATION .)
 set(VELVANE_READ_ME ${CMAKE_BINARY_DIR}/package/read-me.txt)
 configure_file(${CMAKE_SOURCE_DIR}/resources/read-me.txt ${VELVANE_READ_ME} @ONLY NEWLINE_STYLE CRLF)
 install(FILES ${VELVANE_READ_ME} DESTINATION .)

@@ -13,4 +13,4 @@ cmake --build --preset fuzz
 mkdir -p build/fuzz/corpus build/fuzz/state_corpus
 build/fuzz/tests/raster/fuzz_png -max_total_time="$SECONDS_TO_RUN" "$@" build/fuzz/corpus
 VELVANE_FUZZ_SEEDS=build/fuzz/state_corpus \
-    build/fuzz/tests/fuzz_state -max_total_time="$SECONDS_TO_RUN" "$@" build/fuzz/state_corpus
+    build/fuzz/tests/fuzz/fuzz_state -max_total_time="$SECONDS_TO_RUN" "$@" build/fuzz/state_corpus

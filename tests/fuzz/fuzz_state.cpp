@@ -18,6 +18,12 @@
 
 namespace {
 
+// One plug-in serves every input, as a host's instance meets one state
+// after another; making it anew would cost more than a run.
+IUnitEffect* gPlug = nullptr;
+Vst2Effect* gEffect = nullptr;
+HeadlessGraphics* gEditor = nullptr;  // the roads through files need it
+
 intptr_t Host(Vst2Effect*, int32_t opcode, int32_t, intptr_t, void*, float)
 {
     return opcode == 1 ? 2400 : 0;  // the host's interface version
@@ -37,13 +43,23 @@ bool WriteFile(const std::string& path, const uint8_t* data, size_t size)
     return std::fclose(file) == 0 && written;
 }
 
+// The file an input travels through on the roads through files, under
+// TMPDIR when it is set.
+std::string TemporaryPath(bool program)
+{
+    const char* folder = std::getenv("TMPDIR");
+    return std::string(folder && *folder ? folder : "/tmp") + "/velvane_fuzz_state_" +
+           std::to_string(getpid()) + (program ? ".fxp" : ".fxb");
+}
+
 void Exercise(Vst2Effect* e)
 {
     char text[256];
     for (int i = 0; i < e->parameterCount; ++i) {
         Dispatch(e, kVst2GetParameterDisplay, i, 0, text);
         Dispatch(e, kVst2GetParameterLabel, i, 0, text);
-        if (!(e->getParameter(e, i) >= 0.0f && e->getParameter(e, i) <= 1.0f)) __builtin_trap();
+        const float value = e->getParameter(e, i);
+        if (!(value >= 0.0f && value <= 1.0f)) __builtin_trap();
     }
     Dispatch(e, kVst2GetProgramName, 0, 0, text);
     void* chunk = nullptr;
@@ -55,26 +71,9 @@ void Exercise(Vst2Effect* e)
     e->processReplacing(e, inputs, nullptr, kFrames);
 }
 
-// One plug-in serves every input, as a host's instance meets one state
-// after another; making it anew would cost more than a run.
-Vst2Effect* Plugin()
-{
-    static Vst2Effect* e = [] {
-        IUnitEffect* plug = CreatePlugInstance(Host);
-        if (!plug) return static_cast<Vst2Effect*>(nullptr);
-        Vst2Effect* effect = plug->Effect();
-        Dispatch(effect, kVst2Open);
-        Dispatch(effect, kVst2SetSampleRate, 0, 0, nullptr, 44100.0f);
-        Dispatch(effect, kVst2SetBlockSize, 0, 256);
-        Dispatch(effect, kVst2MainsChanged, 0, 1);
-        return effect;
-    }();
-    return e;
-}
-
 // With VELVANE_FUZZ_SEEDS naming a folder, the plug-in's own state is
-// written there once on each road, as seeds of a corpus.
-void WriteSeeds(Vst2Effect* e, IUnitEffect* plug, HeadlessGraphics* editor)
+// written there on each road, as seeds of a corpus.
+void WriteSeeds()
 {
     const char* folder = std::getenv("VELVANE_FUZZ_SEEDS");
     if (!folder) return;
@@ -82,14 +81,14 @@ void WriteSeeds(Vst2Effect* e, IUnitEffect* plug, HeadlessGraphics* editor)
         std::vector<uint8_t> seed(1, road);
         if (road < 2) {
             void* chunk = nullptr;
-            const intptr_t size = Dispatch(e, kVst2GetChunk, road, 0, &chunk);
+            const intptr_t size = Dispatch(gEffect, kVst2GetChunk, road, 0, &chunk);
             if (chunk && size > 0)
                 seed.insert(seed.end(), static_cast<uint8_t*>(chunk),
                             static_cast<uint8_t*>(chunk) + size);
-        } else if (editor) {
+        } else if (gEditor) {
             const std::string file = std::string(folder) + "/file.fx";
-            editor->fileAnswer = file;
-            if (road == 2 ? plug->SaveProgramFile("seed") : plug->SaveBankFile("seed")) {
+            gEditor->fileAnswer = file;
+            if (road == 2 ? gPlug->SaveProgramFile("seed") : gPlug->SaveBankFile("seed")) {
                 FILE* in = std::fopen(file.c_str(), "rb");
                 for (int c; in && (c = std::fgetc(in)) != EOF;) seed.push_back(uint8_t(c));
                 if (in) std::fclose(in);
@@ -102,30 +101,41 @@ void WriteSeeds(Vst2Effect* e, IUnitEffect* plug, HeadlessGraphics* editor)
 
 }  // namespace
 
+// Runs before libFuzzer reads the corpus folders, so that the seeds are read.
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    gPlug = CreatePlugInstance(Host);
+    if (!gPlug) return 0;
+    gEffect = gPlug->Effect();
+    Dispatch(gEffect, kVst2Open);
+    Dispatch(gEffect, kVst2SetSampleRate, 0, 0, nullptr, 44100.0f);
+    Dispatch(gEffect, kVst2SetBlockSize, 0, 256);
+    Dispatch(gEffect, kVst2MainsChanged, 0, 1);
+    gEditor = dynamic_cast<HeadlessGraphics*>(AttachedGraphics(gPlug));
+    WriteSeeds();
+    return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    Vst2Effect* e = Plugin();
-    if (!e || size < 1 || size > (1u << 20)) return 0;
-    IUnitEffect* plug = static_cast<IUnitEffect*>(static_cast<IUnitVST*>(e->object));
-    HeadlessGraphics* editor = dynamic_cast<HeadlessGraphics*>(AttachedGraphics(plug));
-    static bool seeded = false;
-    if (!seeded) WriteSeeds(e, plug, editor), seeded = true;
-
+    if (!gEffect || size < 1 || size > (1u << 20)) return 0;
     const int road = data[0] % 4;
-    std::vector<uint8_t> payload(data + 1, data + size);
+    const uint8_t* payload = data + 1;
+    const size_t length = size - 1;
     if (road < 2) {
-        Dispatch(e, kVst2SetChunk, road, intptr_t(payload.size()), payload.data());
-    } else {
-        const std::string path =
-            "/tmp/velvane_fuzz_state_" + std::to_string(getpid()) + (road == 2 ? ".fxp" : ".fxb");
-        if (editor && WriteFile(path, payload.data(), payload.size())) {
-            editor->fileAnswer = path;
+        // The plug-in only reads a chunk it is given (it copies it first).
+        Dispatch(gEffect, kVst2SetChunk, road, intptr_t(length), const_cast<uint8_t*>(payload));
+    } else if (gEditor) {
+        const std::string path = TemporaryPath(road == 2);
+        if (WriteFile(path, payload, length)) {
+            gEditor->fileAnswer = path;
             if (road == 2)
-                plug->LoadProgramFile();
+                gPlug->LoadProgramFile();
             else
-                plug->LoadBankFile();
+                gPlug->LoadBankFile();
         }
+        std::remove(path.c_str());
     }
-    Exercise(e);
+    Exercise(gEffect);
     return 0;
 }
