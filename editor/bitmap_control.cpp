@@ -8,15 +8,17 @@ IBox FrameBoxAt(int x, int y, const IImageStrip& image)
     return IBox{x, y, x + image.width, y + image.height / frames};
 }
 
+int ItemForValue(int count, double value)
+{
+    if (count <= 1) return 0;
+    const double position = (count - 1) * value + 0.5;
+    if (!(position >= 1.0)) return 0;
+    return position >= count ? count - 1 : int(position);
+}
+
 int FrameForValue(const IImageStrip& image, double value)
 {
-    if (image.frames <= 1) return 1;
-    const double position = (image.frames - 1) * value + 0.5;
-    // Negative positions and values that are not numbers show the first frame.
-    if (!(position >= 0.0)) return 1;
-    if (position >= image.frames) return image.frames;
-    const int n = int(position) + 1;
-    return n < image.frames ? n : image.frames;
+    return ItemForValue(image.frames, value) + 1;
 }
 
 IBitmapControl::IBitmapControl(IUnitBase* plug, int x, int y, int paramIdx, IImageStrip image,

@@ -22,5 +22,8 @@ public:
 // The rectangle of a one-frame-high control at (x, y): a strip of 0 frames
 // counts as one frame.
 IBox FrameBoxAt(int x, int y, const IImageStrip& image);
+// Which of count items (from 0) a value chooses, the value spread over 0
+// to 1; below 0, and values that are not numbers, choose the first.
+int ItemForValue(int count, double value);
 // The frame (from 1) that shows a value.
 int FrameForValue(const IImageStrip& image, double value);

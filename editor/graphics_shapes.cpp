@@ -299,11 +299,11 @@ bool IGraphics::StrokeHorizontalLine(const IArgb* colour, int y, int x1, int x2)
 bool IGraphics::StrokeBox(const IArgb* colour, const IBox* box)
 {
     if (!box) return true;
-    const bool top = StrokeHorizontalLine(colour, box->top, box->left, box->right);
-    const bool bottom = StrokeHorizontalLine(colour, box->bottom, box->left, box->right);
-    const bool left = StrokeVerticalLine(colour, box->left, box->top, box->bottom);
-    const bool right = StrokeVerticalLine(colour, box->right, box->top, box->bottom);
-    return top && bottom && left && right;
+    StrokeHorizontalLine(colour, box->top, box->left, box->right);
+    StrokeHorizontalLine(colour, box->bottom, box->left, box->right);
+    StrokeVerticalLine(colour, box->left, box->top, box->bottom);
+    StrokeVerticalLine(colour, box->right, box->top, box->bottom);
+    return true;
 }
 
 bool IGraphics::StrokeVerticalLevel(const IArgb* colour, const IBox* box, float level)

@@ -150,6 +150,12 @@ bool IGraphicsWin::PresentRegion(const IRegion* region)
     return true;
 }
 
+void IGraphicsWin::InvalidateAll()
+{
+    const RECT all = {0, 0, width, height};
+    InvalidateRect(window, &all, FALSE);
+}
+
 void IGraphicsWin::CancelTextEntry()
 {
     textEntryState = TextEntryCancel;
@@ -176,8 +182,7 @@ void IGraphicsWin::ResizeEditor(int newWidth, int newHeight)
         if (parent) GrowWindowBy(parent, parentW, parentH, dW, dH);
         if (grandparent) GrowWindowBy(grandparent, grandW, grandH, dW, dH);
     }
-    const RECT all = {0, 0, width, height};
-    InvalidateRect(window, &all, FALSE);
+    InvalidateAll();
 }
 
 bool IGraphicsWin::HasWindow()
@@ -502,8 +507,7 @@ LRESULT IGraphicsWin::HandleMessage(HWND target, UINT message, WPARAM wParam, LP
             HideTooltip();
             if (textEntryWindow) {
                 CloseTextEntry();
-                const RECT all = {0, 0, width, height};
-                InvalidateRect(window, &all, FALSE);
+                InvalidateAll();
                 UpdateWindow(window);
             }
             SetFocus(window);

@@ -87,6 +87,8 @@ private:
     friend LRESULT CALLBACK TextEntryWindowProc(HWND, UINT, WPARAM, LPARAM);
 
     HINSTANCE Module() const;
+    // Marks the whole client area for the next paint.
+    void InvalidateAll();
     LRESULT HandleMessage(HWND target, UINT message, WPARAM wParam, LPARAM lParam);
     void Paint();
     void Tick();

@@ -94,7 +94,6 @@ PopupMenu* IGraphicsWin::RunPopupMenu(PopupMenu* menu, IBox* box)
     }
     DestroyMenu(native);
     if (window != owner) return chosen;
-    const RECT whole = {0, 0, width, height};
-    InvalidateRect(owner, &whole, FALSE);
+    InvalidateAll();
     return chosen;
 }

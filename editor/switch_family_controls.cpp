@@ -109,9 +109,7 @@ void IRadioButtonsControl::HandleMouseDown(int x, int y, const IPointerKeys* key
 bool IRadioButtonsControl::Paint(IGraphics* graphics)
 {
     const int count = BoxCount(buttonRects);
-    const double position = (count - 1) * value + 0.5;
-    // Values that are not numbers choose the first button.
-    const int chosen = !(position >= 1.0) ? 0 : position >= count ? count - 1 : int(position);
+    const int chosen = ItemForValue(count, value);
     for (int i = 0; i < count; ++i)
         graphics->BlitImageFrame(&image, &Boxes(buttonRects)[i], i == chosen ? 2 : 1, &blend);
     return true;
@@ -121,11 +119,6 @@ void ISwitchPopUpControl::HandleMouseDown(int, int, const IPointerKeys*)
 {
     AskForValue();
     MarkDirty(true);
-}
-
-void ISwitchPopUpControl::HandleDoubleClick(int x, int y, const IPointerKeys* keys)
-{
-    HandleMouseDown(x, y, keys);
 }
 
 IBitmapOverlayControl::IBitmapOverlayControl(IUnitBase* plug, int x, int y, int paramIdx,

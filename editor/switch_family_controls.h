@@ -46,7 +46,6 @@ class ISwitchPopUpControl : public ISwitchControl {
 public:
     using ISwitchControl::ISwitchControl;
     void HandleMouseDown(int x, int y, const IPointerKeys* keys) override;
-    void HandleDoubleClick(int x, int y, const IPointerKeys* keys) override;
 };
 
 // A switch drawn only while on (value 0.5 or more). Off, it takes presses

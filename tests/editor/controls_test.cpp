@@ -14,6 +14,8 @@
 #include "support/headless_graphics.h"
 #include "support/test_unit.h"
 
+#include "control_test_support.h"
+
 namespace {
 
 using Calls = std::vector<std::string>;
@@ -22,16 +24,6 @@ constexpr const char* kBackFile = "resources/img/back.png";
 constexpr const char* kKnobFile = "resources/img/kwo_knob_x0x.png";
 constexpr const char* kCheckBoxFile = "resources/img/ckb.png";
 
-// An image strip without pixels, for the controls' arithmetic.
-IImageStrip Strip(int width, int height, int frames)
-{
-    IImageStrip strip;
-    strip.width = width;
-    strip.height = height;
-    strip.frames = frames;
-    return strip;
-}
-
 // The drag-to-turn knob with a paint of its own.
 class Knob : public IKnobControl {
 public:
@@ -39,14 +31,7 @@ public:
     bool Paint(IGraphics*) override { return true; }
 };
 
-class ControlsTest : public ::testing::Test {
-protected:
-    ControlsTest() { unit.ParameterAt(0)->SetupDouble("p", 0.0, 0.0, 1.0, 0.0001, "", "", 1.0); }
-
-    TestUnit unit{1};
-    const IPointerKeys none = {};
-    const IPointerKeys rightButton = {false, true};
-};
+class ControlsTest : public OneParameterTest {};
 
 TEST_F(ControlsTest, ConstructorsSizeTheRectangleToOneFrame)
 {

@@ -70,15 +70,3 @@ PIX_PackedColor WindowPixel(HWND window, POINT p)
     return 0xFF000000 | PIX_PackedColor(GetRValue(c)) << 16 | PIX_PackedColor(GetGValue(c)) << 8 |
            GetBValue(c);
 }
-
-void PumpMessagesFor(DWORD milliseconds)
-{
-    for (const DWORD start = GetTickCount(); GetTickCount() - start < milliseconds;) {
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
-        Sleep(1);
-    }
-}

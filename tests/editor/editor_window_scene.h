@@ -46,8 +46,6 @@ IImageStrip MakeStrip(IGraphics* editor, int width, int frameHeight,
                       const std::vector<PIX_PackedColor>& frames);
 // What the window shows at a point of its client area, as a packed colour.
 PIX_PackedColor WindowPixel(HWND window, POINT p);
-// Dispatches the thread's messages for about the given time.
-void PumpMessagesFor(DWORD milliseconds);
 
 // An editor whose tooltips can be turned on and whose text-entry field can
 // be seen.

@@ -381,6 +381,35 @@ TEST_F(EditorWindow, TheTooltipWindowGoesWithTheEditorWindow)
     EXPECT_EQ(scene.editor->WindowHandle(), nullptr);
 }
 
+TEST(EditorTooltips, HoverShowsTheControlsTextAndLeaveHidesIt)
+{
+    EditorScene scene;
+    scene.knob->tooltip = "gain knob";
+    scene.editor->TurnTooltipsOn();
+    ASSERT_NE(scene.Open(), nullptr);
+    HWND tooltip = FindWindowA(TOOLTIPS_CLASSA, nullptr);
+    ASSERT_NE(tooltip, nullptr);
+    auto shown = [&] {
+        char text[80] = {};
+        TOOLINFOA tool = {};
+        tool.cbSize = sizeof tool;
+        tool.hwnd = scene.Window();
+        tool.uId = reinterpret_cast<UINT_PTR>(scene.Window());
+        tool.lpszText = text;
+        SendMessageA(tooltip, TTM_GETTEXTA, sizeof text, reinterpret_cast<LPARAM>(&tool));
+        return std::string(text);
+    };
+    scene.SendAt(WM_MOUSEMOVE, 0, kKnobCentre);
+    scene.Send(WM_MOUSEHOVER, 0, MAKELPARAM(kKnobCentre.x, kKnobCentre.y));
+    EXPECT_EQ(shown(), "gain knob");
+    scene.Send(WM_MOUSELEAVE, 0, 0);
+    EXPECT_EQ(shown(), "");
+    // A control without a text shows none.
+    scene.SendAt(WM_MOUSEMOVE, 0, kSwitchCentre);
+    scene.Send(WM_MOUSEHOVER, 0, MAKELPARAM(kSwitchCentre.x, kSwitchCentre.y));
+    EXPECT_EQ(shown(), "");
+}
+
 TEST(EditorWindowImages, OnlyNamesEndingInPngLoadTheResource)
 {
     TestUnit unit;

@@ -2,12 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <commctrl.h>
-
 #include <functional>
 #include <string>
 
 #include "core/parameter.h"
+#include "support/host_window_win.h"
 
 namespace {
 
@@ -246,7 +245,7 @@ TEST_F(TextEntryField, EscapeCancelsAndLeavesTheEditorWindowOpen)
     SendMessageA(field, WM_KEYDOWN, VK_ESCAPE, 0);
     SendMessageA(field, WM_CHAR, 27, 0);
     EXPECT_EQ(State(), TextEntryCancel);
-    PumpMessagesFor(100);  // the editor's own ticks serve the cancel
+    PumpMessages(100);  // the editor's own ticks serve the cancel
     EXPECT_FALSE(IsWindow(field));
     EXPECT_NE(scene.Window(), nullptr);
     EXPECT_TRUE(IsWindow(scene.Window()));
@@ -365,35 +364,6 @@ TEST_F(TextEntryField, ClosingTheEditorWithAFieldOpenClearsIt)
     EXPECT_EQ(Field(), nullptr);
     ASSERT_NE(scene.Open(), nullptr);
     EXPECT_NE(Prompt(), nullptr);
-}
-
-TEST(EditorTooltips, HoverShowsTheControlsTextAndLeaveHidesIt)
-{
-    EditorScene scene;
-    scene.knob->tooltip = "gain knob";
-    scene.editor->TurnTooltipsOn();
-    ASSERT_NE(scene.Open(), nullptr);
-    HWND tooltip = FindWindowA(TOOLTIPS_CLASSA, nullptr);
-    ASSERT_NE(tooltip, nullptr);
-    auto shown = [&] {
-        char text[80] = {};
-        TOOLINFOA tool = {};
-        tool.cbSize = sizeof tool;
-        tool.hwnd = scene.Window();
-        tool.uId = reinterpret_cast<UINT_PTR>(scene.Window());
-        tool.lpszText = text;
-        SendMessageA(tooltip, TTM_GETTEXTA, sizeof text, reinterpret_cast<LPARAM>(&tool));
-        return std::string(text);
-    };
-    scene.SendAt(WM_MOUSEMOVE, 0, kKnobCentre);
-    scene.Send(WM_MOUSEHOVER, 0, MAKELPARAM(kKnobCentre.x, kKnobCentre.y));
-    EXPECT_EQ(shown(), "gain knob");
-    scene.Send(WM_MOUSELEAVE, 0, 0);
-    EXPECT_EQ(shown(), "");
-    // A control without a text shows none.
-    scene.SendAt(WM_MOUSEMOVE, 0, kSwitchCentre);
-    scene.Send(WM_MOUSEHOVER, 0, MAKELPARAM(kSwitchCentre.x, kSwitchCentre.y));
-    EXPECT_EQ(shown(), "");
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 
 #include <cstdint>
 #include <cstdlib>
-#include <memory>
 #include <vector>
 
 #include "editor/graphics.h"
@@ -14,6 +13,9 @@
 #include "raster/sys_bitmap.h"
 #include "support/headless_graphics.h"
 #include "support/test_unit.h"
+
+#include "control_test_support.h"
+#include "test_images.h"
 
 namespace {
 
@@ -32,35 +34,10 @@ public:
         drawClip = IRegion(IBox{0, 0, width, height});
     }
 
-    std::vector<uint32_t> Picture() const
-    {
-        std::vector<uint32_t> words;
-        const PIX_IBitmap* b = DrawSurface();
-        for (int y = 0; y < b->PixelHeight(); ++y)
-            for (int x = 0; x < b->PixelWidth(); ++x)
-                words.push_back(b->PixelData()[y * b->RowStride() + x]);
-        return words;
-    }
+    std::vector<uint32_t> Picture() const { return ::Picture(DrawSurface()); }
 };
 
 // ---- Images of our own ----
-
-using PixelRule = uint32_t (*)(int x, int y, int w, int h);
-
-struct TestImage {
-    std::unique_ptr<PIX_MemBitmap> bitmap;
-    IImageStrip strip;
-};
-
-TestImage MakeImage(int w, int h, PixelRule rule)
-{
-    TestImage image{std::make_unique<PIX_MemBitmap>(w, h, 4), {}};
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            image.bitmap->PixelData()[y * image.bitmap->RowStride() + x] = rule(x, y, w, h);
-    image.strip = {image.bitmap.get(), w, h, 1, false};
-    return image;
-}
 
 // Twice the offset from the centre, and whether (x, y) lies in the disc
 // that fills the image's width.
@@ -119,12 +96,7 @@ const KnobImages& Images()
     return images;
 }
 
-class KnobStylesTest : public ::testing::Test {
-protected:
-    KnobStylesTest() { unit.ParameterAt(0)->SetupDouble("p", 0.0, 0.0, 1.0, 0.0001, "", "", 1.0); }
-
-    TestUnit unit{1};
-};
+class KnobStylesTest : public OneParameterTest {};
 
 TEST_F(KnobStylesTest, ConstructorsFillTheirFields)
 {
@@ -249,23 +221,13 @@ TEST_F(KnobStylesTest, TheMaskKnobTurnsItsLayersByDegrees)
     }
 }
 
-// Fills its rectangle: the backdrop of the golden panel.
-class Backdrop : public IControl {
-public:
-    Backdrop(IBox rect) : IControl(nullptr, rect, -1, 1) {}
-    bool Paint(IGraphics* graphics) override
-    {
-        const IArgb colour = {255, 40, 48, 56};
-        return graphics->FillBox(&colour, &rect, &blend);
-    }
-};
-
 TEST_F(KnobStylesTest, GoldenPanel)
 {
     const KnobImages& images = Images();
     HeadlessGraphics editor(&unit, 120, 36);
     editor.CreateSurfaces();
-    editor.AddControl(new Backdrop({0, 0, 120, 36}));
+    const IArgb backdrop = {255, 40, 48, 56};
+    editor.AddColourBackdrop(&backdrop);
     struct Knob {
         IKnobControl* control;
         double value;
@@ -285,12 +247,8 @@ TEST_F(KnobStylesTest, GoldenPanel)
     const IRegion all(IBox{0, 0, 120, 36});
     ASSERT_TRUE(editor.RedrawRegion(&all));
     raster_test::WriteGoldenIfRequested(*editor.DrawSurface(), "knob_styles");
-    raster_test::Digest digest;
-    const PIX_IBitmap* b = editor.DrawSurface();
-    for (int y = 0; y < b->PixelHeight(); ++y)
-        for (int x = 0; x < b->PixelWidth(); ++x)
-            digest.Add(b->PixelData()[y * b->RowStride() + x]);
-    EXPECT_EQ(digest.value, 0x26007107bd83b9c9ull);  // looked at once
+    EXPECT_EQ(raster_test::DigestOfArea(*editor.DrawSurface(), 0, 0, 120, 36),
+              0x26007107bd83b9c9ull);  // looked at once
 }
 
 }  // namespace

@@ -19,6 +19,8 @@
 #include "support/headless_graphics.h"
 #include "support/test_unit.h"
 
+#include "control_test_support.h"
+
 namespace {
 
 using Texts = std::vector<std::string>;
@@ -290,15 +292,10 @@ public:
     std::function<void()> onDialog;
 };
 
-class FileSelectorTest : public ::testing::Test {
+class FileSelectorTest : public OneParameterTest {
 protected:
-    FileSelectorTest()
-    {
-        unit.ParameterAt(0)->SetupDouble("p", 0.0, 0.0, 1.0, 0.0001, "", "", 1.0);
-        unit.AttachEditor(editor);
-    }
+    FileSelectorTest() { unit.AttachEditor(editor); }
 
-    TestUnit unit{1};
     DialogEditor* editor = new DialogEditor(&unit, 40, 40);  // the plug-in deletes it
 };
 
@@ -333,7 +330,7 @@ TEST_F(FileSelectorTest, AClickAsksForAFileAndTogglesTheValueEvenWhenCancelled)
         EXPECT_EQ(editor->statesSeen, std::vector<int>{1});
         EXPECT_EQ(selector.state, 2);
         EXPECT_EQ(selector.value, c.to);
-        EXPECT_EQ(unit.calls, (Texts{"report 0 " + std::to_string(c.to), "changed 0"}));
+        EXPECT_EQ(unit.calls, Pushed(c.to));
         TextBuffer chosen;
         selector.ChosenFile(&chosen);
         EXPECT_STREQ(chosen.Get(), c.answer.c_str());

@@ -15,19 +15,11 @@
 #include "support/headless_graphics.h"
 #include "support/test_unit.h"
 
+#include "control_test_support.h"
+
 namespace {
 
 using Calls = std::vector<std::string>;
-
-// An image strip without pixels, for the controls' arithmetic.
-IImageStrip Strip(int width, int height, int frames)
-{
-    IImageStrip strip;
-    strip.width = width;
-    strip.height = height;
-    strip.frames = frames;
-    return strip;
-}
 
 std::vector<IBox> BoxesOf(const HeapBuffer& boxes)
 {
@@ -48,23 +40,7 @@ std::vector<std::string> Texts(const std::vector<IBox>& boxes)
     return texts;
 }
 
-// What a push of v to parameter 0 leaves in the plug-in's log.
-Calls Pushed(double v)
-{
-    return {"report 0 " + std::to_string(v), "changed 0"};
-}
-
-class SwitchFamilyTest : public ::testing::Test {
-protected:
-    SwitchFamilyTest()
-    {
-        unit.ParameterAt(0)->SetupDouble("p", 0.0, 0.0, 1.0, 0.0001, "", "", 1.0);
-    }
-
-    TestUnit unit{1};
-    const IPointerKeys none = {};
-    const IPointerKeys rightButton = {false, true};
-};
+class SwitchFamilyTest : public OneParameterTest {};
 
 TEST_F(SwitchFamilyTest, FramesAreHitAreas)
 {
@@ -435,17 +411,6 @@ TEST_F(FaderTest, OnlyTheHandleTakesPressesWhenAsked)
 
 // ---- The drawn controls ----
 
-// Fills its rectangle in one colour.
-class Backdrop : public IControl {
-public:
-    explicit Backdrop(IBox rect) : IControl(nullptr, rect, -1, 1) {}
-    bool Paint(IGraphics* graphics) override
-    {
-        const IArgb colour = {255, 44, 52, 64};
-        return graphics->FillBox(&colour, &rect, &blend);
-    }
-};
-
 // A fader handle: a light cap with a dark rim and a groove across.
 class Handle {
 public:
@@ -467,15 +432,6 @@ public:
     IImageStrip strip;
 };
 
-uint64_t DigestOf(const PIX_IBitmap* bitmap)
-{
-    raster_test::Digest digest;
-    for (int y = 0; y < bitmap->PixelHeight(); ++y)
-        for (int x = 0; x < bitmap->PixelWidth(); ++x)
-            digest.Add(bitmap->PixelData()[y * bitmap->RowStride() + x]);
-    return digest.value;
-}
-
 TEST_F(SwitchFamilyTest, PanelOfDrawnControlsKeepsItsDigest)
 {
     const Handle across(12, 20), down(20, 12);
@@ -487,12 +443,13 @@ TEST_F(SwitchFamilyTest, PanelOfDrawnControlsKeepsItsDigest)
     ASSERT_NE(channels.bitmap, nullptr);
     ASSERT_NE(phase.bitmap, nullptr);
     editor.CreateSurfaces();
+    const IArgb backdrop = {255, 44, 52, 64};
+    editor.AddColourBackdrop(&backdrop);
 
     auto add = [&](IControl* control, double value) {
         control->value = value;
         editor.AddControl(control);
     };
-    add(new Backdrop({0, 0, 240, 110}), 0.0);
     add(new ISwitchFramesControl(&unit, 8, 8, 0, channels, false, 0), 0.5);
     add(new IRadioButtonsControl(&unit, {40, 8, 135, 21}, 0, 3, check, 1, false), 0.5);
     add(new IRadioButtonsControl(&unit, {144, 8, 165, 60}, 0, 3, check, 0, true), 1.0);
@@ -508,7 +465,7 @@ TEST_F(SwitchFamilyTest, PanelOfDrawnControlsKeepsItsDigest)
     ASSERT_TRUE(editor.RedrawRegion(&all));
 
     raster_test::WriteGoldenIfRequested(*editor.DrawSurface(), "switch_family");
-    const uint64_t digest = DigestOf(editor.DrawSurface());
+    const uint64_t digest = raster_test::DigestOfArea(*editor.DrawSurface(), 0, 0, 240, 110);
     EXPECT_EQ(digest, 0x1c6f12335e56f318ull) << std::hex << digest;
 }
 
