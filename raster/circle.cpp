@@ -33,35 +33,103 @@ void DrawCircle(PIX_IBitmap* bitmap, float cx, float cy, float r, PIX_PackedColo
                        PIX_CircleClipNeeded(width, height, cx, cy, r));
 }
 
-struct ArcPoint {
-    int x, y;
+// The outline as the kernels draw it, in their integer geometry: the
+// centre pixel and, at offset j from an axis, how near to and how far from
+// the centre the outline lies on that row or column.
+struct KernelOutline {
+    int64_t xc, yc;
+    double rSquared;    // antialiased
+    int64_t radius;     // plain: the rounded radius
+    long double reach;  // the radius the pixels lie at
+    bool antialias;
+
+    KernelOutline(float cx, float cy, float r, bool smooth)
+        : xc(PIX_TruncateToInt(double(cx) + 0.5)),
+          yc(PIX_TruncateToInt(double(cy) + 0.5)),
+          rSquared(double(r) * double(r)),
+          radius(PIX_TruncateToInt(double(r) + 0.5)),
+          reach(smooth ? (long double)r : (long double)radius),
+          antialias(smooth)
+    {
+    }
+    // The antialiased ring holds the pixel inside the edge and the one
+    // outside it.
+    std::pair<int64_t, int64_t> Span(int64_t j) const
+    {
+        if (!antialias) {
+            const int64_t x = PIX_MidpointReach(radius, j);
+            return {x, x};
+        }
+        const int64_t l = PIX_TruncateToInt(std::max(PIX_SmoothCircleEdge(rSquared, j), 0.0));
+        return {l, l + 1};
+    }
 };
 
-// The pixel of angle a, in extended precision.
-ArcPoint PointAt(float cx, float cy, float r, long double a)
+// Pixels of memory rows, right and bottom inclusive.
+struct ArcBounds {
+    int64_t left, top, right, bottom;
+};
+
+// Where a piece ends: the outline on column j right (sx 1) or left (-1) of
+// the centre, near the vertical axis, or on row j below (sy 1) or above (-1)
+// it, near the horizontal one. Everything the outline holds on one side of
+// that column or row lies beyond one end of it.
+ArcBounds PieceEnd(const KernelOutline& outline, int sx, int sy, bool column, int64_t j)
 {
-    const long double x = (long double)cx + 0.5L + (long double)r * std::sin(a);
-    const long double y = (long double)cy + 0.5L - (long double)r * std::cos(a);
-    return {PIX_TruncateToInt(double(std::trunc(x))), PIX_TruncateToInt(double(std::trunc(y)))};
+    const auto [nearest, farthest] = outline.Span(j);
+    const int64_t along = column ? sy : sx;
+    const int64_t a = along * nearest, b = along * farthest;
+    if (column) {
+        const int64_t x = outline.xc + sx * j;
+        return {x, outline.yc + std::min(a, b), x, outline.yc + std::max(a, b)};
+    }
+    const int64_t y = outline.yc + sy * j;
+    return {outline.xc + std::min(a, b), y, outline.xc + std::max(a, b), y};
 }
 
-// The outline clipped to the box of one piece's end points (memory rows). A
-// centre on the box's right column, or on its bottom row in the picture,
-// leaves that column or row to the neighbouring piece.
-void DrawArcPiece(PIX_IBitmap* bitmap, ArcPoint from, ArcPoint to, float cx, float cy, float r,
-                  PIX_PackedColor colour, int weight, PIX_CombineMode mode, bool antialias)
+// The end on the quarter-turn boundary n: the top, right, bottom or left
+// axis, by n modulo 4.
+ArcBounds AxisEnd(const KernelOutline& outline, int n)
 {
-    const int64_t maxX = std::max(from.x, to.x);
-    const int64_t minY = std::min(from.y, to.y), maxY = std::max(from.y, to.y);
-    const int64_t right = maxX + (double(cx) == double(maxX) ? 0 : 1);
+    const int axis = n & 3;
+    return PieceEnd(outline, axis == 3 ? -1 : 1, axis == 0 ? -1 : 1, axis % 2 == 0, 0);
+}
+
+// The end at angle a.
+ArcBounds RayEnd(const KernelOutline& outline, long double a)
+{
+    const long double across = std::sin(a), down = -std::cos(a);
+    const bool column = std::fabs(across) <= std::fabs(down);
+    const long double offset = outline.reach * std::fabs(column ? across : down) + 0.5L;
+    return PieceEnd(outline, across < 0 ? -1 : 1, down < 0 ? -1 : 1, column,
+                    PIX_TruncateToInt(double(std::trunc(offset))));
+}
+
+// The outline clipped to the box of the ends of the piece from angle a0 to
+// a1. A centre on whole pixels leaves its column to the right half and its
+// row to the lower half of the picture; the half is the piece's middle's.
+void DrawArcPiece(PIX_IBitmap* bitmap, const KernelOutline& outline, long double a0, long double a1,
+                  ArcBounds from, ArcBounds to, float cx, float cy, float r, PIX_PackedColor colour,
+                  int weight, PIX_CombineMode mode)
+{
+    const long double middle = (a0 + a1) / 2;
+    const bool leftHalf = std::sin(middle) < 0;
+    const bool upperHalf = std::cos(middle) > 0;
+    const int64_t maxX = std::max(from.right, to.right);
+    const int64_t minY = std::min(from.top, to.top), maxY = std::max(from.bottom, to.bottom);
+    const int64_t right = maxX + (leftHalf && double(cx) == double(maxX) ? 0 : 1);
     int64_t top = minY, bottom = maxY + 1;
-    if (!bitmap->IsBottomUp() && double(cy) == double(maxY)) bottom = maxY;
-    if (bitmap->IsBottomUp() && double(cy) == double(minY)) top = minY + 1;
-    const PIX_Box box = {std::max(std::min(from.x, to.x), 0), int(std::max<int64_t>(top, 0)),
-                         int(std::min<int64_t>(right, bitmap->PixelWidth())),
-                         int(std::min<int64_t>(bottom, bitmap->PixelHeight()))};
+    if (!bitmap->IsBottomUp() && upperHalf && double(cy) == double(maxY)) bottom = maxY;
+    if (bitmap->IsBottomUp() && !upperHalf && double(cy) == double(minY)) top = minY + 1;
+    const int64_t width = std::max(bitmap->PixelWidth(), 0);
+    const int64_t height = std::max(bitmap->PixelHeight(), 0);
+    const PIX_Box box = {int(std::clamp<int64_t>(std::min(from.left, to.left), 0, width)),
+                         int(std::clamp<int64_t>(top, 0, height)),
+                         int(std::clamp<int64_t>(right, 0, width)),
+                         int(std::clamp<int64_t>(bottom, 0, height))};
     if (box.IsEmpty()) return;
-    PIX_CircleDispatch(bitmap, colour, weight, cx, cy, r, antialias, false, mode, &box, true);
+    PIX_CircleDispatch(bitmap, colour, weight, cx, cy, r, outline.antialias, false, mode, &box,
+                       true);
 }
 
 }  // namespace
@@ -109,17 +177,23 @@ void PIX_ArcOutline(PIX_IBitmap* bitmap, float cx, float cy, float r, float star
     const int weight = PIX_WeightFromAlpha(alpha);
     if (weight == 0) return;
 
-    const long double quarter = kHalfPi;
+    const long double quarterTurn = kHalfPi;
     const long double start = (long double)kTwoPi + startAngle;
     const long double end = (long double)kTwoPi + endAngle;
     if (end <= start) return;
-    const long double boundary = start - std::fmod(start, quarter);
-    ArcPoint from = PointAt(cx, cy, r, start);
-    for (long double a = std::min(boundary + quarter, end);; a = std::min(a + quarter, end)) {
-        const ArcPoint to = PointAt(cx, cy, r, a);
-        DrawArcPiece(bitmap, from, to, cx, cy, r, colour, weight, mode, antialias);
+    const long double boundary = start - std::fmod(start, quarterTurn);
+    const KernelOutline outline(cx, cy, r, antialias);
+    int quarters = int(std::llround(boundary / quarterTurn));
+    long double from = start;
+    ArcBounds fromEnd = RayEnd(outline, start);
+    for (long double a = boundary + quarterTurn;; a += quarterTurn) {
+        // A piece that reaches its quarter's end ends on that axis.
+        const long double to = std::min(a, end);
+        const ArcBounds toEnd = a <= end ? AxisEnd(outline, ++quarters) : RayEnd(outline, end);
+        DrawArcPiece(bitmap, outline, from, to, fromEnd, toEnd, cx, cy, r, colour, weight, mode);
         if (a >= end) break;
         from = to;
+        fromEnd = toEnd;
     }
 }
 

@@ -174,6 +174,29 @@ inline void PIX_MidpointStep(int64_t y, int64_t* x, int64_t* error)
     }
 }
 
+// The column that the midpoint walk of a circle of the radius reaches at
+// row y of the octant above the diagonal: the largest x with x (x - 1) <=
+// radius^2 - y^2, as the walk keeps it; also the row of column y below the
+// diagonal. Continued past the diagonal, where the walk has stopped.
+inline int64_t PIX_MidpointReach(int64_t radius, int64_t y)
+{
+    const int64_t room = radius * radius - y * y;
+    if (radius <= 0 || room < 0) return 0;
+    int64_t x = int64_t((1.0 + std::sqrt(1.0 + 4.0 * double(room))) / 2.0);
+    while (x * (x - 1) > room) --x;
+    while ((x + 1) * x <= room) ++x;
+    return x;
+}
+
+// The antialiased edge's exact position on row (or column) j of a circle
+// whose radius squared is given; negative past the radius, where the edge
+// has ended.
+inline double PIX_SmoothCircleEdge(double rSquared, int64_t j)
+{
+    const double rest = rSquared - double(j) * double(j);
+    return rest < 0 ? -1.0 : std::sqrt(rest);
+}
+
 // A filled disc's inside, row by row, from a walk down one octant: row 0
 // and column 0 whole, then at each step j row j from column j to l_j and
 // column j from row j + 1 to l_j, mirrored in both axes. As l never grows,
@@ -299,10 +322,8 @@ void PIX_SmoothCircleKernel(PIX_IBitmap* bitmap, float cx, float cy, float r, co
     }
     const double rSquared = double(r) * double(r);
     for (int64_t j = 1;; ++j) {
-        // Past the radius the root is not a number: the edge has ended.
-        const double rest = rSquared - double(j) * double(j);
-        if (rest < 0) break;
-        const double edge = std::sqrt(rest);
+        const double edge = PIX_SmoothCircleEdge(rSquared, j);
+        if (edge < 0) break;
         const int64_t rounded = PIX_TruncateToInt(edge + 0.5);
         if (rounded < j) break;
         const int64_t l = PIX_TruncateToInt(edge);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <string>
@@ -615,6 +616,80 @@ TEST(CachedFont, SidewaysTextsRunDown)
     down.font.SetForegroundColor(0xFF000000);
     PIX_Box box = {5, 5, 40, 60};
     EXPECT_EQ(down.font.PaintText(&target, "AB", -1, &box, 0), width);
+}
+
+// A white square that texts are drawn into from a point.
+struct Sheet {
+    static constexpr int kSize = 96;
+    PIX_MemBitmap bitmap{kSize, kSize, 4};
+    Sheet() { PIX_FillBox(&bitmap, 0, 0, kSize, kSize, 0xFFFFFFFF, 1.0f, PIX_CombineCopy); }
+    int Draw(PIX_CachedFont& font, const char* text, int left, int top, int flags)
+    {
+        PIX_Box box = {left, top, kSize, kSize};
+        return font.PaintText(&bitmap, text, -1, &box, flags);
+    }
+    std::vector<uint32_t> Pixels() const
+    {
+        return std::vector<uint32_t>(bitmap.PixelData(), bitmap.PixelData() + kSize * kSize);
+    }
+};
+
+// A text of two lines is its lines drawn where the line feed puts the
+// second: one cell down, or sideways one cell to the right, from the start
+// of the first; a sideways-up text starts its lines one measured height
+// below the box's top.
+TEST(CachedFont, LineFeedsStartTheNextLineOneCellOn)
+{
+    ForcedRenderer forced(PIX_TextRendererChoice::GlyphCache);
+    struct Case {
+        const char* what;
+        int fontFlags;
+        int cellsRight, cellsDown;  // of the second line
+    };
+    const Case cases[] = {
+        {"across", 0, 0, 1},
+        {"down", PIX_FontSideways, 1, 0},
+        {"up", PIX_FontSideways | PIX_FontSidewaysUp, 1, 0},
+    };
+    const char* const text = "AB\nCDE";
+    const char* const lines[] = {"AB", "CDE"};
+    const int left = 6, top = 4;
+    for (const Case& c : cases) {
+        Font f(c.fontFlags);
+        f.font.SetForegroundColor(0xFF204080);
+        const int cell = f.font.CellHeight();
+        auto measure = [&](const char* t, PIX_Box* box) {
+            *box = {0, 0, 0, 0};
+            return f.font.PaintText(nullptr, t, -1, box, PIX_DtCalcRect);
+        };
+        PIX_Box extent, first, second;
+        const int measured = measure(text, &extent);
+        measure(lines[0], &first);
+        measure(lines[1], &second);
+        EXPECT_EQ(extent.right, std::max(first.right, c.cellsRight * cell + second.right));
+        EXPECT_EQ(extent.bottom, std::max(first.bottom, c.cellsDown * cell + second.bottom));
+
+        Sheet whole, apart;
+        const int drawn = whole.Draw(f.font, text, left, top, 0);
+        int drawnApart[2] = {};
+        for (int k = 0; k < 2; ++k) {
+            const int lift =
+                c.fontFlags & PIX_FontSidewaysUp ? extent.bottom - (k ? second : first).bottom : 0;
+            drawnApart[k] = apart.Draw(f.font, lines[k], left + k * c.cellsRight * cell,
+                                       top + k * c.cellsDown * cell + lift, 0);
+        }
+        EXPECT_EQ(whole.Pixels(), apart.Pixels()) << c.what;
+        EXPECT_NE(whole.Pixels(), Sheet().Pixels()) << c.what;
+        EXPECT_EQ(drawn, std::max(drawnApart[0], cell + drawnApart[1])) << c.what;
+        EXPECT_EQ(drawn, measured) << c.what;
+
+        // On a single line the line feed is a blank.
+        Sheet single, spaced;
+        EXPECT_EQ(single.Draw(f.font, text, left, top, PIX_DtSingleLine),
+                  spaced.Draw(f.font, "AB CDE", left, top, 0))
+            << c.what;
+        EXPECT_EQ(single.Pixels(), spaced.Pixels()) << c.what;
+    }
 }
 
 TEST(CachedFont, ExtremeBoxesDoNotOverflow)
