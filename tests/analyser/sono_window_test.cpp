@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <string>
@@ -356,6 +357,49 @@ TEST(WindowKnob, AfterEveryWheelTurnShowsTheNotchItsParameterNames)
             << "by " << turn.notches << ": the knob shows another notch than window type " << named;
         EXPECT_EQ(readOut(), names[size_t(named)]) << "by " << turn.notches;
         EXPECT_EQ(knob->value, named / 4) << "by " << turn.notches << ": rests on the notch";
+    }
+}
+
+// Whether the column of the window's sonogram is drawn in a marker line's
+// colour (either phase of the blink) on every row sampled.
+bool MarkerLineAt(const std::vector<uint32_t>& capture, int column)
+{
+    for (int y = kSonoRect.top; y < kSonoRect.bottom; y += 16) {
+        const uint32_t p = capture[size_t(y) * kWidth + kSonoRect.left + column];
+        if (p != 0x623C62 && p != 0xA1A1A1) return false;
+    }
+    return true;
+}
+
+// Markers less than 10 ms apart are read out in microsecond steps, and the
+// read-out names the time between the two lines the sonogram draws.
+TEST(SonogramWindow, TheMarkerReadOutBelowTenMillisecondsNamesTheTimeBetweenTheLines)
+{
+    AnalyserWindow w(0);
+    ASSERT_NE(w.window, nullptr);
+    w.Set(IUnitEffect::kShowMarkers, 1);
+    const struct {
+        double speed;
+        int marker1, marker2;
+        const char* text;
+    } cases[] = {
+        {2000, 300, 307, "x = 3.500 mS"}, {300, 512, 510, "x = 6.667 mS"},
+        {1000, 0, 9, "x = 9.000 mS"},     {1000, 1023, 1023, "x = 0.000 mS"},
+        {500, 100, 105, "x = 10.00 mS"},
+    };
+    for (const auto& c : cases) {
+        w.Set(IUnitEffect::kMarker1, c.marker1);
+        w.Set(IUnitEffect::kMarker2, c.marker2);
+        w.Set(IUnitEffect::kSpeed, c.speed);
+        w.Frames(false);
+        EXPECT_STREQ(w.unit->Texts().marker->Text(), c.text) << c.speed;
+        const std::vector<uint32_t> shown = w.Capture();
+        ASSERT_EQ(shown.size(), size_t(kWidth) * kHeight);
+        for (int column : {c.marker1, c.marker2})
+            EXPECT_TRUE(MarkerLineAt(shown, column)) << column;
+        const int between = (c.marker1 + c.marker2) / 2;
+        if (std::abs(c.marker1 - c.marker2) > 1)
+            EXPECT_FALSE(MarkerLineAt(shown, between)) << between;
     }
 }
 
