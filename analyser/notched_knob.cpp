@@ -2,7 +2,9 @@
 
 #include "editor/knob_control.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 #include "core/parameter.h"
 #include "core/unit_base.h"
@@ -79,8 +81,26 @@ void INotchedKnobBase::HandleMouseDrag(int, int, int dX, int dY, const IPointerK
 
 void INotchedKnobBase::HandleMouseUp(int, int, const IPointerKeys*)
 {
+    RestOnNotch(NotchOfValue());
+}
+
+void INotchedKnobBase::HandleWheel(int, int, const IPointerKeys*, int steps)
+{
+    if (steps == 0) return;
+    const int64_t n = notchCount;
+    const int64_t notch = NotchOfValue() + int64_t(steps);
+    RestOnNotch(int(clamped ? std::clamp<int64_t>(notch, 0, n - 1) : (notch % n + n) % n));
+}
+
+int INotchedKnobBase::NotchOfValue() const
+{
+    return Nearest((notchCount - 1) * value) % notchCount;
+}
+
+void INotchedKnobBase::RestOnNotch(int notch)
+{
     const int n = notchCount;
-    notchIndex = Nearest((n - 1) * value) % n;
+    notchIndex = notch;
     if (clamped) {
         value = displayPosition = double(notchIndex) / (n - 1);
     } else {

@@ -14,6 +14,11 @@ public:
     INotchedKnobBase(IUnitBase* plug, IBox rect, int paramIdx, int direction, double gearing);
     void HandleMouseUp(int x, int y, const IPointerKeys* keys) override;
     void HandleMouseDrag(int x, int y, int dX, int dY, const IPointerKeys* keys) override;
+    // Each wheel step turns the knob by one notch from the one its value
+    // selects, with or without modifier keys, and the value rests on the new
+    // notch as after a release. The clamped knob stops at its end notches;
+    // the wrapping one turns round.
+    void HandleWheel(int x, int y, const IPointerKeys* keys, int steps) override;
 
     // The display position and notch index from the value; marks and sends
     // nothing.
@@ -33,6 +38,10 @@ public:
     int notchIndex = 0;
 
 private:
+    // The notch a release snaps the value to.
+    int NotchOfValue() const;
+    // The value and the picture onto a notch, sent to the plug-in.
+    void RestOnNotch(int notch);
     // Whole notches of e plus the eased part of the step to the next one.
     double EasedNotches(double e) const;
 };

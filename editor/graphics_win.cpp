@@ -10,9 +10,6 @@
 #include "raster/sys_bitmap.h"
 
 static_assert(sizeof(HWND) == sizeof(IWindowHandle), "the editor's window handle is HWND");
-// The tool record is the full current layout, pointer-sized fields included.
-static_assert(sizeof(TOOLINFOA) == offsetof(TOOLINFOA, lpReserved) + sizeof(void*),
-              "tool records carry every field");
 
 int EditorWindowClassUses = 0;
 double EditorTimerFrameRate = 25.0;
@@ -332,6 +329,29 @@ void IGraphicsWin::SetWindowTitle(const char* text)
     if (window) SetWindowTextA(window, text);
 }
 
+namespace {
+
+// The tool record's first layout, up to the text: every version of the
+// common controls takes it, while version 5, which a program without a
+// manifest for version 6 gets, refuses the longer current one. The later
+// fields are not used here.
+constexpr UINT kToolRecordSize = offsetof(TOOLINFOA, lpszText) + sizeof(LPSTR);
+#ifdef _WIN64
+static_assert(kToolRecordSize == 56, "the first tool record layout");
+#endif
+
+// The record of the one tool, which covers the editor window.
+TOOLINFOA EditorTool(HWND window)
+{
+    TOOLINFOA tool = {};
+    tool.cbSize = kToolRecordSize;
+    tool.hwnd = window;
+    tool.uId = reinterpret_cast<UINT_PTR>(window);
+    return tool;
+}
+
+}  // namespace
+
 void IGraphicsWin::OpenTooltip()
 {
     const INITCOMMONCONTROLSEX classes = {sizeof(INITCOMMONCONTROLSEX), ICC_BAR_CLASSES};
@@ -347,12 +367,12 @@ void IGraphicsWin::OpenTooltip()
         return;
     }
     SetWindowPos(tooltipWindow, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    TOOLINFOA tool = {};
-    tool.cbSize = sizeof tool;
+    TOOLINFOA tool = EditorTool(window);
     tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    tool.hwnd = window;
-    tool.uId = reinterpret_cast<UINT_PTR>(window);
-    SendMessageA(tooltipWindow, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+    if (!SendMessageA(tooltipWindow, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool))) {
+        CloseTooltip();
+        showTooltips = false;
+    }
 }
 
 // The tooltip is owned by the top-level window, which may outlive the editor
@@ -368,10 +388,7 @@ void IGraphicsWin::CloseTooltip()
 void IGraphicsWin::SetTooltipText(const char* text)
 {
     if (!tooltipWindow) return;
-    TOOLINFOA tool = {};
-    tool.cbSize = sizeof tool;
-    tool.hwnd = window;
-    tool.uId = reinterpret_cast<UINT_PTR>(window);
+    TOOLINFOA tool = EditorTool(window);
     tool.lpszText = const_cast<char*>(text);
     SendMessageA(tooltipWindow, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&tool));
 }

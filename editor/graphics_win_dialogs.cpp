@@ -49,12 +49,15 @@ void IGraphicsWin::AskForFile(TextBuffer* file, int action, TextBuffer* folder,
         dialog.lpstrFilter = filter.filter.c_str();
         dialog.lpstrDefExt = filter.defaultExtension.c_str();
     }
+    // The working folder is the process's: inside a host, its relative paths
+    // depend on it.
+    dialog.Flags = OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST;
     bool chosen;
     if (action == kFileSave) {
-        dialog.Flags = OFN_PATHMUSTEXIST | OFN_OVERWRITEPROMPT;
+        dialog.Flags |= OFN_OVERWRITEPROMPT;
         chosen = GetSaveFileNameA(&dialog);
     } else {
-        dialog.Flags = OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
+        dialog.Flags |= OFN_FILEMUSTEXIST;
         chosen = GetOpenFileNameA(&dialog);
     }
     file->Assign(chosen ? name : "");

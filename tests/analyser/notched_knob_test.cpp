@@ -149,6 +149,47 @@ TEST_F(NotchedKnob, ReleaseSnapsToTheNearestNotchAndSendsIt)
     }
 }
 
+TEST_F(NotchedKnob, WheelStepsFromNotchToNotchAndRestsThere)
+{
+    struct Case {
+        double value;
+        int steps;
+        IPointerKeys keys;
+        int notch;
+    };
+    IPointerKeys shift;
+    shift.shift = true;
+    const Case cases[] = {
+        {0.0, 1, kNoKeys, 1},       {0.0, 3, kNoKeys, 3},   {0.5, -1, kNoKeys, 1},
+        {0.5, 1, shift, 3},         {0.3, 1, kNoKeys, 2},   {0.9, 1, kNoKeys, 4},
+        {1.0, 1, kNoKeys, 4},       {0.25, -7, kNoKeys, 0}, {0.0, INT_MAX, kNoKeys, 4},
+        {1.0, INT_MIN, kNoKeys, 0},
+    };
+    INotchedKnobControl* knob = AddKnob();
+    for (const Case& c : cases) {
+        unit.calls.clear();
+        knob->value = c.value;
+        knob->HandleWheel(150, 310, &c.keys, c.steps);
+        const double rest = c.notch / 4.0;
+        EXPECT_EQ(knob->notchIndex, c.notch) << c.value << " by " << c.steps;
+        EXPECT_EQ(knob->value, rest) << c.value << " by " << c.steps;
+        EXPECT_EQ(knob->displayPosition, rest) << c.value << " by " << c.steps;
+        EXPECT_TRUE(Reported(rest)) << c.value << " by " << c.steps;
+        EXPECT_EQ(unit.ParameterAt(kWindowType)->Value(), c.notch) << c.value << " by " << c.steps;
+    }
+
+    unit.calls.clear();
+    knob->HandleWheel(150, 310, &kNoKeys, 0);
+    EXPECT_TRUE(unit.calls.empty()) << "no step, no turn";
+
+    // The wrapping variant turns round past its first notch.
+    knob->clamped = false;
+    knob->value = 0.0;
+    knob->HandleWheel(150, 310, &kNoKeys, -1);
+    EXPECT_EQ(knob->notchIndex, 4);
+    EXPECT_DOUBLE_EQ(knob->value, 0.8);
+}
+
 TEST_F(NotchedKnob, DragFollowsItsDirectionAndGearing)
 {
     struct Case {

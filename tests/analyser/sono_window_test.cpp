@@ -1,14 +1,17 @@
-// The analyser's editor in real windows: what a frame puts on the screen,
+// The analyser's editor in real windows. What a frame puts on the screen,
 // presenting only what changed, is what repainting the whole sonogram every
-// frame shows. Two editors are fed the same columns and the same changes; one
+// frame shows: two editors are fed the same columns and the same changes; one
 // ticks as the program does, the other has its sonogram's rect invalidated
 // before every tick. Their windows' pixels are compared after each frame.
+// The window knob shows the notch its value selects, whether it was dragged
+// or wheeled there.
 
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <string>
@@ -16,7 +19,9 @@
 
 #include "analyser/sono.h"
 #include "analyser/unit_effect.h"
+#include "core/parameter.h"
 #include "editor/graphics_win.h"
+#include "editor/text_control.h"
 #include "support/window_capture_win.h"
 
 namespace {
@@ -108,6 +113,15 @@ public:
         Send(WM_RBUTTONDOWN, MK_RBUTTON, 300, fromY);
         Send(WM_MOUSEMOVE, MK_RBUTTON, 300, toY);
         Send(WM_RBUTTONUP, 0, 300, toY);
+    }
+    // Wheel notches over a point of the window, which arrive in screen
+    // coordinates.
+    void Wheel(int notches, int x, int y)
+    {
+        POINT p = {x, y};
+        ClientToScreen(window, &p);
+        SendMessageA(window, WM_MOUSEWHEEL, MAKEWPARAM(0, WORD(short(notches * WHEEL_DELTA))),
+                     MAKELPARAM(p.x, p.y));
     }
     void Tick() { SendMessageA(window, WM_TIMER, kEditorTimerId, 0); }
     void RepaintSonogramAndTick()
@@ -277,6 +291,116 @@ TEST(SonogramWindow, PresentingWhatChangedShowsWhatAWholeRepaintShows)
     incremental.Frames(false);
     whole.Frames(true);
     EXPECT_EQ(Difference(incremental.Capture(), whole.Capture()), "") << "after the paints";
+}
+
+// The window knob's 25 by 25 pixels in a capture.
+constexpr RECT kWindowKnob = {140, 304, 165, 329};
+
+std::vector<uint32_t> WindowKnobPixels(const std::vector<uint32_t>& capture)
+{
+    std::vector<uint32_t> pixels;
+    if (capture.size() != size_t(kWidth) * kHeight) return pixels;
+    for (int y = kWindowKnob.top; y < kWindowKnob.bottom; ++y)
+        for (int x = kWindowKnob.left; x < kWindowKnob.right; ++x)
+            pixels.push_back(capture[size_t(y) * kWidth + x]);
+    return pixels;
+}
+
+TEST(WindowKnob, AfterEveryWheelTurnShowsTheNotchItsParameterNames)
+{
+    AnalyserWindow w(0);
+    ASSERT_NE(w.window, nullptr);
+    const int x = (kWindowKnob.left + kWindowKnob.right) / 2;
+    const int y = (kWindowKnob.top + kWindowKnob.bottom) / 2;
+    auto windowType = [&] { return w.unit->ParameterAt(IUnitEffect::kWindowType)->Value(); };
+    auto readOut = [&] { return std::string(w.unit->Texts().window->Text()); };
+    const IControl* knob = nullptr;
+    for (int i = 0; i < w.editor->ControlCount(); ++i)
+        if (w.editor->ControlAt(i)->paramIdx == IUnitEffect::kWindowType)
+            knob = w.editor->ControlAt(i);
+    ASSERT_NE(knob, nullptr);
+
+    // The picture and the read-out of each notch, as a drag upward to it
+    // (25 pixels a notch) and the release leave them.
+    std::vector<std::vector<uint32_t>> pictures;
+    std::vector<std::string> names;
+    w.Frames(false);
+    for (int notch = 0; notch < 5; ++notch) {
+        if (notch > 0) {
+            w.Send(WM_LBUTTONDOWN, MK_LBUTTON, x, y);
+            w.Send(WM_MOUSEMOVE, MK_LBUTTON, x, y - 25);
+            w.Send(WM_LBUTTONUP, 0, x, y - 25);
+        }
+        w.Frames(false);
+        ASSERT_EQ(windowType(), notch);
+        pictures.push_back(WindowKnobPixels(w.Capture()));
+        names.push_back(readOut());
+        ASSERT_EQ(pictures.back().size(), size_t(25 * 25));
+        for (int other = 0; other < notch; ++other) {
+            EXPECT_TRUE(pictures[other] != pictures.back()) << "notches " << other << ", " << notch;
+            EXPECT_NE(names[other], names.back()) << "notches " << other << ", " << notch;
+        }
+    }
+
+    // One wheel notch is one knob notch; a fast spin sends many at once.
+    const struct {
+        int notches;
+        int notch;
+    } turns[] = {{-1, 3}, {-1, 2}, {1, 3}, {-30, 0}, {1, 1}, {2, 3}, {40, 4}, {-2, 2}};
+    for (const auto& turn : turns) {
+        w.Wheel(turn.notches, x, y);
+        w.Frames(false);
+        const double named = windowType();
+        EXPECT_EQ(named, turn.notch) << "by " << turn.notches;
+        if (!(named >= 0 && named <= 4)) continue;
+        EXPECT_TRUE(WindowKnobPixels(w.Capture()) == pictures[size_t(named)])
+            << "by " << turn.notches << ": the knob shows another notch than window type " << named;
+        EXPECT_EQ(readOut(), names[size_t(named)]) << "by " << turn.notches;
+        EXPECT_EQ(knob->value, named / 4) << "by " << turn.notches << ": rests on the notch";
+    }
+}
+
+// Whether the column of the window's sonogram is drawn in a marker line's
+// colour (either phase of the blink) on every row sampled.
+bool MarkerLineAt(const std::vector<uint32_t>& capture, int column)
+{
+    for (int y = kSonoRect.top; y < kSonoRect.bottom; y += 16) {
+        const uint32_t p = capture[size_t(y) * kWidth + kSonoRect.left + column];
+        if (p != 0x623C62 && p != 0xA1A1A1) return false;
+    }
+    return true;
+}
+
+// Markers less than 10 ms apart are read out in microsecond steps, and the
+// read-out names the time between the two lines the sonogram draws.
+TEST(SonogramWindow, TheMarkerReadOutBelowTenMillisecondsNamesTheTimeBetweenTheLines)
+{
+    AnalyserWindow w(0);
+    ASSERT_NE(w.window, nullptr);
+    w.Set(IUnitEffect::kShowMarkers, 1);
+    const struct {
+        double speed;
+        int marker1, marker2;
+        const char* text;
+    } cases[] = {
+        {2000, 300, 307, "x = 3.500 mS"}, {300, 512, 510, "x = 6.667 mS"},
+        {1000, 0, 9, "x = 9.000 mS"},     {1000, 1023, 1023, "x = 0.000 mS"},
+        {500, 100, 105, "x = 10.00 mS"},
+    };
+    for (const auto& c : cases) {
+        w.Set(IUnitEffect::kMarker1, c.marker1);
+        w.Set(IUnitEffect::kMarker2, c.marker2);
+        w.Set(IUnitEffect::kSpeed, c.speed);
+        w.Frames(false);
+        EXPECT_STREQ(w.unit->Texts().marker->Text(), c.text) << c.speed;
+        const std::vector<uint32_t> shown = w.Capture();
+        ASSERT_EQ(shown.size(), size_t(kWidth) * kHeight);
+        for (int column : {c.marker1, c.marker2})
+            EXPECT_TRUE(MarkerLineAt(shown, column)) << column;
+        const int between = (c.marker1 + c.marker2) / 2;
+        if (std::abs(c.marker1 - c.marker2) > 1)
+            EXPECT_FALSE(MarkerLineAt(shown, between)) << between;
+    }
 }
 
 }  // namespace

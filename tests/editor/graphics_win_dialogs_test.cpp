@@ -124,7 +124,8 @@ protected:
             CloseHandle(f);
         }
     }
-    // The dialogs move the working folder to where they ended.
+    // The folders can only go once no dialog has left the working folder in
+    // them.
     void TearDown() override
     {
         SetCurrentDirectoryA(workingFolder);
@@ -174,7 +175,11 @@ TEST_F(FileDialog, TypedNameOrCancel)
                 Press(dialog, IDCANCEL);
             }
         });
+        char before[MAX_PATH] = "", after[MAX_PATH] = "";
+        GetCurrentDirectoryA(sizeof before, before);
         scene.editor->AskForFile(&file, c.action, &start, "txt csv");
+        GetCurrentDirectoryA(sizeof after, after);
+        EXPECT_STREQ(after, before) << "a host's relative paths rely on its working folder";
         EXPECT_FALSE(driver.TimedOut());
         EXPECT_EQ(driver.Seen(), c.dialogs);
         EXPECT_EQ(file.Get(), c.chosen ? In(c.chosen) : "");

@@ -381,6 +381,20 @@ TEST_F(EditorWindow, TheTooltipWindowGoesWithTheEditorWindow)
     EXPECT_EQ(scene.editor->WindowHandle(), nullptr);
 }
 
+// The text of the editor window's tool, read back in the first record
+// layout, which every version of the common controls takes.
+std::string TooltipText(HWND tooltip, HWND window)
+{
+    char text[80] = {};
+    TOOLINFOA tool = {};
+    tool.cbSize = TTTOOLINFOA_V1_SIZE;
+    tool.hwnd = window;
+    tool.uId = reinterpret_cast<UINT_PTR>(window);
+    tool.lpszText = text;
+    SendMessageA(tooltip, TTM_GETTEXTA, sizeof text, reinterpret_cast<LPARAM>(&tool));
+    return text;
+}
+
 TEST(EditorTooltips, HoverShowsTheControlsTextAndLeaveHidesIt)
 {
     EditorScene scene;
@@ -389,16 +403,7 @@ TEST(EditorTooltips, HoverShowsTheControlsTextAndLeaveHidesIt)
     ASSERT_NE(scene.Open(), nullptr);
     HWND tooltip = FindWindowA(TOOLTIPS_CLASSA, nullptr);
     ASSERT_NE(tooltip, nullptr);
-    auto shown = [&] {
-        char text[80] = {};
-        TOOLINFOA tool = {};
-        tool.cbSize = sizeof tool;
-        tool.hwnd = scene.Window();
-        tool.uId = reinterpret_cast<UINT_PTR>(scene.Window());
-        tool.lpszText = text;
-        SendMessageA(tooltip, TTM_GETTEXTA, sizeof text, reinterpret_cast<LPARAM>(&tool));
-        return std::string(text);
-    };
+    auto shown = [&] { return TooltipText(tooltip, scene.Window()); };
     scene.SendAt(WM_MOUSEMOVE, 0, kKnobCentre);
     scene.Send(WM_MOUSEHOVER, 0, MAKELPARAM(kKnobCentre.x, kKnobCentre.y));
     EXPECT_EQ(shown(), "gain knob");
@@ -408,6 +413,88 @@ TEST(EditorTooltips, HoverShowsTheControlsTextAndLeaveHidesIt)
     scene.SendAt(WM_MOUSEMOVE, 0, kSwitchCentre);
     scene.Send(WM_MOUSEHOVER, 0, MAKELPARAM(kSwitchCentre.x, kSwitchCentre.y));
     EXPECT_EQ(shown(), "");
+}
+
+// While it lives, the thread's new tooltip windows answer as common controls
+// whose own tool record is `largest` bytes long: a longer record is refused,
+// as version 5 does with the current layout. The sizes of the records sent
+// to add a tool or set its text are kept.
+class CommonControlsOfRecordSize {
+public:
+    explicit CommonControlsOfRecordSize(UINT largest)
+        : hook(SetWindowsHookExA(WH_CBT, Created, nullptr, GetCurrentThreadId()))
+    {
+        limit = largest;
+        sizes.clear();
+        made.clear();
+    }
+    ~CommonControlsOfRecordSize() { UnhookWindowsHookEx(hook); }
+    CommonControlsOfRecordSize(const CommonControlsOfRecordSize&) = delete;
+    CommonControlsOfRecordSize& operator=(const CommonControlsOfRecordSize&) = delete;
+
+    static inline std::vector<UINT> sizes;
+    static inline std::vector<HWND> made;
+
+private:
+    static LRESULT CALLBACK Created(int code, WPARAM wParam, LPARAM lParam)
+    {
+        HWND window = reinterpret_cast<HWND>(wParam);
+        char name[32] = "";
+        if (code == HCBT_CREATEWND && GetClassNameA(window, name, sizeof name) &&
+            lstrcmpiA(name, TOOLTIPS_CLASSA) == 0) {
+            made.push_back(window);
+            own = reinterpret_cast<WNDPROC>(
+                SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Answer)));
+        }
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+    static LRESULT CALLBACK Answer(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+    {
+        if ((message == TTM_ADDTOOLA || message == TTM_UPDATETIPTEXTA) && lParam) {
+            sizes.push_back(reinterpret_cast<const TOOLINFOA*>(lParam)->cbSize);
+            if (sizes.back() > limit) return FALSE;
+        }
+        return CallWindowProcA(own, window, message, wParam, lParam);
+    }
+
+    static inline UINT limit = 0;
+    static inline WNDPROC own = nullptr;
+    HHOOK hook;
+};
+
+TEST(EditorTooltips, TheToolRecordIsOfTheFirstLayoutAndARefusedToolTurnsTooltipsOff)
+{
+    struct Case {
+        const char* controls;
+        UINT largest;
+        bool taken;
+    };
+    const Case cases[] = {
+        {"version 6", sizeof(TOOLINFOA), true},
+        {"version 5", TTTOOLINFOA_V2_SIZE, true},
+        {"taking no record", 0, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.controls);
+        CommonControlsOfRecordSize controls(c.largest);
+        EditorScene scene;
+        scene.knob->tooltip = "gain knob";
+        scene.editor->TurnTooltipsOn();
+        ASSERT_NE(scene.Open(), nullptr);
+        ASSERT_EQ(controls.made.size(), 1u);
+        const HWND tooltip = controls.made[0];
+        EXPECT_EQ(IsWindow(tooltip) != FALSE, c.taken);
+        scene.SendAt(WM_MOUSEMOVE, 0, kKnobCentre);
+        scene.Send(WM_MOUSEHOVER, 0, MAKELPARAM(kKnobCentre.x, kKnobCentre.y));
+        if (c.taken) EXPECT_EQ(TooltipText(tooltip, scene.Window()), "gain knob");
+        // The tool added, then its text set.
+        EXPECT_EQ(controls.sizes, std::vector<UINT>(c.taken ? 2 : 1, TTTOOLINFOA_V1_SIZE));
+        // Without a tool there are no tooltips: the window opened again makes
+        // no tooltip window.
+        scene.editor->CloseEditorWindow();
+        ASSERT_NE(scene.Open(), nullptr);
+        EXPECT_EQ(controls.made.size(), c.taken ? 2u : 1u);
+    }
 }
 
 TEST(EditorWindowImages, OnlyNamesEndingInPngLoadTheResource)
