@@ -81,6 +81,15 @@ TEST_F(VstPlugin, EveryProcessEntryTakesTheTone)
     e->processDoubleReplacing(e, nullptr, nullptr, 64);
 }
 
+TEST_F(VstPlugin, EveryProcessEntryTakesAnUnconnectedChannel)
+{
+    Vst2Effect* e = Open();
+    ASSERT_TRUE(e);
+    for (ProcessEntry entry : kProcessEntries)
+        for (int unconnected : {0, 1}) FeedTone(e, entry, 2048, unconnected);
+    EXPECT_EQ(host.Text(e, kVst2GetEffectName), "tq_Velvane");
+}
+
 TEST_F(VstPlugin, AudioAndDispatcherThreadsAtOnce)
 {
     Vst2Effect* e = Open();

@@ -487,6 +487,53 @@ TEST(UnitVst, ProcessEntriesAndLatency)
     EXPECT_EQ(hosted.unit->Latency(), 32);
 }
 
+// A host may leave a channel unconnected with a null pointer in its array:
+// in every process entry the input reads silence (not what its scratch block
+// held from the block before) and the output is left alone.
+TEST(UnitVst, NullChannelPointersReadSilenceAndWriteNothing)
+{
+    enum Entry { kReplacing, kAdding, kDoubles };
+    for (Entry entry : {kReplacing, kAdding, kDoubles}) {
+        Hosted hosted(new VstTestUnit);
+        hosted.Dispatch(kVst2SetBlockSize, 0, 64);
+        VstBuffers floats(2, 2, 64);
+        VstDoubleBuffers doubles(2, 2, 64);
+        auto process = [&] {
+            if (entry == kReplacing) hosted.host.ProcessReplacing(hosted.effect, floats);
+            if (entry == kAdding) hosted.host.ProcessAdding(hosted.effect, floats);
+            if (entry == kDoubles) hosted.host.ProcessDoubleReplacing(hosted.effect, doubles);
+        };
+        for (int c = 0; c < 2; ++c) {
+            floats.in[c].assign(64, 0.5f);
+            doubles.in[c].assign(64, 0.5);
+        }
+        process();  // both inputs connected: their scratch blocks hold the block
+
+        for (int silent = 0; silent < 2; ++silent) {
+            const int given = 1 - silent;
+            floats.inPointers[silent] = nullptr;
+            doubles.inPointers[silent] = nullptr;
+            floats.inPointers[given] = floats.in[given].data();
+            doubles.inPointers[given] = doubles.in[given].data();
+            // The output of the given input is left unconnected, the other
+            // one holds what an adding host had there.
+            floats.outPointers[given] = nullptr;
+            doubles.outPointers[given] = nullptr;
+            floats.outPointers[silent] = floats.out[silent].data();
+            doubles.outPointers[silent] = doubles.out[silent].data();
+            floats.out[silent].assign(64, 0.125f);
+            doubles.out[silent].assign(64, 0.125);
+            process();
+            const double want = entry == kAdding ? 0.125 : 0.0;
+            for (int i = 0; i < 64; ++i) {
+                const double got =
+                    entry == kDoubles ? doubles.out[silent][i] : double(floats.out[silent][i]);
+                ASSERT_EQ(got, want) << "entry " << entry << " input " << silent << " frame " << i;
+            }
+        }
+    }
+}
+
 TEST(UnitVst, OpeningSetsUpOnceAndClosingDeletes)
 {
     VstHost host;
