@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <thread>
@@ -110,6 +111,34 @@ TEST_F(VstPlugin, AudioAndDispatcherThreadsAtOnce)
     done = true;
     audio.join();
     EXPECT_EQ(host.GetChunk(e, true).size(), 96u);
+}
+
+// The host's audio thread holds the host's lock around each process call
+// and every other callback takes that lock: the plug-in asks who the host is
+// when it is opened, and passes the events it is sent through, without its
+// own lock held.
+TEST_F(VstPlugin, OpeningAndEventsCallAHostThatLocksAgainstItsAudio)
+{
+    Vst2Effect* e = host.Create();
+    ASSERT_TRUE(e);
+    host.productString = "Reaper";
+    host.vendorVersion = 2040;
+    host.Dispatch(e, kVst2SetSampleRate, 0, 0, nullptr, 44100.0f);
+    host.Dispatch(e, kVst2SetBlockSize, 0, kBlock);
+    host.Dispatch(e, kVst2MainsChanged, 0, 1);
+    host.StartAudio(e);
+    host.Dispatch(e, kVst2Open);
+    EXPECT_EQ(host.SendMidi(e, {{0x90, 60, 100, 3}}), 1);
+    host.StopAudio();
+    EXPECT_EQ(host.blockedCallbacks, 0);
+    EXPECT_GT(host.audioBlocks, 0);
+    std::vector<int32_t> opcodes;
+    for (const VstHostCall& call : host.calls) opcodes.push_back(call.opcode);
+    for (int32_t opcode : {kVst2HostProductString, kVst2HostVendorVersion})
+        EXPECT_NE(std::find(opcodes.begin(), opcodes.end(), opcode), opcodes.end()) << opcode;
+    ASSERT_EQ(host.events.size(), 1u);
+    EXPECT_EQ(host.events[0].bytes, (std::vector<uint8_t>{0x90, 60, 100, 0}));
+    EXPECT_EQ(host.events[0].deltaFrames, 3);
 }
 
 TEST_F(VstPlugin, TwoInstancesAtOnceKeepTheirOwnState)

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstring>
@@ -32,7 +33,11 @@ public:
         }
         ParameterAt(1)->SetNegateDisplay(true);
     }
-    void ReceiveMidiMessage(const IMidiEvent* event) override { midi.push_back(*event); }
+    void ReceiveMidiMessage(const IMidiEvent* event) override
+    {
+        midi.push_back(*event);
+        if (midiThrough) IUnitBase::ReceiveMidiMessage(event);
+    }
     void ReceiveSysEx(const ISysExEvent* event) override
     {
         sysex.emplace_back(event->data, event->data + event->size);
@@ -42,6 +47,25 @@ public:
     std::vector<IMidiEvent> midi;
     std::vector<std::vector<uint8_t>> sysex;
     std::vector<int> changed;
+    bool midiThrough = false;
+};
+
+// An editor whose window, as the real one, ends an open gesture when it
+// closes, also when it is opened again in its place.
+class GestureEditor : public TestEditor {
+public:
+    GestureEditor(IUnitBase* plug, std::vector<std::string>* log) : TestEditor(log), plug(plug) {}
+    IWindowHandle OpenEditorWindow(IWindowHandle parent) override
+    {
+        CloseEditorWindow();
+        return TestEditor::OpenEditorWindow(parent);
+    }
+    void CloseEditorWindow() override
+    {
+        TestEditor::CloseEditorWindow();
+        plug->EndParameterGesture(0);
+    }
+    IUnitBase* plug;
 };
 
 // The host and one in-process plug-in it drives.
@@ -298,6 +322,50 @@ TEST(UnitVst, GesturesAutomationAndPresetChangesReachTheHost)
     EXPECT_EQ(hosted.host.calls[1].index, 4);
     EXPECT_EQ(hosted.host.calls[1].opt, 0.25f);
     EXPECT_EQ(hosted.host.calls[2].index, 4);
+}
+
+// The host's audio thread holds the host's lock around each process call,
+// and every other callback takes that lock: whatever the plug-in tells or
+// asks its host off the audio thread, it does without its own lock, or the
+// two wait for each other.
+TEST(UnitVst, CallsTheHostWithoutHoldingThePluginLock)
+{
+    struct Case {
+        const char* what;
+        int32_t opcode;
+        void (*act)(Hosted&);
+    };
+    const Case cases[] = {
+        {"open asks the product", kVst2HostProductString, [](Hosted& h) { h.Dispatch(kVst2Open); }},
+        {"open asks the version", kVst2HostVendorVersion, [](Hosted& h) { h.Dispatch(kVst2Open); }},
+        {"a change in the editor", kVst2HostAutomate,
+         [](Hosted& h) { h.unit->SetParameterFromGUI(3, 0.75); }},
+        {"all parameters", kVst2HostAutomate,
+         [](Hosted& h) { h.unit->ReportAllParametersToHost(); }},
+        {"events passed through", kVst2HostProcessEvents,
+         [](Hosted& h) {
+             h.host.SendMidi(h.effect, {{0x90, 60, 100}});
+         }},
+        {"the editor closed in a gesture", kVst2HostEndEdit,
+         [](Hosted& h) { h.Dispatch(kVst2EditorClose); }},
+        {"the editor opened again in a gesture", kVst2HostEndEdit,
+         [](Hosted& h) { h.Dispatch(kVst2EditorOpen); }},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> log;  // outlives the editor
+        Hosted hosted(new VstTestUnit);
+        hosted.unit->midiThrough = true;
+        hosted.unit->AttachEditor(new GestureEditor(hosted.unit, &log));
+        hosted.host.productString = "Reaper";
+        hosted.host.vendorVersion = 2040;
+        hosted.host.StartAudio(hosted.effect);
+        c.act(hosted);
+        hosted.host.StopAudio();
+        EXPECT_EQ(hosted.host.blockedCallbacks, 0) << c.what;
+        const std::vector<int32_t> opcodes = hosted.HostOpcodes();
+        EXPECT_NE(std::find(opcodes.begin(), opcodes.end(), c.opcode), opcodes.end()) << c.what;
+        EXPECT_GT(hosted.host.audioBlocks, 0) << c.what;
+    }
 }
 
 TEST(UnitVst, MidiBothWays)
