@@ -6,6 +6,7 @@
 #include <climits>
 #include <cmath>
 #include <cstring>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -43,11 +44,19 @@ public:
         sysex.emplace_back(event->data, event->data + event->size);
     }
     void ParameterChanged(int index) override { changed.push_back(index); }
+    bool KeyNameForNote(int note, char* out) override
+    {
+        const auto named = keyNames.find(note);
+        if (named == keyNames.end()) return IUnitBase::KeyNameForNote(note, out);
+        std::strcpy(out, named->second.c_str());
+        return true;
+    }
 
     std::vector<IMidiEvent> midi;
     std::vector<std::vector<uint8_t>> sysex;
     std::vector<int> changed;
     bool midiThrough = false;
+    std::map<int, std::string> keyNames;
 };
 
 // An editor whose window, as the real one, ends an open gesture when it
@@ -246,6 +255,76 @@ TEST(UnitVst, TextToParameter)
     EXPECT_EQ(hosted.Dispatch(kVst2TextToParameter, 0), 1);  // no text
 }
 
+// A parameter with value texts takes only one of its texts, exactly as it
+// is written, and the value the text names.
+TEST(UnitVst, TextToParameterThroughValueTexts)
+{
+    struct Case {
+        const char* text;
+        intptr_t result;
+        double value;
+    };
+    const Case cases[] = {
+        {"off", 1, 0.0}, {"auto", 1, 2.0}, {"on", 1, 1.0},
+        {"On", 0, 0.0},  {"1", 0, 0.0},    {"", 0, 0.0},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> log;  // outlives the editor
+        Hosted hosted(new VstTestUnit);
+        IParameter* mode = hosted.unit->ParameterAt(4);
+        mode->SetupEnum("mode", 0, 3, "", "");
+        mode->AddValueText(0, "off");
+        mode->AddValueText(1, "on");
+        mode->AddValueText(2, "auto");
+        hosted.unit->AttachEditor(new TestEditor(&log));
+        log.clear();
+        EXPECT_EQ(hosted.Dispatch(kVst2TextToParameter, 4, 0, const_cast<char*>(c.text)), c.result)
+            << c.text;
+        EXPECT_EQ(mode->Value(), c.value) << c.text;
+        if (c.result) {
+            char expected[64];
+            std::snprintf(expected, sizeof expected, "apply 4 %f plain", c.value);
+            EXPECT_EQ(log, std::vector<std::string>{expected}) << c.text;
+            EXPECT_EQ(hosted.unit->changed, std::vector<int>{4}) << c.text;
+        } else {
+            EXPECT_TRUE(log.empty()) << c.text;
+            EXPECT_TRUE(hosted.unit->changed.empty()) << c.text;
+        }
+    }
+}
+
+// The key name of a MIDI note, as the plug-in gives it, in the host's
+// record: emptied first, cut to the record's field, the record's other
+// fields left alone.
+TEST(UnitVst, MidiKeyNames)
+{
+    Hosted hosted(new VstTestUnit);
+    hosted.unit->keyNames[60] = "middle C";
+    hosted.unit->keyNames[61] = std::string(100, 'k');
+    struct Case {
+        int32_t key;
+        intptr_t result;
+        std::string name;
+    };
+    const Case cases[] = {
+        {60, 1, "middle C"}, {61, 1, std::string(kVst2KeyNameLength - 1, 'k')}, {62, 0, ""}};
+    for (const Case& c : cases) {
+        Vst2KeyName record = {};
+        record.programIndex = 3;
+        record.keyNumber = c.key;
+        std::memset(record.keyName, 'x', sizeof record.keyName);
+        record.flags = 7;
+        EXPECT_EQ(hosted.Dispatch(kVst2GetMidiKeyName, 0, 0, &record), c.result) << c.key;
+        EXPECT_EQ(std::string(record.keyName, strnlen(record.keyName, sizeof record.keyName)),
+                  c.name)
+            << c.key;
+        EXPECT_EQ(record.programIndex, 3);
+        EXPECT_EQ(record.keyNumber, c.key);
+        EXPECT_EQ(record.flags, 7);
+    }
+    EXPECT_EQ(hosted.Dispatch(kVst2GetMidiKeyName), 0);  // no record
+}
+
 TEST(UnitVst, ParameterEntriesClampHostValues)
 {
     Hosted hosted(new VstTestUnit);
@@ -293,6 +372,76 @@ TEST(UnitVst, HostTimeQueries)
     EXPECT_EQ(transport.numerator, 7);
     EXPECT_TRUE(transport.playing);
     EXPECT_FALSE(transport.cycling);
+}
+
+// Each field of the transport comes from the host's time information when
+// its flag is set and its value can be; otherwise it keeps what it held.
+TEST(UnitVst, HostTransportFields)
+{
+    struct Case {
+        const char* what;
+        int32_t flags;
+        double quarterNotes, barStart, cycleStart, cycleEnd;
+        IHostTransport want;
+    };
+    IHostTransport earlier;
+    earlier.samplePosition = -1.0;
+    earlier.quarterNotePosition = -2.0;
+    earlier.lastBarStart = -3.0;
+    earlier.cycleStart = -4.0;
+    earlier.cycleEnd = -5.0;
+    auto with = [&](auto change) {
+        IHostTransport t = earlier;
+        t.samplePosition = 4096.0;
+        change(t);
+        return t;
+    };
+    const Case cases[] = {
+        {"quarter notes", kVst2QuarterNotesValid, 8.5, 7, 2, 3,
+         with([](IHostTransport& t) { t.quarterNotePosition = 8.5; })},
+        {"quarter notes before the start", kVst2QuarterNotesValid, -0.5, 7, 2, 3,
+         with([](IHostTransport&) {})},
+        {"bar start", kVst2BarsValid, 8.5, 8, 2, 3,
+         with([](IHostTransport& t) { t.lastBarStart = 8.0; })},
+        {"bar start before the start", kVst2BarsValid, 8.5, -4, 2, 3, with([](IHostTransport&) {})},
+        {"cycle", kVst2CycleValid | kVst2TransportCycling, 8.5, 8, 16, 32,
+         with([](IHostTransport& t) {
+             t.cycleStart = 16.0;
+             t.cycleEnd = 32.0;
+             t.cycling = true;
+         })},
+        {"cycle ending before the start", kVst2CycleValid, 8.5, 8, 16, -1,
+         with([](IHostTransport&) {})},
+        {"all three", kVst2QuarterNotesValid | kVst2BarsValid | kVst2CycleValid, 9, 8, 0, 4,
+         with([](IHostTransport& t) {
+             t.quarterNotePosition = 9.0;
+             t.lastBarStart = 8.0;
+             t.cycleStart = 0.0;
+             t.cycleEnd = 4.0;
+         })},
+        {"none of the fields asked", kVst2TransportPlaying | kVst2TransportCycling, 9, 8, 0, 4,
+         earlier},
+    };
+    for (const Case& c : cases) {
+        Hosted hosted(new VstTestUnit);
+        hosted.host.giveTimeInfo = true;
+        Vst2TimeInfo& time = hosted.host.timeInfo;
+        time.samplePosition = 4096.0;
+        time.flags = c.flags;
+        time.quarterNotePosition = c.quarterNotes;
+        time.barStartPosition = c.barStart;
+        time.cycleStartPosition = c.cycleStart;
+        time.cycleEndPosition = c.cycleEnd;
+        IHostTransport got = earlier;
+        hosted.unit->FillHostTransport(&got);
+        EXPECT_EQ(got.samplePosition, c.want.samplePosition) << c.what;
+        EXPECT_EQ(got.quarterNotePosition, c.want.quarterNotePosition) << c.what;
+        EXPECT_EQ(got.lastBarStart, c.want.lastBarStart) << c.what;
+        EXPECT_EQ(got.cycleStart, c.want.cycleStart) << c.what;
+        EXPECT_EQ(got.cycleEnd, c.want.cycleEnd) << c.what;
+        EXPECT_EQ(got.cycling, c.want.cycling) << c.what;
+        EXPECT_EQ(got.playing, c.want.playing) << c.what;
+    }
 }
 
 TEST(UnitVst, HostIdentity)
