@@ -89,12 +89,19 @@ LPARAM At(POINT p)
     return MAKELPARAM(p.x, p.y);
 }
 
-// Presses the gain knob and drags it up by steps moves.
-void PressAndDragTheGainKnob(HWND editor, int steps)
+// Opens the plug-in's editor in parent, starts the host's audio thread, then
+// presses the gain knob and drags it up by steps moves. The editor's window,
+// or null when it did not open.
+HWND DragInTheOpenedEditor(VstHost& host, Vst2Effect* e, HWND parent, int steps)
 {
+    HWND editor = host.Dispatch(e, kVst2EditorOpen, 0, 0, parent) == 1 ? GetWindow(parent, GW_CHILD)
+                                                                       : nullptr;
+    if (!editor) return nullptr;
+    host.StartAudio(e);
     SendMessageA(editor, WM_LBUTTONDOWN, MK_LBUTTON, At(kGainKnob));
     for (int i = 1; i <= steps; ++i)
         SendMessageA(editor, WM_MOUSEMOVE, MK_LBUTTON, At({kGainKnob.x, kGainKnob.y - 3 * i}));
+    return editor;
 }
 
 int CallsOf(VstHost& host, int32_t opcode)
@@ -113,11 +120,8 @@ TEST_F(VstPlugin, AKnobDragAutomatesAHostThatLocksAgainstItsAudio)
     Vst2Effect* e = Open();
     ASSERT_TRUE(e);
     HWND parent = CreateHostWindow(1044, 347);
-    ASSERT_EQ(host.Dispatch(e, kVst2EditorOpen, 0, 0, parent), 1);
-    HWND editor = GetWindow(parent, GW_CHILD);
+    HWND editor = DragInTheOpenedEditor(host, e, parent, 10);
     ASSERT_TRUE(editor);
-    host.StartAudio(e);
-    PressAndDragTheGainKnob(editor, 10);
     SendMessageA(editor, WM_LBUTTONUP, 0, At(kGainKnob));
     host.StopAudio();
     EXPECT_EQ(host.blockedCallbacks, 0);
@@ -141,11 +145,7 @@ TEST_F(VstPlugin, TheEditorGoingInADragEndsTheGesture)
         Vst2Effect* e = Open();
         ASSERT_TRUE(e);
         HWND parent = CreateHostWindow(1044, 347);
-        ASSERT_EQ(host.Dispatch(e, kVst2EditorOpen, 0, 0, parent), 1);
-        HWND editor = GetWindow(parent, GW_CHILD);
-        ASSERT_TRUE(editor);
-        host.StartAudio(e);
-        PressAndDragTheGainKnob(editor, 3);
+        ASSERT_TRUE(DragInTheOpenedEditor(host, e, parent, 3));
         switch (going) {
             case kClosed:
                 EXPECT_EQ(host.Dispatch(e, kVst2EditorClose), 1);
