@@ -160,7 +160,8 @@ bool IUnitEffect::ResetDspState()
 
 void IUnitEffect::WriteRowLabels()
 {
-    if (!sonogram) return;
+    if (!sonogram || sampleRate == labelledRate) return;
+    labelledRate = sampleRate;
     std::memset(sonogram->rowLabels, 0, sizeof sonogram->rowLabels);
     std::strcpy(sonogram->rowLabels[0], "-DC-");
     for (int j = 1; j <= 256; ++j) {
@@ -203,7 +204,8 @@ void IUnitEffect::ParameterChanged(int index)
             break;
         }
         case kWindowType:
-            analyser.SetWindowType(int(v) & 0xFF);
+            if (int(v) != windowTypeBuilt) analyser.SetWindowType(int(v) & 0xFF);
+            windowTypeBuilt = int(v);
             ShowText(readOuts.window, analyser.WindowName());
             break;
         case kSpeed:
