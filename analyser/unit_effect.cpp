@@ -6,6 +6,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <vector>
 
 #include "analyser/plugin_version.h"
 #include "analyser/sono.h"
@@ -66,6 +67,40 @@ CriticalSection* PlugCreationLock()
     return lock;
 }
 
+// The sonogram's picture before the first spectrum: the same for every
+// plug-in and every reset, made once.
+std::vector<PIX_PackedColor> MakeStartUpPicture()
+{
+    std::vector<PIX_PackedColor> pixels(size_t(ISono::kWidth) * ISono::kHeight);
+    for (int r = 0; r < 257; ++r) {
+        float a = float(-0.001 * r);
+        float b = float(0.1 * r);
+        for (int c = 0; c < 1024; ++c) {
+            const double s = std::sin(26.3 * a);
+            const double q = s * s;
+            const double yb = 0.4f + 0.016132f * q - 0.316132f * q * q;
+            const double xb = 0.6f - 0.699076f * q + 0.249076f * q * q;
+            b = float(b + 0.0163);
+            double h = std::cos(double(a) - double(b));
+            for (int k = 0; k < 6; ++k) h *= h;
+            const double y = yb + (0.597f - yb) * h;
+            const double x = xb + (0.321f - xb) * h;
+            a = float(a + 0.003);
+            const double v = a <= 1.0f ? 0.0 : a < 2.0f ? a - 1.0 : a < 3.0f ? 3.0 - a : 0.0;
+            const double luminance = std::pow(v / (1.0 + 0.5 * h), double(3.4f));
+            pixels[r * 1024 + c] =
+                ChromaticityToPixel(float(x), float(y), float(luminance), kColourBalanceAndPhase);
+        }
+    }
+    return pixels;
+}
+
+const PIX_PackedColor* StartUpPicture()
+{
+    static const std::vector<PIX_PackedColor> picture = MakeStartUpPicture();
+    return picture.data();
+}
+
 }  // namespace
 
 IUnitEffect* CreatePlugInstance(VELVANE_BINDING_PARAMETERS)
@@ -90,6 +125,7 @@ IUnitEffect::IUnitEffect(VELVANE_BINDING_PARAMETERS)
                                 "");
         }
     }
+    StartUpPicture();  // made once for every plug-in, outside their locks, never in a reset
     // The editor is the plug-in's once attached; until then a failure frees it.
     std::unique_ptr<IGraphics> editor(CreateEditorGraphics(this, 1044, 347, 60));
     LayOutEditor(editor.get());
@@ -124,7 +160,8 @@ bool IUnitEffect::ResetDspState()
 
 void IUnitEffect::WriteRowLabels()
 {
-    if (!sonogram) return;
+    if (!sonogram || sampleRate == labelledRate) return;
+    labelledRate = sampleRate;
     std::memset(sonogram->rowLabels, 0, sizeof sonogram->rowLabels);
     std::strcpy(sonogram->rowLabels[0], "-DC-");
     for (int j = 1; j <= 256; ++j) {
@@ -140,28 +177,9 @@ void IUnitEffect::WriteRowLabels()
 
 void IUnitEffect::PaintStartUpPicture()
 {
-    if (!sonogram) return;
-    PIX_PackedColor* pixels = sonogram->PixelStore();
-    for (int r = 0; r < 257; ++r) {
-        float a = float(-0.001 * r);
-        float b = float(0.1 * r);
-        for (int c = 0; c < 1024; ++c) {
-            const double s = std::sin(26.3 * a);
-            const double q = s * s;
-            const double yb = 0.4f + 0.016132f * q - 0.316132f * q * q;
-            const double xb = 0.6f - 0.699076f * q + 0.249076f * q * q;
-            b = float(b + 0.0163);
-            double h = std::cos(double(a) - double(b));
-            for (int k = 0; k < 6; ++k) h *= h;
-            const double y = yb + (0.597f - yb) * h;
-            const double x = xb + (0.321f - xb) * h;
-            a = float(a + 0.003);
-            const double v = a <= 1.0f ? 0.0 : a < 2.0f ? a - 1.0 : a < 3.0f ? 3.0 - a : 0.0;
-            const double luminance = std::pow(v / (1.0 + 0.5 * h), double(3.4f));
-            pixels[r * 1024 + c] =
-                ChromaticityToPixel(float(x), float(y), float(luminance), kColourBalanceAndPhase);
-        }
-    }
+    if (sonogram)
+        std::memcpy(sonogram->PixelStore(), StartUpPicture(),
+                    sizeof(PIX_PackedColor) * ISono::kWidth * ISono::kHeight);
 }
 
 void IUnitEffect::ParameterChanged(int index)
@@ -186,7 +204,8 @@ void IUnitEffect::ParameterChanged(int index)
             break;
         }
         case kWindowType:
-            analyser.SetWindowType(int(v) & 0xFF);
+            if (int(v) != windowTypeBuilt) analyser.SetWindowType(int(v) & 0xFF);
+            windowTypeBuilt = int(v);
             ShowText(readOuts.window, analyser.WindowName());
             break;
         case kSpeed:

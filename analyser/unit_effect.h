@@ -94,6 +94,10 @@ private:
     double marker2Position = 0.0;
     unsigned blinkCounter = 0;
     int blinkPeriod = 44100;
+    // What the row labels and the analysis window were last made for: a
+    // reset makes again only what changed.
+    double labelledRate = 0.0;
+    int windowTypeBuilt = -1;
 };
 
 // The one way the shell makes the plug-in: serialised by a process-wide lock.

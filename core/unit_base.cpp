@@ -231,9 +231,14 @@ void IUnitBase::SetParameterFromGUI(int index, double normalized)
     LogTracePoint("SetParameterFromGUI", __LINE__, "%d:%f", index, normalized);
     IParameter* param = ParameterAt(index);
     if (!param) return;
-    LockGuard lock(&mLock);
-    param->SetFromNormalized(normalized);
+    {
+        LockGuard lock(&mLock);
+        param->SetFromNormalized(normalized);
+    }
+    // The host hears of it without the lock: it may take a lock of its own
+    // there, one its audio thread holds while it waits for ours.
     ReportParameterToHost(index, normalized);
+    LockGuard lock(&mLock);
     ParameterChanged(index);
 }
 
@@ -281,11 +286,17 @@ int IUnitBase::UnserializeParams(const IStateChunk* chunk, int position)
     return position;
 }
 
+// Each value is read under the lock and reported without it.
 void IUnitBase::ReportAllParametersToHost()
 {
-    LockGuard lock(&mLock);
-    for (int i = 0; i < ParameterCount(); ++i)
-        ReportParameterToHost(i, ParameterAt(i)->NormalizedValue());
+    for (int i = 0; i < ParameterCount(); ++i) {
+        double normalized = 0.0;
+        {
+            LockGuard lock(&mLock);
+            normalized = ParameterAt(i)->NormalizedValue();
+        }
+        ReportParameterToHost(i, normalized);
+    }
 }
 
 void IUnitBase::ReapplyAllParameters()

@@ -18,6 +18,14 @@ bool UsesHostBuffer(const IAudioChannel* channel)
     return *channel->dataSlot && *channel->dataSlot != ScratchOf(channel);
 }
 
+// The scratch block, emptied: what a channel the host left without a buffer
+// reads.
+double* SilentScratchOf(IAudioChannel* channel)
+{
+    channel->scratch.Zero();
+    return ScratchOf(channel);
+}
+
 template <class Visit>
 void ForEachChannel(const IUnitBase& unit, Visit visit)
 {
@@ -125,7 +133,7 @@ void IUnitBase::AttachChannels(PointerList<Channel>& list, int first, int count,
 void IUnitBase::AttachInputs(int first, int count, double** data)
 {
     AttachChannels(mInputs, first, count, [data](IAudioInput* input, int next) {
-        *input->dataSlot = data[next];
+        *input->dataSlot = data[next] ? data[next] : SilentScratchOf(input);
         input->floatSource = nullptr;
     });
 }
@@ -135,6 +143,10 @@ void IUnitBase::AttachInputsFromFloat(int first, int count, float** data, int fr
     const int converted = std::clamp(frames, 0, mBlockSize);
     AttachChannels(mInputs, first, count, [data, converted](IAudioInput* input, int next) {
         input->floatSource = data[next];
+        if (!data[next]) {
+            *input->dataSlot = SilentScratchOf(input);
+            return;
+        }
         *input->dataSlot = ScratchOf(input);
         ConvertToDouble(data[next], ScratchOf(input), converted);
     });
@@ -142,8 +154,9 @@ void IUnitBase::AttachInputsFromFloat(int first, int count, float** data, int fr
 
 void IUnitBase::AttachOutputs(int first, int count, double** data)
 {
+    // An output without a host buffer renders into its scratch block.
     AttachChannels(mOutputs, first, count, [data](IAudioOutput* output, int next) {
-        *output->dataSlot = data[next];
+        *output->dataSlot = data[next] ? data[next] : ScratchOf(output);
         output->floatDestination = nullptr;
     });
 }

@@ -388,7 +388,15 @@ intptr_t IUnitVST::VSTDispatcher(Vst2Effect* effect, int32_t opcode, int32_t ind
         delete plug;
         return 0;
     }
-    LockGuard lock(plug->PluginLock());
+    // Nothing calls the host with the plug-in lock held: opening asks the
+    // host who it is first; the events (which a plug-in may pass through to
+    // the host) and the editor window's opening and closing (which ends an
+    // open gesture) go without the lock, as MIDI and the window's own
+    // messages do.
+    if (opcode == kVst2Open) plug->HostId();
+    const bool unlocked =
+        opcode == kVst2ProcessEvents || opcode == kVst2EditorOpen || opcode == kVst2EditorClose;
+    LockGuard lock(unlocked ? nullptr : plug->PluginLock());
     if (opcode == kVst2EditorIdle || opcode == kVst2Idle) return 0;
     LogTracePoint("VSTDispatcher", __LINE__, "%d(%s):%d:%d", opcode, "", index, ClampToInt(value));
     return plug->Dispatch(opcode, index, value, ptr, opt);

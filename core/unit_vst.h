@@ -8,7 +8,8 @@
 
 // The binding of a plug-in to a host through the VST 2 interface: the effect
 // record with its entries for the host, and the host callback for what the
-// plug-in asks or tells its host. Every entry takes the plug-in lock.
+// plug-in asks or tells its host. Every entry takes the plug-in lock, but
+// never while it calls the host.
 class IUnitVST : public IUnitBase {
 public:
     // The arguments of IUnitBase without the binding kind; the trailing int
@@ -65,7 +66,7 @@ private:
     // The host's time information with the asked fields, or null.
     const Vst2TimeInfo* HostTimeInfo(int32_t wanted);
     void AskForMidiWhenNeeded();
-    // One dispatcher opcode other than closing, under the lock.
+    // One dispatcher opcode other than closing.
     intptr_t Dispatch(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt);
     intptr_t GetChunk(int32_t index, void* ptr);
     intptr_t SetChunk(int32_t index, intptr_t value, const void* ptr);

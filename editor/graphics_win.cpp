@@ -120,6 +120,7 @@ IGraphicsWin::IGraphicsWin(IUnitBase* plug, int width, int height, int frameRate
 
 IGraphicsWin::~IGraphicsWin()
 {
+    gestureParam = -1;  // the plug-in is going: no gesture to end for it
     CloseEditorWindow();
     delete[] customColours;
 }
@@ -239,6 +240,9 @@ IWindowHandle IGraphicsWin::OpenEditorWindow(IWindowHandle parent)
 void IGraphicsWin::CloseEditorWindow()
 {
     if (!window) return;
+    // A drag the window's going cuts short ends the gesture its press began.
+    ReleasePointerCapture();
+    EndParameterGesture();
     // Cleared first, so the window procedure leaves the messages of this
     // destruction to the system.
     CloseTextEntry();
@@ -253,6 +257,8 @@ void IGraphicsWin::CloseEditorWindow()
 // class cannot be unregistered while the window still exists.
 void IGraphicsWin::ForgetDestroyedWindow()
 {
+    ReleasePointerCapture();
+    EndParameterGesture();
     ForgetTextEntry();
     window = nullptr;
     CloseTooltip();

@@ -126,6 +126,43 @@ TEST(UnitEffect, ResetWritesLabelsAndTheStartUpPicture)
     EXPECT_NE(pixels[400] & 0xFFFFFF, 0u) << "the bright band";
 }
 
+// A reset makes the row labels and the analysis window again only when
+// their rate or type changed, and then in full.
+TEST(UnitEffect, AResetFollowsANewRateAndANewWindow)
+{
+    std::unique_ptr<IUnitEffect> unit = MakeUnit();
+    const ISono* sono = unit->Sonogram();
+    const SpectrumAnalyser& analyser = unit->Analyser();
+    const std::vector<float> blackmanHarris(analyser.WindowTable(), analyser.WindowTable() + 512);
+    Set(*unit, IUnitEffect::kWindowType, 3);
+    const std::vector<float> flatTop(analyser.WindowTable(), analyser.WindowTable() + 512);
+    ASSERT_NE(flatTop, blackmanHarris);
+
+    struct Step {
+        double rate;
+        int windowType;
+        const char *label1, *label256, *windowName;
+        const std::vector<float>* window;
+    };
+    const Step steps[] = {
+        {48000.0, 3, "93.75 Hz", "24.00 kHz", "flat-top", &flatTop},
+        {48000.0, 0, "93.75 Hz", "24.00 kHz", "blackman-harris", &blackmanHarris},
+        {44100.0, 0, "86.13 Hz", "22.05 kHz", "blackman-harris", &blackmanHarris},
+        {44100.0, 3, "86.13 Hz", "22.05 kHz", "flat-top", &flatTop},
+    };
+    for (const Step& step : steps) {
+        Set(*unit, IUnitEffect::kWindowType, step.windowType);
+        unit->ChangeSampleRate(step.rate);
+        unit->ResetDspState();
+        EXPECT_STREQ(sono->rowLabels[1], step.label1) << step.rate;
+        EXPECT_STREQ(sono->rowLabels[256], step.label256) << step.rate;
+        EXPECT_EQ(Text(unit->Texts().window), step.windowName) << step.windowType;
+        EXPECT_EQ(std::vector<float>(analyser.WindowTable(), analyser.WindowTable() + 512),
+                  *step.window)
+            << step.windowType;
+    }
+}
+
 TEST(UnitEffect, ReadOutTexts)
 {
     std::unique_ptr<IUnitEffect> unit = MakeUnit();

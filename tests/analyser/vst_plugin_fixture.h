@@ -37,11 +37,17 @@ protected:
     }
 
     // frames of a 1 kHz tone at 0.5 in both inputs, in blocks, through one
-    // entry.
-    void FeedTone(Vst2Effect* e, ProcessEntry entry, int frames)
+    // entry. A host may leave an input without a buffer (unconnected >= 0):
+    // its pointer is null, and so is that of the one output it then offers.
+    void FeedTone(Vst2Effect* e, ProcessEntry entry, int frames, int unconnected = -1)
     {
-        VstBuffers floats(2, 0, kBlock);
-        VstDoubleBuffers doubles(2, 0, kBlock);
+        const int outputs = unconnected >= 0 ? 1 : 0;
+        VstBuffers floats(2, outputs, kBlock);
+        VstDoubleBuffers doubles(2, outputs, kBlock);
+        if (unconnected >= 0) {
+            floats.inPointers[unconnected] = floats.outPointers[0] = nullptr;
+            doubles.inPointers[unconnected] = doubles.outPointers[0] = nullptr;
+        }
         for (int done = 0; done < frames; done += kBlock) {
             for (int i = 0; i < kBlock; ++i) {
                 const double s = 0.5 * std::sin(kTurn * 1000.0 * double(phase + i) / 44100.0);

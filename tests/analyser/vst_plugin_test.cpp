@@ -3,10 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
-#include <thread>
+#include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "support/vst_host.h"
@@ -49,6 +51,84 @@ TEST_F(VstPlugin, ElevenNamesAndDisplays)
     EXPECT_FLOAT_EQ(e->getParameter(e, 5), 1.0f);
 }
 
+// The analyser's one program is "-" until the host renames it. Renaming
+// keeps the values of that moment with the name: selecting the program
+// brings them back, and the bank carries both to another instance. Names
+// reach the host cut to its 24-byte buffer.
+TEST_F(VstPlugin, TheHostNamesTheProgram)
+{
+    Vst2Effect* e = Open();
+    Vst2Effect* other = Open();
+    ASSERT_TRUE(e && other);
+    EXPECT_EQ(host.Text(e, kVst2GetProgramName), "-");
+    struct Indexed {
+        int32_t index;
+        intptr_t result;
+        const char* name;
+    };
+    for (const Indexed& c : {Indexed{0, 1, "-"}, Indexed{1, 0, ""}, Indexed{-1, 0, ""}}) {
+        char name[kVst2ProgramNameLength] = "stale";
+        EXPECT_EQ(host.Dispatch(e, kVst2GetProgramNameIndexed, c.index, 0, name), c.result);
+        EXPECT_STREQ(name, c.name) << c.index;
+    }
+
+    e->setParameter(e, 5, 1.0f);  // gain 100
+    char renamed[] = "a very loud program for the host";
+    EXPECT_EQ(host.Dispatch(e, kVst2SetProgramName, 0, 0, renamed), 0);
+    const std::string cut(renamed, kVst2ProgramNameLength - 1);
+    EXPECT_EQ(host.Text(e, kVst2GetProgramName), cut);
+    EXPECT_EQ(host.Text(e, kVst2GetProgramNameIndexed, 0), cut);
+    e->setParameter(e, 5, 0.0f);
+    host.Dispatch(e, kVst2SetProgram, 0, 0);
+    EXPECT_EQ(e->getParameter(e, 5), 1.0f);
+    EXPECT_EQ(host.Text(e, kVst2GetProgramName), cut);
+
+    EXPECT_EQ(host.SetChunk(other, false, host.GetChunk(e, false)), 1);
+    EXPECT_EQ(host.Text(other, kVst2GetProgramName), cut);
+    EXPECT_EQ(other->getParameter(other, 5), 1.0f);
+}
+
+// Text typed in the host for a parameter, in the units the display shows:
+// clamped to the parameter's range; text that is no number changes nothing.
+TEST_F(VstPlugin, TextToParameter)
+{
+    Vst2Effect* e = Open();
+    ASSERT_TRUE(e);
+    struct Case {
+        int32_t index;
+        const char* text;
+        intptr_t result;
+        const char* display;
+    };
+    const Case cases[] = {
+        {4, "1000", 1, "1000.00"}, {4, "5000", 1, "2000.00"}, {4, "fast", 0, "2000.00"},
+        {5, "0.5", 1, "0.500"},    {2, "-200", 1, "-128"},    {3, "3", 1, "3"},
+        {11, "1", 0, ""},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(host.Dispatch(e, kVst2TextToParameter, c.index, 0, const_cast<char*>(c.text)),
+                  c.result)
+            << c.text;
+        EXPECT_EQ(host.Text(e, kVst2GetParameterDisplay, c.index), c.display) << c.text;
+    }
+    EXPECT_EQ(e->getParameter(e, 4), 1.0f);
+    EXPECT_EQ(e->getParameter(e, 2), 0.0f);
+}
+
+// The analyser names no MIDI key: the host's record comes back with an
+// empty name, not with what the host left in it.
+TEST_F(VstPlugin, NoMidiKeyIsNamed)
+{
+    Vst2Effect* e = Open();
+    ASSERT_TRUE(e);
+    Vst2KeyName key = {};
+    key.keyNumber = 60;
+    std::strcpy(key.keyName, "stale");
+    EXPECT_EQ(host.Dispatch(e, kVst2GetMidiKeyName, 0, 0, &key), 0);
+    EXPECT_STREQ(key.keyName, "");
+    EXPECT_EQ(host.Dispatch(e, kVst2GetMidiKeyName), 0);
+}
+
 TEST_F(VstPlugin, ProgramChunkRoundTripsBitForBit)
 {
     Vst2Effect* first = Open();
@@ -81,6 +161,15 @@ TEST_F(VstPlugin, EveryProcessEntryTakesTheTone)
     e->processDoubleReplacing(e, nullptr, nullptr, 64);
 }
 
+TEST_F(VstPlugin, EveryProcessEntryTakesAnUnconnectedChannel)
+{
+    Vst2Effect* e = Open();
+    ASSERT_TRUE(e);
+    for (ProcessEntry entry : kProcessEntries)
+        for (int unconnected : {0, 1}) FeedTone(e, entry, 2048, unconnected);
+    EXPECT_EQ(host.Text(e, kVst2GetEffectName), "tq_Velvane");
+}
+
 TEST_F(VstPlugin, AudioAndDispatcherThreadsAtOnce)
 {
     Vst2Effect* e = Open();
@@ -101,6 +190,34 @@ TEST_F(VstPlugin, AudioAndDispatcherThreadsAtOnce)
     done = true;
     audio.join();
     EXPECT_EQ(host.GetChunk(e, true).size(), 96u);
+}
+
+// The host's audio thread holds the host's lock around each process call
+// and every other callback takes that lock: the plug-in asks who the host is
+// when it is opened, and passes the events it is sent through, without its
+// own lock held.
+TEST_F(VstPlugin, OpeningAndEventsCallAHostThatLocksAgainstItsAudio)
+{
+    Vst2Effect* e = host.Create();
+    ASSERT_TRUE(e);
+    host.productString = "Reaper";
+    host.vendorVersion = 2040;
+    host.Dispatch(e, kVst2SetSampleRate, 0, 0, nullptr, 44100.0f);
+    host.Dispatch(e, kVst2SetBlockSize, 0, kBlock);
+    host.Dispatch(e, kVst2MainsChanged, 0, 1);
+    host.StartAudio(e);
+    host.Dispatch(e, kVst2Open);
+    EXPECT_EQ(host.SendMidi(e, {{0x90, 60, 100, 3}}), 1);
+    host.StopAudio();
+    EXPECT_EQ(host.blockedCallbacks, 0);
+    EXPECT_GT(host.audioBlocks, 0);
+    std::vector<int32_t> opcodes;
+    for (const VstHostCall& call : host.calls) opcodes.push_back(call.opcode);
+    for (int32_t opcode : {kVst2HostProductString, kVst2HostVendorVersion})
+        EXPECT_NE(std::find(opcodes.begin(), opcodes.end(), opcode), opcodes.end()) << opcode;
+    ASSERT_EQ(host.events.size(), 1u);
+    EXPECT_EQ(host.events[0].bytes, (std::vector<uint8_t>{0x90, 60, 100, 0}));
+    EXPECT_EQ(host.events[0].deltaFrames, 3);
 }
 
 TEST_F(VstPlugin, TwoInstancesAtOnceKeepTheirOwnState)

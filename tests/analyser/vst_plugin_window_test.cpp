@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -78,6 +79,90 @@ TEST_F(VstPlugin, ToneThroughEachEntryLightsItsRowInTheHostsWindow)
         EXPECT_FALSE(IsWindow(editor));
         host.Close(e);
         DestroyHostWindow(parent);
+    }
+}
+
+constexpr POINT kGainKnob = {992, 316};
+
+LPARAM At(POINT p)
+{
+    return MAKELPARAM(p.x, p.y);
+}
+
+// Opens the plug-in's editor in parent, starts the host's audio thread, then
+// presses the gain knob and drags it up by steps moves. The editor's window,
+// or null when it did not open.
+HWND DragInTheOpenedEditor(VstHost& host, Vst2Effect* e, HWND parent, int steps)
+{
+    HWND editor = host.Dispatch(e, kVst2EditorOpen, 0, 0, parent) == 1 ? GetWindow(parent, GW_CHILD)
+                                                                       : nullptr;
+    if (!editor) return nullptr;
+    host.StartAudio(e);
+    SendMessageA(editor, WM_LBUTTONDOWN, MK_LBUTTON, At(kGainKnob));
+    for (int i = 1; i <= steps; ++i)
+        SendMessageA(editor, WM_MOUSEMOVE, MK_LBUTTON, At({kGainKnob.x, kGainKnob.y - 3 * i}));
+    return editor;
+}
+
+int CallsOf(VstHost& host, int32_t opcode)
+{
+    std::lock_guard<std::mutex> lock(host.mutex);
+    int n = 0;
+    for (const VstHostCall& call : host.calls) n += call.opcode == opcode;
+    return n;
+}
+
+// The host's audio thread holds the host's lock around each process call,
+// and its automation takes that lock: a knob dragged in the editor reaches
+// it all the same.
+TEST_F(VstPlugin, AKnobDragAutomatesAHostThatLocksAgainstItsAudio)
+{
+    Vst2Effect* e = Open();
+    ASSERT_TRUE(e);
+    HWND parent = CreateHostWindow(1044, 347);
+    HWND editor = DragInTheOpenedEditor(host, e, parent, 10);
+    ASSERT_TRUE(editor);
+    SendMessageA(editor, WM_LBUTTONUP, 0, At(kGainKnob));
+    host.StopAudio();
+    EXPECT_EQ(host.blockedCallbacks, 0);
+    EXPECT_EQ(CallsOf(host, kVst2HostAutomate), 10);
+    EXPECT_EQ(CallsOf(host, kVst2HostBeginEdit), 1);
+    EXPECT_EQ(CallsOf(host, kVst2HostEndEdit), 1);
+    EXPECT_GT(e->getParameter(e, 5), 0.5f);
+    host.Close(e);
+    DestroyHostWindow(parent);
+}
+
+// The editor's window goes in the middle of a drag: closed by the host,
+// with the host's window, or opened again in its place. The gesture the
+// press began ends, also for a host that locks against its audio.
+TEST_F(VstPlugin, TheEditorGoingInADragEndsTheGesture)
+{
+    enum Going { kClosed, kWithTheHostWindow, kOpenedAgain };
+    for (Going going : {kClosed, kWithTheHostWindow, kOpenedAgain}) {
+        host.calls.clear();
+        host.blockedCallbacks = 0;
+        Vst2Effect* e = Open();
+        ASSERT_TRUE(e);
+        HWND parent = CreateHostWindow(1044, 347);
+        ASSERT_TRUE(DragInTheOpenedEditor(host, e, parent, 3));
+        switch (going) {
+            case kClosed:
+                EXPECT_EQ(host.Dispatch(e, kVst2EditorClose), 1);
+                break;
+            case kWithTheHostWindow:
+                DestroyHostWindow(parent);
+                break;
+            case kOpenedAgain:
+                EXPECT_EQ(host.Dispatch(e, kVst2EditorOpen, 0, 0, parent), 1);
+                break;
+        }
+        host.StopAudio();
+        EXPECT_EQ(host.blockedCallbacks, 0) << going;
+        EXPECT_EQ(CallsOf(host, kVst2HostBeginEdit), 1) << going;
+        EXPECT_EQ(CallsOf(host, kVst2HostEndEdit), 1) << going;
+        host.Close(e);
+        if (going != kWithTheHostWindow) DestroyHostWindow(parent);
     }
 }
 

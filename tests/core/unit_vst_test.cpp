@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstring>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -32,16 +34,47 @@ public:
         }
         ParameterAt(1)->SetNegateDisplay(true);
     }
-    void ReceiveMidiMessage(const IMidiEvent* event) override { midi.push_back(*event); }
+    void ReceiveMidiMessage(const IMidiEvent* event) override
+    {
+        midi.push_back(*event);
+        if (midiThrough) IUnitBase::ReceiveMidiMessage(event);
+    }
     void ReceiveSysEx(const ISysExEvent* event) override
     {
         sysex.emplace_back(event->data, event->data + event->size);
     }
     void ParameterChanged(int index) override { changed.push_back(index); }
+    bool KeyNameForNote(int note, char* out) override
+    {
+        const auto named = keyNames.find(note);
+        if (named == keyNames.end()) return IUnitBase::KeyNameForNote(note, out);
+        std::strcpy(out, named->second.c_str());
+        return true;
+    }
 
     std::vector<IMidiEvent> midi;
     std::vector<std::vector<uint8_t>> sysex;
     std::vector<int> changed;
+    bool midiThrough = false;
+    std::map<int, std::string> keyNames;
+};
+
+// An editor whose window, as the real one, ends an open gesture when it
+// closes, also when it is opened again in its place.
+class GestureEditor : public TestEditor {
+public:
+    GestureEditor(IUnitBase* plug, std::vector<std::string>* log) : TestEditor(log), plug(plug) {}
+    IWindowHandle OpenEditorWindow(IWindowHandle parent) override
+    {
+        CloseEditorWindow();
+        return TestEditor::OpenEditorWindow(parent);
+    }
+    void CloseEditorWindow() override
+    {
+        TestEditor::CloseEditorWindow();
+        plug->EndParameterGesture(0);
+    }
+    IUnitBase* plug;
 };
 
 // The host and one in-process plug-in it drives.
@@ -222,6 +255,76 @@ TEST(UnitVst, TextToParameter)
     EXPECT_EQ(hosted.Dispatch(kVst2TextToParameter, 0), 1);  // no text
 }
 
+// A parameter with value texts takes only one of its texts, exactly as it
+// is written, and the value the text names.
+TEST(UnitVst, TextToParameterThroughValueTexts)
+{
+    struct Case {
+        const char* text;
+        intptr_t result;
+        double value;
+    };
+    const Case cases[] = {
+        {"off", 1, 0.0}, {"auto", 1, 2.0}, {"on", 1, 1.0},
+        {"On", 0, 0.0},  {"1", 0, 0.0},    {"", 0, 0.0},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> log;  // outlives the editor
+        Hosted hosted(new VstTestUnit);
+        IParameter* mode = hosted.unit->ParameterAt(4);
+        mode->SetupEnum("mode", 0, 3, "", "");
+        mode->AddValueText(0, "off");
+        mode->AddValueText(1, "on");
+        mode->AddValueText(2, "auto");
+        hosted.unit->AttachEditor(new TestEditor(&log));
+        log.clear();
+        EXPECT_EQ(hosted.Dispatch(kVst2TextToParameter, 4, 0, const_cast<char*>(c.text)), c.result)
+            << c.text;
+        EXPECT_EQ(mode->Value(), c.value) << c.text;
+        if (c.result) {
+            char expected[64];
+            std::snprintf(expected, sizeof expected, "apply 4 %f plain", c.value);
+            EXPECT_EQ(log, std::vector<std::string>{expected}) << c.text;
+            EXPECT_EQ(hosted.unit->changed, std::vector<int>{4}) << c.text;
+        } else {
+            EXPECT_TRUE(log.empty()) << c.text;
+            EXPECT_TRUE(hosted.unit->changed.empty()) << c.text;
+        }
+    }
+}
+
+// The key name of a MIDI note, as the plug-in gives it, in the host's
+// record: emptied first, cut to the record's field, the record's other
+// fields left alone.
+TEST(UnitVst, MidiKeyNames)
+{
+    Hosted hosted(new VstTestUnit);
+    hosted.unit->keyNames[60] = "middle C";
+    hosted.unit->keyNames[61] = std::string(100, 'k');
+    struct Case {
+        int32_t key;
+        intptr_t result;
+        std::string name;
+    };
+    const Case cases[] = {
+        {60, 1, "middle C"}, {61, 1, std::string(kVst2KeyNameLength - 1, 'k')}, {62, 0, ""}};
+    for (const Case& c : cases) {
+        Vst2KeyName record = {};
+        record.programIndex = 3;
+        record.keyNumber = c.key;
+        std::memset(record.keyName, 'x', sizeof record.keyName);
+        record.flags = 7;
+        EXPECT_EQ(hosted.Dispatch(kVst2GetMidiKeyName, 0, 0, &record), c.result) << c.key;
+        EXPECT_EQ(std::string(record.keyName, strnlen(record.keyName, sizeof record.keyName)),
+                  c.name)
+            << c.key;
+        EXPECT_EQ(record.programIndex, 3);
+        EXPECT_EQ(record.keyNumber, c.key);
+        EXPECT_EQ(record.flags, 7);
+    }
+    EXPECT_EQ(hosted.Dispatch(kVst2GetMidiKeyName), 0);  // no record
+}
+
 TEST(UnitVst, ParameterEntriesClampHostValues)
 {
     Hosted hosted(new VstTestUnit);
@@ -271,6 +374,76 @@ TEST(UnitVst, HostTimeQueries)
     EXPECT_FALSE(transport.cycling);
 }
 
+// Each field of the transport comes from the host's time information when
+// its flag is set and its value can be; otherwise it keeps what it held.
+TEST(UnitVst, HostTransportFields)
+{
+    struct Case {
+        const char* what;
+        int32_t flags;
+        double quarterNotes, barStart, cycleStart, cycleEnd;
+        IHostTransport want;
+    };
+    IHostTransport earlier;
+    earlier.samplePosition = -1.0;
+    earlier.quarterNotePosition = -2.0;
+    earlier.lastBarStart = -3.0;
+    earlier.cycleStart = -4.0;
+    earlier.cycleEnd = -5.0;
+    auto with = [&](auto change) {
+        IHostTransport t = earlier;
+        t.samplePosition = 4096.0;
+        change(t);
+        return t;
+    };
+    const Case cases[] = {
+        {"quarter notes", kVst2QuarterNotesValid, 8.5, 7, 2, 3,
+         with([](IHostTransport& t) { t.quarterNotePosition = 8.5; })},
+        {"quarter notes before the start", kVst2QuarterNotesValid, -0.5, 7, 2, 3,
+         with([](IHostTransport&) {})},
+        {"bar start", kVst2BarsValid, 8.5, 8, 2, 3,
+         with([](IHostTransport& t) { t.lastBarStart = 8.0; })},
+        {"bar start before the start", kVst2BarsValid, 8.5, -4, 2, 3, with([](IHostTransport&) {})},
+        {"cycle", kVst2CycleValid | kVst2TransportCycling, 8.5, 8, 16, 32,
+         with([](IHostTransport& t) {
+             t.cycleStart = 16.0;
+             t.cycleEnd = 32.0;
+             t.cycling = true;
+         })},
+        {"cycle ending before the start", kVst2CycleValid, 8.5, 8, 16, -1,
+         with([](IHostTransport&) {})},
+        {"all three", kVst2QuarterNotesValid | kVst2BarsValid | kVst2CycleValid, 9, 8, 0, 4,
+         with([](IHostTransport& t) {
+             t.quarterNotePosition = 9.0;
+             t.lastBarStart = 8.0;
+             t.cycleStart = 0.0;
+             t.cycleEnd = 4.0;
+         })},
+        {"none of the fields asked", kVst2TransportPlaying | kVst2TransportCycling, 9, 8, 0, 4,
+         earlier},
+    };
+    for (const Case& c : cases) {
+        Hosted hosted(new VstTestUnit);
+        hosted.host.giveTimeInfo = true;
+        Vst2TimeInfo& time = hosted.host.timeInfo;
+        time.samplePosition = 4096.0;
+        time.flags = c.flags;
+        time.quarterNotePosition = c.quarterNotes;
+        time.barStartPosition = c.barStart;
+        time.cycleStartPosition = c.cycleStart;
+        time.cycleEndPosition = c.cycleEnd;
+        IHostTransport got = earlier;
+        hosted.unit->FillHostTransport(&got);
+        EXPECT_EQ(got.samplePosition, c.want.samplePosition) << c.what;
+        EXPECT_EQ(got.quarterNotePosition, c.want.quarterNotePosition) << c.what;
+        EXPECT_EQ(got.lastBarStart, c.want.lastBarStart) << c.what;
+        EXPECT_EQ(got.cycleStart, c.want.cycleStart) << c.what;
+        EXPECT_EQ(got.cycleEnd, c.want.cycleEnd) << c.what;
+        EXPECT_EQ(got.cycling, c.want.cycling) << c.what;
+        EXPECT_EQ(got.playing, c.want.playing) << c.what;
+    }
+}
+
 TEST(UnitVst, HostIdentity)
 {
     Hosted hosted(new VstTestUnit);
@@ -298,6 +471,50 @@ TEST(UnitVst, GesturesAutomationAndPresetChangesReachTheHost)
     EXPECT_EQ(hosted.host.calls[1].index, 4);
     EXPECT_EQ(hosted.host.calls[1].opt, 0.25f);
     EXPECT_EQ(hosted.host.calls[2].index, 4);
+}
+
+// The host's audio thread holds the host's lock around each process call,
+// and every other callback takes that lock: whatever the plug-in tells or
+// asks its host off the audio thread, it does without its own lock, or the
+// two wait for each other.
+TEST(UnitVst, CallsTheHostWithoutHoldingThePluginLock)
+{
+    struct Case {
+        const char* what;
+        int32_t opcode;
+        void (*act)(Hosted&);
+    };
+    const Case cases[] = {
+        {"open asks the product", kVst2HostProductString, [](Hosted& h) { h.Dispatch(kVst2Open); }},
+        {"open asks the version", kVst2HostVendorVersion, [](Hosted& h) { h.Dispatch(kVst2Open); }},
+        {"a change in the editor", kVst2HostAutomate,
+         [](Hosted& h) { h.unit->SetParameterFromGUI(3, 0.75); }},
+        {"all parameters", kVst2HostAutomate,
+         [](Hosted& h) { h.unit->ReportAllParametersToHost(); }},
+        {"events passed through", kVst2HostProcessEvents,
+         [](Hosted& h) {
+             h.host.SendMidi(h.effect, {{0x90, 60, 100}});
+         }},
+        {"the editor closed in a gesture", kVst2HostEndEdit,
+         [](Hosted& h) { h.Dispatch(kVst2EditorClose); }},
+        {"the editor opened again in a gesture", kVst2HostEndEdit,
+         [](Hosted& h) { h.Dispatch(kVst2EditorOpen); }},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> log;  // outlives the editor
+        Hosted hosted(new VstTestUnit);
+        hosted.unit->midiThrough = true;
+        hosted.unit->AttachEditor(new GestureEditor(hosted.unit, &log));
+        hosted.host.productString = "Reaper";
+        hosted.host.vendorVersion = 2040;
+        hosted.host.StartAudio(hosted.effect);
+        c.act(hosted);
+        hosted.host.StopAudio();
+        EXPECT_EQ(hosted.host.blockedCallbacks, 0) << c.what;
+        const std::vector<int32_t> opcodes = hosted.HostOpcodes();
+        EXPECT_NE(std::find(opcodes.begin(), opcodes.end(), c.opcode), opcodes.end()) << c.what;
+        EXPECT_GT(hosted.host.audioBlocks, 0) << c.what;
+    }
 }
 
 TEST(UnitVst, MidiBothWays)
@@ -485,6 +702,53 @@ TEST(UnitVst, ProcessEntriesAndLatency)
     hosted.unit->ChangeLatency(32);
     EXPECT_EQ(hosted.effect->initialDelay, 32);
     EXPECT_EQ(hosted.unit->Latency(), 32);
+}
+
+// A host may leave a channel unconnected with a null pointer in its array:
+// in every process entry the input reads silence (not what its scratch block
+// held from the block before) and the output is left alone.
+TEST(UnitVst, NullChannelPointersReadSilenceAndWriteNothing)
+{
+    enum Entry { kReplacing, kAdding, kDoubles };
+    for (Entry entry : {kReplacing, kAdding, kDoubles}) {
+        Hosted hosted(new VstTestUnit);
+        hosted.Dispatch(kVst2SetBlockSize, 0, 64);
+        VstBuffers floats(2, 2, 64);
+        VstDoubleBuffers doubles(2, 2, 64);
+        auto process = [&] {
+            if (entry == kReplacing) hosted.host.ProcessReplacing(hosted.effect, floats);
+            if (entry == kAdding) hosted.host.ProcessAdding(hosted.effect, floats);
+            if (entry == kDoubles) hosted.host.ProcessDoubleReplacing(hosted.effect, doubles);
+        };
+        for (int c = 0; c < 2; ++c) {
+            floats.in[c].assign(64, 0.5f);
+            doubles.in[c].assign(64, 0.5);
+        }
+        process();  // both inputs connected: their scratch blocks hold the block
+
+        for (int silent = 0; silent < 2; ++silent) {
+            const int given = 1 - silent;
+            floats.inPointers[silent] = nullptr;
+            doubles.inPointers[silent] = nullptr;
+            floats.inPointers[given] = floats.in[given].data();
+            doubles.inPointers[given] = doubles.in[given].data();
+            // The output of the given input is left unconnected, the other
+            // one holds what an adding host had there.
+            floats.outPointers[given] = nullptr;
+            doubles.outPointers[given] = nullptr;
+            floats.outPointers[silent] = floats.out[silent].data();
+            doubles.outPointers[silent] = doubles.out[silent].data();
+            floats.out[silent].assign(64, 0.125f);
+            doubles.out[silent].assign(64, 0.125);
+            process();
+            const double want = entry == kAdding ? 0.125 : 0.0;
+            for (int i = 0; i < 64; ++i) {
+                const double got =
+                    entry == kDoubles ? doubles.out[silent][i] : double(floats.out[silent][i]);
+                ASSERT_EQ(got, want) << "entry " << entry << " input " << silent << " frame " << i;
+            }
+        }
+    }
 }
 
 TEST(UnitVst, OpeningSetsUpOnceAndClosingDeletes)

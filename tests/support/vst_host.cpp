@@ -34,6 +34,7 @@ VstHostEvent RecordOf(const Vst2Event& event)
 
 VstHost::~VstHost()
 {
+    StopAudio();
     while (!mEffects.empty()) Close(mEffects.back());
     if (mModule) CloseModule(mModule);
 }
@@ -97,6 +98,7 @@ intptr_t VstHost::Callback(Vst2Effect* effect, int32_t opcode, int32_t index, in
 intptr_t VstHost::Answer(Vst2Effect* effect, int32_t opcode, int32_t index, intptr_t value,
                          void* ptr, float opt)
 {
+    TakeHostLockAsCallback();
     std::lock_guard<std::mutex> lock(mutex);
     calls.push_back({effect, opcode, index, value, opt});
     intptr_t result = 0;
@@ -224,4 +226,51 @@ void VstHost::ProcessDoubleReplacing(Vst2Effect* effect, VstDoubleBuffers& buffe
 {
     effect->processDoubleReplacing(effect, buffers.inPointers.data(), buffers.outPointers.data(),
                                    buffers.frames);
+}
+
+void VstHost::StartAudio(Vst2Effect* effect)
+{
+    StopAudio();
+    mAudioStop = false;
+    mAudio = std::thread([this, effect] {
+        mAudioId = std::this_thread::get_id();
+        VstBuffers buffers(effect->inputCount, effect->outputCount, 256);
+        while (!mAudioStop) {
+            {
+                std::lock_guard<std::timed_mutex> hold(mHostLock);
+                ++mProcessCalls;
+                ProcessReplacing(effect, buffers);
+            }
+            ++audioBlocks;
+            while (mCallbacksWaiting > 0 && !mAudioStop) std::this_thread::yield();
+        }
+    });
+    while (mAudioId.load() == std::thread::id()) std::this_thread::yield();
+}
+
+void VstHost::StopAudio()
+{
+    if (!mAudio.joinable()) return;
+    mAudioStop = true;
+    mAudio.join();
+    mAudioId = std::thread::id();
+}
+
+void VstHost::TakeHostLockAsCallback()
+{
+    const std::thread::id audio = mAudioId;
+    if (audio == std::thread::id() || audio == std::this_thread::get_id()) return;
+    if (blockedCallbacks > 0) return;
+    const auto deadline = std::chrono::steady_clock::now() + kHostLockWait;
+    // A call the audio thread begins from now on holds the host's lock until
+    // the plug-in lets it through.
+    const long before = mProcessCalls;
+    while (mProcessCalls == before && !mAudioStop && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::yield();
+    ++mCallbacksWaiting;
+    if (mHostLock.try_lock_until(deadline))
+        mHostLock.unlock();
+    else
+        ++blockedCallbacks;
+    --mCallbacksWaiting;
 }

@@ -1,11 +1,14 @@
 #pragma once
 
 #include <array>
+#include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <initializer_list>
 #include <map>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/vst2_abi.h"
@@ -99,6 +102,20 @@ public:
     void ProcessAdding(Vst2Effect* effect, VstBuffers& buffers);
     void ProcessDoubleReplacing(Vst2Effect* effect, VstDoubleBuffers& buffers);
 
+    // The host's audio thread: processes the plug-in block after block
+    // (processReplacing, silence) while holding the host's own lock around
+    // each call, until StopAudio. While it runs, a callback from any other
+    // thread takes that lock too once the audio thread is inside a call, as a
+    // host does that serialises automation against processing. A plug-in
+    // that calls its host while holding its own lock then waits for itself:
+    // the callback gives up after kHostLockWait and counts in
+    // blockedCallbacks, and later callbacks no longer wait.
+    void StartAudio(Vst2Effect* effect);
+    void StopAudio();
+    static constexpr std::chrono::seconds kHostLockWait{10};
+    std::atomic<int> blockedCallbacks{0};
+    std::atomic<long> audioBlocks{0};
+
     // The script, set before the plug-in asks. Answers override the
     // defaults of their opcodes.
     std::map<int32_t, intptr_t> answers;
@@ -119,9 +136,18 @@ private:
     intptr_t Answer(Vst2Effect* effect, int32_t opcode, int32_t index, intptr_t value, void* ptr,
                     float opt);
     intptr_t SendEvents(Vst2Effect* effect, const std::vector<Vst2Event*>& list);
+    // What a callback off the audio thread does while the audio thread runs.
+    void TakeHostLockAsCallback();
 
     void* mModule = nullptr;
     Vst2Entry mEntry = nullptr;
     const char* mEntryName = nullptr;
     std::vector<Vst2Effect*> mEffects;
+
+    std::thread mAudio;
+    std::atomic<std::thread::id> mAudioId{};  // of the running audio thread, else none
+    std::atomic<bool> mAudioStop{false};
+    std::timed_mutex mHostLock;
+    std::atomic<long> mProcessCalls{0};     // begun by the audio thread, each under mHostLock
+    std::atomic<int> mCallbacksWaiting{0};  // the audio thread lets them have the lock
 };
