@@ -319,10 +319,16 @@ TEST(UnitBase, StateIsOneDoublePerParameter)
     EXPECT_EQ(unit.ParameterAt(1)->Value(), 7.0);
     EXPECT_EQ(unit.calls, (Calls{"changed 0", "changed 1", "changed 2"}));
 
+    // A state cut short changes nothing; every parameter is still announced.
     IStateChunk shortChunk;
     shortChunk.PutBytes(chunk.Data(), 20);
+    unit.ParameterAt(0)->Set(1.0);
+    unit.ParameterAt(2)->Set(5.0);
+    unit.calls.clear();
     EXPECT_EQ(unit.UnserializeParams(&shortChunk, 0), -1);
-    EXPECT_EQ(unit.ParameterAt(2)->Value(), 1.0);  // 0 clamped to the range
+    EXPECT_EQ(unit.ParameterAt(0)->Value(), 1.0);
+    EXPECT_EQ(unit.ParameterAt(2)->Value(), 5.0);
+    EXPECT_EQ(unit.calls, (Calls{"changed 0", "changed 1", "changed 2"}));
 
     IStateChunk none;
     FailingAllocator failing;
