@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -76,6 +77,14 @@ bool HeapBuffer::Resize(int newSize, bool releaseOnShrink)
     mAllocated = int(wanted);
     mUsed = n;
     return true;
+}
+
+void HeapBuffer::Swap(HeapBuffer& other)
+{
+    std::swap(mData, other.mData);
+    std::swap(mGranularity, other.mGranularity);
+    std::swap(mAllocated, other.mAllocated);
+    std::swap(mUsed, other.mUsed);
 }
 
 void HeapBuffer::Zero()

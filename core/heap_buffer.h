@@ -29,6 +29,8 @@ public:
     int Granularity() const { return mGranularity; }
     // Sets every used byte to 0.
     void Zero();
+    // Exchanges the blocks and sizes of two buffers; nothing is allocated.
+    void Swap(HeapBuffer& other);
 
     // Sets the used size; returns the block, or null when newSize is below 1.
     // When growth fails it returns the old block: use Resize to know.

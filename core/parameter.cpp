@@ -3,6 +3,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 static_assert(sizeof(IValueText) == 36, "value texts are stored as {int32, char[32]}");
@@ -111,10 +112,14 @@ void IParameter::AddValueText(int value, const char* text)
 
 void IParameter::SetFromNormalized(double n)
 {
+    // A position without a number or a bound is an end of the travel; NaN is 0.
+    if (!std::isfinite(n)) n = ClampNormalized(n);
     double v = mMinimum + std::pow(n, mShape) * (mMaximum - mMinimum);
     if (mKind != IParameterKind::Double) v = mStep * std::floor(v / mStep + 0.5);
     if (v > mMaximum) v = mMaximum;
-    mValue = v;
+    // Where the curve gives no finite value (a negative position under a
+    // fractional shape, one far below 0) the value is the minimum.
+    mValue = std::isfinite(v) ? v : mMinimum;
 }
 
 void IParameter::Set(double v)
@@ -130,7 +135,7 @@ void IParameter::Set(double v)
 
 double IParameter::Normalize(double v) const
 {
-    if (v < mMinimum) v = mMinimum;
+    if (!(v >= mMinimum)) v = mMinimum;  // NaN too
     if (v > mMaximum) v = mMaximum;
     return std::pow((v - mMinimum) / (mMaximum - mMinimum), 1.0 / mShape);
 }
@@ -197,6 +202,16 @@ const char* IParameter::ValueTextAt(int index, int* value) const
     const IValueText& entry = Entries()[index];
     if (value) *value = entry.value;
     return entry.text;
+}
+
+bool IParameter::ValueForNumberText(const char* text, double* value) const
+{
+    if (!text) return false;
+    char* end = nullptr;
+    const double number = std::strtod(text, &end);
+    if (end == text || !std::isfinite(number)) return false;
+    *value = mNegateDisplay ? -number : number;
+    return true;
 }
 
 bool IParameter::ValueForText(const char* text, int* value) const

@@ -52,11 +52,13 @@ public:
     // Leaves the parameter unchanged when the array cannot grow.
     void AddValueText(int value, const char* text);
 
-    // n is not clamped; the result is capped at the maximum only.
+    // A finite n is not clamped and the result is capped at the maximum only;
+    // NaN is 0 and the infinities are the ends of the range.
     void SetFromNormalized(double n);
     // Clamps to [minimum, maximum]; NaN becomes the minimum.
     void Set(double v);
     double Value() const { return mValue; }
+    // NaN normalises as the minimum.
     double Normalize(double v) const;
     double NormalizedValue() const { return Normalize(mValue); }
     // The value read as decibels, as an amplitude factor.
@@ -87,6 +89,10 @@ public:
     const char* ValueTextAt(int index, int* value) const;
     // Finds the first entry whose text equals text exactly.
     bool ValueForText(const char* text, int* value) const;
+    // Reads the number a typed text begins with, its sign turned when the
+    // display is negated; false, value untouched, when the text does not
+    // begin with a finite number.
+    bool ValueForNumberText(const char* text, double* value) const;
 
 private:
     IValueText* Entries() const { return static_cast<IValueText*>(mValueTexts.Data()); }

@@ -7,6 +7,7 @@
 #include "core/critical_section.h"
 #include "core/four_char_code.h"
 #include "core/heap_buffer.h"
+#include "core/preset_bank_read.h"
 #include "core/state_chunk.h"
 #include "core/text_buffer.h"
 #include "core/unit_base.h"
@@ -107,6 +108,8 @@ public:
     BigEndianReader(const uint8_t* data, int size) : mData(data), mSize(size) {}
 
     bool RanOut() const { return mRanOut; }
+    // Whether n more bytes are there.
+    bool Holds(int64_t n) const { return !mRanOut && mSize - mPosition >= n; }
 
     void Skip(int n) { Take(n); }
     uint32_t U32()
@@ -221,15 +224,17 @@ void PutSlotRecord(BigEndianWriter* writer, const IUnitBase& unit, const IPreset
     writer->EndRecord(start);
 }
 
-// Sets the parameters in index order from the next values; a value the data
-// does not hold leaves its parameter as it is.
-void ReadParameterValues(IUnitBase* unit, BigEndianReader* reader)
+// Sets the parameters in index order from the next values; false, with no
+// parameter changed, when the data does not hold them all.
+bool ReadParameterValues(IUnitBase* unit, BigEndianReader* reader)
 {
+    if (!reader->Holds(4 * int64_t(unit->ParameterCount()))) return false;
     for (int i = 0; i < unit->ParameterCount(); ++i) {
         float value = 0.0f;
-        if (!reader->Float(&value)) return;
+        reader->Float(&value);
         unit->ParameterAt(i)->SetFromNormalized(ClampNormalized(value));
     }
+    return true;
 }
 
 // Asks the editor for a file; false without an editor or when none was chosen.
@@ -358,7 +363,7 @@ bool IUnitBase::LoadProgramFile()
     LockGuard lock(PluginLock());
     BigEndianReader reader(file.Data(), file.Size());
     const ProgramHeader header = ReadProgramHeader(&reader);
-    if (header.chunkMark != kChunkMark || header.version != kProgramVersion ||
+    if (reader.RanOut() || header.chunkMark != kChunkMark || header.version != kProgramVersion ||
         header.uniqueId != UniqueId() || header.parameterCount != ParameterCount())
         return false;
 
@@ -367,7 +372,7 @@ bool IUnitBase::LoadProgramFile()
         ReadChunkVersionHeader(&file, &position);
         if (position < 0 || ReadState(&file, position) < 0) return false;
     } else if (header.format == kProgramValuesMark) {
-        ReadParameterValues(this, &reader);
+        if (!ReadParameterValues(this, &reader)) return false;
     } else {
         return false;
     }
@@ -393,7 +398,7 @@ bool IUnitBase::LoadBankFile()
     const int32_t programCount = reader.I32();
     const int32_t currentProgram = reader.I32();
     reader.Skip(kBankReservedSize);
-    if (chunkMark != kChunkMark || uniqueId != UniqueId()) return false;
+    if (reader.RanOut() || chunkMark != kChunkMark || uniqueId != UniqueId()) return false;
 
     if (DoesChunks() && format == kBankChunkMark) {
         int position = kBankHeaderSize + 4;  // past the chunk size
@@ -406,18 +411,21 @@ bool IUnitBase::LoadBankFile()
 
     // Programs beyond the plug-in's slots are not read.
     const int programs = programCount < PresetCount() ? programCount : PresetCount();
+    PresetBankRead bank(this);
+    if (!bank.Ready()) return false;
     for (int k = 0; k < programs; ++k) {
         const ProgramHeader record = ReadProgramHeader(&reader);
         if (reader.RanOut() || record.chunkMark != kChunkMark ||
             record.format != kProgramValuesMark || record.version != kProgramVersion ||
-            record.parameterCount != ParameterCount())
+            record.parameterCount != ParameterCount() || !ReadParameterValues(this, &reader) ||
+            !bank.StoreCurrentState(k))
             return false;
-        // ModifyCurrentPreset stores into the current slot: only slot k may take the record.
-        if (!SelectPreset(k)) return false;
-        ReadParameterValues(this, &reader);
-        ModifyCurrentPreset(record.name);
+        IPresetSlot* slot = bank.SlotAt(k);
+        if (record.name[0] != '\0') CopyTextBounded(slot->name, sizeof slot->name, record.name);
     }
-    SelectPreset(currentProgram);
+    bank.Commit();
+    // A current program outside the slots leaves the current slot, read anew.
+    if (!SelectPreset(currentProgram)) SelectPreset(mCurrentPreset);
     ReportPresetChangeToHost();
     return true;
 }

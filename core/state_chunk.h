@@ -34,6 +34,9 @@ public:
         return true;
     }
 
+    // Exchanges the bytes of two chunks; nothing is allocated.
+    void Swap(IStateChunk* other) { mBytes.Swap(other->mBytes); }
+
     // Appends n bytes; returns the size afterwards (unchanged when it cannot grow).
     // bytes may point into the chunk itself.
     int PutBytes(const void* bytes, int n)

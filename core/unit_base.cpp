@@ -275,6 +275,9 @@ bool IUnitBase::SerializeParams(IStateChunk* chunk)
 int IUnitBase::UnserializeParams(const IStateChunk* chunk, int position)
 {
     LockGuard lock(&mLock);
+    // The values take only when all of them are there.
+    const int64_t bytes = int64_t(ParameterCount()) * int64_t(sizeof(double));
+    if (position >= 0 && bytes > 0 && chunk->Size() - position < bytes) position = -1;
     for (int i = 0; i < ParameterCount() && position >= 0; ++i) {
         IParameter* param = ParameterAt(i);
         LogTracePoint("UnserializeParams", __LINE__, "%d %s %f", i, param->Name(), param->Value());

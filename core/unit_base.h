@@ -58,6 +58,8 @@ public:
     virtual void ReceiveSysEx(const ISysExEvent*) {}
     virtual bool KeyNameForNote(int note, char* out);
     virtual bool WriteState(IStateChunk* chunk);
+    // The position after the state, or -1 for a state that does not read,
+    // which changes nothing.
     virtual int ReadState(const IStateChunk* chunk, int position);
     virtual bool StateMatches(const double* values, int first);
     virtual void EditorResized() {}
@@ -91,6 +93,8 @@ public:
     int ParameterCount() const { return mParams.Count(); }
     IParameter* ParameterAt(int index) const { return mParams.ItemAt(index); }
     bool SerializeParams(IStateChunk* chunk);
+    // One double per parameter at position; the values take only when all of
+    // them are there (else -1). Every parameter is announced either way.
     int UnserializeParams(const IStateChunk* chunk, int position);
     void ReportAllParametersToHost();
     void ReapplyAllParameters();
@@ -111,6 +115,8 @@ public:
     const char* PresetNameAt(int index) const;
     void ModifyCurrentPreset(const char* name);
     bool SerializePresets(IStateChunk* chunk);
+    // -1, with every slot and parameter as it was, when the bank does not read
+    // whole.
     int UnserializePresets(const IStateChunk* chunk, int position);
     bool WriteNamedParamsSource(const char* path, const char** parameterIdentifiers);
     bool WriteBlobSource(const char* path);

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "core/debug_text.h"
+#include "core/preset_bank_read.h"
 #include "core/presets.h"
 #include "core/unit_base.h"
 
@@ -262,8 +263,11 @@ bool IUnitBase::SerializePresets(IStateChunk* chunk)
 
 int IUnitBase::UnserializePresets(const IStateChunk* chunk, int position)
 {
+    if (position < 0) return -1;
+    PresetBankRead bank(this);
+    if (!bank.Ready()) return -1;
     for (int i = 0; i < PresetCount() && position >= 0; ++i) {
-        IPresetSlot* slot = PresetAt(i);
+        IPresetSlot* slot = bank.SlotAt(i);
         TextBuffer name;
         position = chunk->GetStr(&name, position);
         if (position >= 0) CopyPresetName(slot->name, name.Get());
@@ -274,10 +278,12 @@ int IUnitBase::UnserializePresets(const IStateChunk* chunk, int position)
         slot->used = used;
         if (!used) continue;
         position = ReadState(chunk, position);
-        if (position > 0) ReplaceWithCurrentState(this, &slot->state);
+        if (position > 0 && !bank.StoreCurrentState(i)) position = -1;
     }
+    if (position < 0) return -1;  // the bank puts the parameters back
+    bank.Commit();
     SelectPreset(mCurrentPreset);
-    return position < 0 ? -1 : position;
+    return position;
 }
 
 bool IUnitBase::WriteNamedParamsSource(const char* path, const char** parameterIdentifiers)

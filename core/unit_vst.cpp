@@ -4,7 +4,6 @@
 #include <climits>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 #include "core/chunk_version_header.h"
@@ -601,11 +600,8 @@ intptr_t IUnitVST::TextToParameter(int32_t index, const char* text)
         int entry = 0;
         if (!param->ValueForText(text, &entry)) return 0;
         value = entry;
-    } else {
-        char* end = nullptr;
-        value = std::strtod(text, &end);
-        if (end == text || !std::isfinite(value)) return 0;
-        if (param->NegateDisplay()) value = -value;
+    } else if (!param->ValueForNumberText(text, &value)) {
+        return 0;
     }
     double minimum = 0.0, maximum = 0.0;
     param->RangeLimits(&minimum, &maximum);

@@ -1,6 +1,5 @@
 #include "editor/graphics.h"
 
-#include <cstdlib>
 #include <cstring>
 
 #include "core/parameter.h"
@@ -178,14 +177,13 @@ void IGraphics::ApplyEnteredValueToParam(int p, double normalised)
 void IGraphics::SetControlValueFromText(IControl* control, IParameter* parameter, const char* text)
 {
     if (!parameter || !control || !text) return;
-    double value;
+    double value = 0.0;
     const IParameterKind kind = parameter->Kind();
     if (kind == IParameterKind::Bool || kind == IParameterKind::Enum) {
         int found = 0;
-        value = parameter->ValueForText(text, &found) ? found : 0;
-    } else {
-        value = std::atof(text);
-        if (parameter->NegateDisplay()) value = -value;
+        if (parameter->ValueForText(text, &found)) value = found;
+    } else if (!parameter->ValueForNumberText(text, &value)) {
+        return;  // refused: the control keeps its value
     }
     control->ApplyEnteredValue(parameter->Normalize(value));
 }

@@ -13,6 +13,7 @@
 #include "support/chunk_bytes.h"
 #include "support/failing_allocator.h"
 #include "support/test_unit.h"
+#include "support/unit_state.h"
 
 namespace {
 
@@ -85,19 +86,6 @@ std::vector<double> Doubles(const IStateChunk& chunk)
     std::vector<double> values(size_t(chunk.Size()) / sizeof(double));
     if (!values.empty()) std::memcpy(values.data(), chunk.Data(), values.size() * sizeof(double));
     return values;
-}
-
-// The slots' flags, names and state bytes, as text.
-std::string DescribeSlots(const IUnitBase& unit)
-{
-    std::string text;
-    for (int k = 0; k < unit.PresetCount(); ++k) {
-        const IPresetSlot* slot = unit.PresetAt(k);
-        text += std::string(slot->used ? "used " : "unused ") + slot->name + ":";
-        for (uint8_t byte : ChunkBytes(slot->state)) text += " " + std::to_string(byte);
-        text += "\n";
-    }
-    return text;
 }
 
 Bytes ReadFileBytes(const std::string& path)
@@ -342,17 +330,12 @@ TEST_F(PresetFiles, StateCutShortFailsAndStoresNothing)
         const std::string slots = DescribeSlots(target);
         target.calls.clear();
         EXPECT_FALSE(LoadFile(&target, c.bank));
-        if (!c.bank) {
-            EXPECT_EQ(DescribeSlots(target), slots);
-        } else {
-            EXPECT_STREQ(target.PresetNameAt(0), "slot 0");  // read before the cut
-            EXPECT_EQ(Doubles(target.PresetAt(0)->state), ValuesFor(0));
-        }
+        EXPECT_EQ(DescribeSlots(target), slots);  // also the slot read before the cut
         for (const std::string& call : target.calls) EXPECT_NE(call, "preset reported");
     }
 }
 
-TEST_F(PresetFiles, BankFailingPartWayKeepsTheProgramsBefore)
+TEST_F(PresetFiles, BankFailingPartWayLoadsNothing)
 {
     FileUnit source(kValues, 3, &editorLog, path);
     FillSlots(&source);
@@ -363,11 +346,11 @@ TEST_F(PresetFiles, BankFailingPartWayKeepsTheProgramsBefore)
 
     FileUnit target(kValues, 3, &editorLog, path);
     target.FillUnusedPresets();
+    SetValues(&target, ValuesFor(5));
+    const std::string slots = DescribeSlots(target);
     EXPECT_FALSE(target.LoadBankFile());
-    EXPECT_STREQ(target.PresetNameAt(0), "slot 0");
-    EXPECT_EQ(Doubles(target.PresetAt(0)->state), ValuesFor(0));
-    EXPECT_STREQ(target.PresetNameAt(1), "Empty");
-    EXPECT_STREQ(target.PresetNameAt(2), "Empty");
+    EXPECT_EQ(DescribeSlots(target), slots);  // the first program is not kept either
+    EXPECT_EQ(Values(target), ValuesFor(5));
 }
 
 TEST_F(PresetFiles, BankOfMoreProgramsThanSlotsFillsTheSlots)
@@ -388,7 +371,7 @@ TEST_F(PresetFiles, BankOfMoreProgramsThanSlotsFillsTheSlots)
     EXPECT_EQ(target.calls.back(), "preset reported");
 }
 
-TEST_F(PresetFiles, ValuesPastTheEndLeaveTheirParameters)
+TEST_F(PresetFiles, ValuesCutShortAreRefused)
 {
     FileUnit source(kValues, 1, &editorLog, path);
     source.FillUnusedPresets();
@@ -401,10 +384,8 @@ TEST_F(PresetFiles, ValuesPastTheEndLeaveTheirParameters)
     FileUnit target(kValues, 1, &editorLog, path);
     target.FillUnusedPresets();
     SetValues(&target, ValuesFor(3));
-    EXPECT_TRUE(target.LoadProgramFile());
-    std::vector<double> expected = ValuesFor(3);
-    for (int i = 0; i < 5; ++i) expected[size_t(i)] = ValuesFor(1)[size_t(i)];
-    EXPECT_EQ(Values(target), expected);
+    EXPECT_FALSE(target.LoadProgramFile());
+    EXPECT_EQ(Values(target), ValuesFor(3));
 }
 
 TEST_F(PresetFiles, ValuesOutsideTheRangeAreClamped)

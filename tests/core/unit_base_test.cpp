@@ -5,7 +5,9 @@
 #include <climits>
 #include <cstddef>
 #include <cstdlib>
+#include <functional>
 #include <gtest/gtest.h>
+#include <limits>
 #include <string>
 #include <thread>
 #include <vector>
@@ -317,15 +319,66 @@ TEST(UnitBase, StateIsOneDoublePerParameter)
     EXPECT_EQ(unit.ParameterAt(1)->Value(), 7.0);
     EXPECT_EQ(unit.calls, (Calls{"changed 0", "changed 1", "changed 2"}));
 
+    // A state cut short changes nothing; every parameter is still announced.
     IStateChunk shortChunk;
     shortChunk.PutBytes(chunk.Data(), 20);
+    unit.ParameterAt(0)->Set(1.0);
+    unit.ParameterAt(2)->Set(5.0);
+    unit.calls.clear();
     EXPECT_EQ(unit.UnserializeParams(&shortChunk, 0), -1);
-    EXPECT_EQ(unit.ParameterAt(2)->Value(), 1.0);  // 0 clamped to the range
+    EXPECT_EQ(unit.ParameterAt(0)->Value(), 1.0);
+    EXPECT_EQ(unit.ParameterAt(2)->Value(), 5.0);
+    EXPECT_EQ(unit.calls, (Calls{"changed 0", "changed 1", "changed 2"}));
 
     IStateChunk none;
     FailingAllocator failing;
     EXPECT_FALSE(unit.SerializeParams(&none));
     EXPECT_TRUE(TestUnit(0).SerializeParams(&none));
+}
+
+TEST(UnitBase, NoSetterStoresANonNumber)
+{
+    const double kNaN = std::numeric_limits<double>::quiet_NaN();
+    const double kInf = std::numeric_limits<double>::infinity();
+    using Setter = std::function<void(TestUnit*, int, double)>;
+    const struct {
+        const char* name;
+        Setter set;
+    } setters[] = {
+        {"Set", [](TestUnit* u, int i, double x) { u->ParameterAt(i)->Set(x); }},
+        {"SetFromNormalized",
+         [](TestUnit* u, int i, double x) { u->ParameterAt(i)->SetFromNormalized(x); }},
+        {"Normalize",
+         [](TestUnit* u, int i, double x) {
+             IParameter* p = u->ParameterAt(i);
+             p->SetFromNormalized(p->Normalize(x));
+         }},
+        {"SetParameterFromGUI", [](TestUnit* u, int i, double x) { u->SetParameterFromGUI(i, x); }},
+        {"ReadState",
+         [](TestUnit* u, int i, double x) {
+             IStateChunk state;
+             for (int k = 0; k < u->ParameterCount(); ++k)
+                 state.Put(k == i ? x : u->ParameterAt(k)->Value());
+             u->ReadState(&state, 0);
+         }},
+    };
+    // NaN is the minimum, as 0 normalised is; the infinities are the ends.
+    const struct {
+        double in;
+        bool toMaximum;
+    } inputs[] = {{kNaN, false}, {-kNaN, false}, {kInf, true}, {-kInf, false}};
+    for (const auto& setter : setters) {
+        for (const auto& input : inputs) {
+            TestUnit unit(2);
+            unit.ParameterAt(0)->SetupDouble("d", 1.0, -2.0, 4.0, 0.5, "", "", 2.0);
+            unit.ParameterAt(1)->SetupInt("i", 1, -2, 4, "", "");
+            for (int i = 0; i < 2; ++i) {
+                setter.set(&unit, i, input.in);
+                EXPECT_EQ(unit.ParameterAt(i)->Value(), input.toMaximum ? 4.0 : -2.0)
+                    << setter.name << " of " << input.in << " into parameter " << i;
+            }
+        }
+    }
 }
 
 // Records the order in which HeapBuffer blocks are released.

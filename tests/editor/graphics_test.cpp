@@ -171,10 +171,11 @@ TEST(EditorBaseTest, ControlsOfAParameter)
 
 TEST(EditorBaseTest, ValuesFromTextGoThroughTheParameter)
 {
-    TestUnit unit(2);
+    TestUnit unit(3);
     unit.ParameterAt(0)->SetupDouble("a", 0.0, -10.0, 10.0, 0.1, "", "", 1.0);
     unit.ParameterAt(1)->SetupEnum("e", 0, 3, "", "");
     unit.ParameterAt(1)->AddValueText(2, "two");
+    unit.ParameterAt(2)->SetupInt("i", 0, -10, 10, "", "");
     Editor editor(&unit, 10, 10);
     Log log;
     LoggingControl control(&log, "c", {}, 0);
@@ -183,7 +184,9 @@ TEST(EditorBaseTest, ValuesFromTextGoThroughTheParameter)
         const char* text;
         double value;
     };
-    const Case cases[] = {{0, "5", 0.75}, {0, "-10", 0.0}, {1, "two", 1.0}, {1, "three", 0.0}};
+    const Case cases[] = {{0, "5", 0.75},   {0, "-10", 0.0},   {1, "two", 1.0},
+                          {2, "5", 0.75},   {0, "5 dB", 0.75},  // the number the text begins with
+                          {1, "three", 0.0}};
     for (const Case& c : cases) {
         control.value = 0.3;
         editor.SetControlValueFromText(&control, unit.ParameterAt(c.param), c.text);
@@ -191,6 +194,14 @@ TEST(EditorBaseTest, ValuesFromTextGoThroughTheParameter)
     }
     editor.SetControlValueFromText(&control, nullptr, "1");
     EXPECT_EQ(control.value, 0.0);
+    // A text that does not read as a finite number is refused: the value stays.
+    for (int param : {0, 2}) {
+        for (const char* text : {"nan", "abc", "1e999", "-1e999", "-inf", ""}) {
+            control.value = 0.3;
+            editor.SetControlValueFromText(&control, unit.ParameterAt(param), text);
+            EXPECT_EQ(control.value, 0.3) << text << " for parameter " << param;
+        }
+    }
 }
 
 TEST(EditorBaseTest, ResizeStartsAfresh)

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <functional>
 #include <string>
 
@@ -23,6 +24,23 @@ std::string TextOf(HWND window)
 void Type(HWND field, const char* keys)
 {
     for (const char* c = keys; *c; ++c) SendMessageA(field, WM_CHAR, WPARAM(*c), 0);
+}
+
+// Puts text on the clipboard, as a copy in another program would.
+bool CopyToClipboard(HWND owner, const char* text)
+{
+    if (!OpenClipboard(owner)) return false;
+    EmptyClipboard();
+    const size_t size = std::strlen(text) + 1;
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size);
+    if (block) {
+        std::memcpy(GlobalLock(block), text, size);
+        GlobalUnlock(block);
+    }
+    const bool set = block && SetClipboardData(CF_TEXT, block);
+    if (block && !set) GlobalFree(block);
+    CloseClipboard();
+    return set;
 }
 
 // A control that keeps the free text entered into it and may run something
@@ -162,6 +180,28 @@ TEST_F(TextEntryField, EnterOrANotificationAppliesTheTextOnTheNextTickAndClosesT
     // The knob shows its new value where the field was.
     scene.Tick();
     EXPECT_EQ(WindowPixel(scene.Window(), kKnobCentre), kKnobFrames[3]);
+}
+
+TEST_F(TextEntryField, PastedTextThatIsNoFiniteNumberIsRefusedOnCommit)
+{
+    const struct {
+        const char* pasted;
+        double gain;
+    } cases[] = {{"nan", 0.5}, {"abc", 0.5}, {"1e999", 0.5}, {"0.25", 0.25}};
+    for (const auto& c : cases) {
+        HWND field = Prompt();
+        ASSERT_NE(field, nullptr);
+        ASSERT_TRUE(CopyToClipboard(scene.Window(), c.pasted));
+        SendMessageA(field, WM_PASTE, 0, 0);  // over the selected value
+        EXPECT_EQ(TextOf(field), c.pasted);
+        SendMessageA(field, WM_KEYDOWN, VK_RETURN, 0);
+        scene.Tick();
+        EXPECT_FALSE(IsWindow(field)) << c.pasted;
+        EXPECT_EQ(Gain(), c.gain) << c.pasted;
+        EXPECT_EQ(scene.knob->value, c.gain) << c.pasted;
+        scene.unit->ParameterAt(0)->Set(0.5);
+        scene.knob->value = 0.5;
+    }
 }
 
 TEST_F(TextEntryField, WithTheFieldOpenTheEditorDrawsEveryOtherTickAndNotWhileItIsFocused)

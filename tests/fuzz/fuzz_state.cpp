@@ -1,8 +1,9 @@
 // libFuzzer target: the state the analyser plug-in reads from outside, from
 // arbitrary bytes. The first byte picks the road: a bank or program chunk
-// set by a host, or a program or bank file opened through the editor. What
-// was read must then hold together: every display text, a chunk of the new
-// state and a block of audio.
+// set by a host, or a program or bank file opened through the editor. A
+// refused read must leave the state as it was; what was read must then hold
+// together: every display text, a chunk of the new state and a block of
+// audio.
 #include <unistd.h>
 
 #include <cstddef>
@@ -50,6 +51,17 @@ std::string TemporaryPath(bool program)
     const char* folder = std::getenv("TMPDIR");
     return std::string(folder && *folder ? folder : "/tmp") + "/velvane_fuzz_state_" +
            std::to_string(getpid()) + (program ? ".fxp" : ".fxb");
+}
+
+// What a refused read leaves as it was: the values, every slot and the
+// current preset.
+std::vector<uint8_t> StateOf(IUnitBase* unit)
+{
+    IStateChunk state;
+    unit->SerializeParams(&state);
+    unit->SerializePresets(&state);
+    state.Put(int32_t(unit->CurrentPreset()));
+    return std::vector<uint8_t>(state.Data(), state.Data() + state.Size());
 }
 
 void Exercise(Vst2Effect* e)
@@ -122,20 +134,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const int road = data[0] % 4;
     const uint8_t* payload = data + 1;
     const size_t length = size - 1;
+    const std::vector<uint8_t> before = StateOf(gPlug);
+    bool read = true;
     if (road < 2) {
         // The plug-in only reads a chunk it is given (it copies it first).
-        Dispatch(gEffect, kVst2SetChunk, road, intptr_t(length), const_cast<uint8_t*>(payload));
+        read = Dispatch(gEffect, kVst2SetChunk, road, intptr_t(length),
+                        const_cast<uint8_t*>(payload)) == 1;
     } else if (gEditor) {
         const std::string path = TemporaryPath(road == 2);
         if (WriteFile(path, payload, length)) {
             gEditor->fileAnswer = path;
-            if (road == 2)
-                gPlug->LoadProgramFile();
-            else
-                gPlug->LoadBankFile();
+            read = road == 2 ? gPlug->LoadProgramFile() : gPlug->LoadBankFile();
         }
         std::remove(path.c_str());
     }
+    if (!read && StateOf(gPlug) != before) __builtin_trap();
     Exercise(gEffect);
     return 0;
 }
