@@ -29,6 +29,10 @@ uint32_t gUnderflowsPrinted = 0;
 AudioStreamWatch gWatch;
 // Set by a start that failed and by a stream found delivering nothing.
 bool gRenewDevices = false;
+// Errors the audio library reported through AudioLibraryError, and their
+// count when the running stream started.
+std::atomic<uint32_t> gLibraryErrors{0};
+uint32_t gLibraryErrorsAtStart = 0;
 
 std::string DeviceNameOrBlank(unsigned index)
 {
@@ -43,6 +47,15 @@ bool ReportStartFailure(const char* reason)
     WriteDebugLine("could not start the audio stream: %s\n", reason);
     gRenewDevices = true;
     return false;
+}
+
+// The stream's error callback, on whichever thread the library met the
+// error (its callback thread, or ours in a call). Given it, the library
+// stops the stream on an error and calls this instead of throwing.
+void AudioLibraryError(RtAudioError::Type type, const std::string& text)
+{
+    fprintf(stderr, "\n%s\n\n", text.c_str());
+    if (type != RtAudioError::WARNING) gLibraryErrors.fetch_add(1);
 }
 
 bool PreparePlugIn(unsigned sampleRate)
@@ -106,13 +119,19 @@ bool StartAudioStream(unsigned inputDevice, unsigned outputDevice, unsigned samp
     options.numberOfBuffers = 0;
     options.streamName = "";
     options.priority = 0;
+    gLibraryErrorsAtStart = gLibraryErrors.load();
     try {
         audio->openStream(&output, &input, RTAUDIO_FLOAT64, sampleRate, &IoVectorSize,
-                          AudioCallback, nullptr, &options);
+                          AudioCallback, nullptr, &options, AudioLibraryError);
         audio->startStream();
     } catch (const RtAudioError& error) {
         CloseAudioApiStream();
         return ReportStartFailure(error.getMessage().c_str());
+    }
+    // Once open, the library reports through AudioLibraryError.
+    if (!audio->isStreamRunning()) {
+        CloseAudioApiStream();
+        return ReportStartFailure("the audio library could not start the stream");
     }
     gWatch.Started(GetTickCount64(), sampleRate, IoVectorSize, gFramesReceived.load());
     gRenewDevices = false;
@@ -160,9 +179,14 @@ void PrintAudioUnderflows()
 
 std::string TakeAudioStreamTrouble()
 {
-    // Closed by another way (a new audio API): nothing to watch.
-    if (!AudioApi() || !AudioApi()->isStreamRunning()) gWatch.Ended();
-    switch (gWatch.Check(GetTickCount64(), gFramesReceived.load(std::memory_order_relaxed))) {
+    // Closed by another way (a new audio API): nothing to watch. A stream
+    // that is open but stopped was stopped by the library on an error.
+    if (!AudioApi() || !AudioApi()->isStreamOpen()) gWatch.Ended();
+    const AudioStreamTrouble trouble =
+        gLibraryErrors.load() != gLibraryErrorsAtStart
+            ? gWatch.LibraryStopped()
+            : gWatch.Check(GetTickCount64(), gFramesReceived.load(std::memory_order_relaxed));
+    switch (trouble) {
         case AudioStreamTrouble::NoSound:
             return "The audio stream delivers no sound. Choose other devices or settings in "
                    "File, Preferences...";

@@ -25,7 +25,9 @@ void AttachAudioPlugIn(IUnitStandalone* plug);
 // "trying to start audio stream ...", resets the callback state, prepares the
 // plug-in (block size, sample rate, reset; a reset that fails is a failed
 // start) and opens and starts a stream of
-// `channels` 64-bit float channels each way, non-interleaved. On success
+// `channels` 64-bit float channels each way, non-interleaved, with an error
+// callback: an error the library meets later, on its callback thread or in a
+// call, stops the stream and is printed instead of thrown. On success
 // RunningSettings becomes a copy of CurrentSettings. On failure (an RtAudio
 // error, a request RtAudio must not get, no RtAudio object) the reason is
 // printed and written as a debug line, no stream runs and false is returned.
@@ -57,6 +59,7 @@ bool IsAudioStreamRunning();
 void PrintAudioUnderflows();
 
 // UI thread, a few times a second: what to tell the user when the running
-// stream delivers no sound, stopped delivering or delivers too slowly (an
-// AudioStreamWatch's findings, each start told once); empty otherwise.
+// stream delivers no sound, stopped delivering (also when the library
+// stopped it on an error) or delivers too slowly (an AudioStreamWatch's
+// findings, each start told once); empty otherwise.
 std::string TakeAudioStreamTrouble();

@@ -1,5 +1,7 @@
 #include "app/audio_stream_watch.h"
 
+#include <algorithm>
+
 void AudioStreamWatch::Started(uint64_t nowMs, unsigned sampleRate, unsigned bufferFrames,
                                uint64_t frames)
 {
@@ -10,7 +12,9 @@ void AudioStreamWatch::Started(uint64_t nowMs, unsigned sampleRate, unsigned buf
         const uint64_t threePeriodsMs = 3000 * uint64_t(bufferFrames) / sampleRate;
         if (threePeriodsMs > mStallMs) mStallMs = threePeriodsMs;
     }
+    mBufferFrames = bufferFrames;
     mStartMs = nowMs;
+    mStartFrames = frames;
     mLastFrames = frames;
     mLastChangeMs = nowMs;
 }
@@ -24,15 +28,24 @@ AudioStreamTrouble AudioStreamWatch::Check(uint64_t nowMs, uint64_t frames)
 {
     if (!mRunning || mFailed) return AudioStreamTrouble::None;
     if (frames != mLastFrames) {
-        if (mChanges++ == 0) mFirstFramesMs = nowMs;
+        if (mLastFrames == mStartFrames) mFirstFramesMs = nowMs;
         mLastFrames = frames;
+        mWindowLongestGapMs = std::max(mWindowLongestGapMs, nowMs - mLastChangeMs);
         mLastChangeMs = nowMs;
     }
-    if (mChanges < 2)
+    // Counted in frames: checks that come late (a busy UI thread) may see
+    // many buffers at once.
+    if (frames - mStartFrames < 2 * uint64_t(mBufferFrames))
         return nowMs - mStartMs >= kFirstBufferMs ? Tell(AudioStreamTrouble::NoSound)
                                                   : AudioStreamTrouble::None;
     if (nowMs - mLastChangeMs >= mStallMs) return Tell(AudioStreamTrouble::Stopped);
     return mToldTooSlow ? AudioStreamTrouble::None : CheckRate(nowMs, frames);
+}
+
+AudioStreamTrouble AudioStreamWatch::LibraryStopped()
+{
+    if (!mRunning || mFailed) return AudioStreamTrouble::None;
+    return Tell(AudioStreamTrouble::Stopped);
 }
 
 AudioStreamTrouble AudioStreamWatch::CheckRate(uint64_t nowMs, uint64_t frames)
@@ -40,18 +53,27 @@ AudioStreamTrouble AudioStreamWatch::CheckRate(uint64_t nowMs, uint64_t frames)
     if (!mWindowOpen) {
         if (nowMs - mFirstFramesMs < kSettleMs) return AudioStreamTrouble::None;
         mWindowOpen = true;
-        mWindowStartMs = nowMs;
-        mWindowFrames = frames;
+        OpenWindow(nowMs, frames);
         return AudioStreamTrouble::None;
     }
     const uint64_t elapsedMs = nowMs - mWindowStartMs;
     if (elapsedMs < kRateWindowMs || mSampleRate == 0) return AudioStreamTrouble::None;
     const uint64_t expected = uint64_t(mSampleRate) * elapsedMs;  // frames times 1000
-    mDeliveredPercent = unsigned((frames - mWindowFrames) * 100000 / expected);
+    const unsigned percent = unsigned((frames - mWindowFrames) * 100000 / expected);
+    // A gap that a stop would leave: the stall check will tell; a pause
+    // within the window is no steady rate either.
+    const uint64_t longestGapMs = std::max(mWindowLongestGapMs, nowMs - mLastChangeMs);
+    OpenWindow(nowMs, frames);
+    if (longestGapMs >= mStallMs / 2) return AudioStreamTrouble::None;
+    mDeliveredPercent = percent;
+    return percent < kTooSlowPercent ? Tell(AudioStreamTrouble::TooSlow) : AudioStreamTrouble::None;
+}
+
+void AudioStreamWatch::OpenWindow(uint64_t nowMs, uint64_t frames)
+{
     mWindowStartMs = nowMs;
     mWindowFrames = frames;
-    return mDeliveredPercent < kTooSlowPercent ? Tell(AudioStreamTrouble::TooSlow)
-                                               : AudioStreamTrouble::None;
+    mWindowLongestGapMs = 0;
 }
 
 AudioStreamTrouble AudioStreamWatch::Tell(AudioStreamTrouble trouble)

@@ -32,9 +32,13 @@ public:
     // start (the audio library calls once before its devices run), Stopped
     // when none arrived for the stall bound after that, TooSlow when over a
     // window of kRateWindowMs, kSettleMs after the first frames, fewer than
-    // kTooSlowPercent of real time arrived. After NoSound or Stopped nothing
-    // more is told.
+    // kTooSlowPercent of real time arrived while frames went on arriving:
+    // a window with a gap of half the stall bound (a stop, or a pause) is no
+    // measure of the rate. After NoSound or Stopped nothing more is told.
     AudioStreamTrouble Check(uint64_t nowMs, uint64_t frames);
+    // The audio library stopped the stream on an error: Stopped, unless this
+    // start was told NoSound or Stopped already (then None).
+    AudioStreamTrouble LibraryStopped();
 
     // Whether the stream was found delivering nothing (NoSound or Stopped).
     bool Failed() const { return mFailed; }
@@ -44,19 +48,22 @@ public:
 private:
     AudioStreamTrouble Tell(AudioStreamTrouble trouble);
     AudioStreamTrouble CheckRate(uint64_t nowMs, uint64_t frames);
+    void OpenWindow(uint64_t nowMs, uint64_t frames);
 
     bool mRunning = false;
     bool mToldTooSlow = false;
     bool mFailed = false;
     unsigned mSampleRate = 0;
     uint64_t mStallMs = kStallMs;
-    int mChanges = 0;
+    unsigned mBufferFrames = 0;
     uint64_t mStartMs = 0;
+    uint64_t mStartFrames = 0;
     uint64_t mLastFrames = 0;
     uint64_t mLastChangeMs = 0;
     uint64_t mFirstFramesMs = 0;
     bool mWindowOpen = false;
     uint64_t mWindowStartMs = 0;
     uint64_t mWindowFrames = 0;
+    uint64_t mWindowLongestGapMs = 0;  // between frames seen in the window
     unsigned mDeliveredPercent = 100;
 };

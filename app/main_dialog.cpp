@@ -43,15 +43,11 @@ void ShowAbout(HWND owner)
 
 void WatchAudio(HWND window)
 {
-    static bool telling = false;
     PrintAudioUnderflows();
-    // The timer goes on while the notice's own message loop runs.
-    if (telling) return;
+    // One notice at a time: the watch is asked again once it is closed.
+    if (AudioNoticeShown()) return;
     const std::string trouble = TakeAudioStreamTrouble();
-    if (trouble.empty()) return;
-    telling = true;
-    ShowAudioNotice(window, trouble.c_str());
-    telling = false;
+    if (!trouble.empty()) ShowAudioNotice(window, trouble.c_str());
 }
 
 void HandleMenu(HWND window, int id)

@@ -8,6 +8,10 @@
 // A notice about the audio: caption "Velvane audio", information icon.
 void ShowAudioNotice(HWND owner, const char* text);
 
+// Whether an audio notice is open: its message loop serves the timers of
+// the program's windows, which must not open another on top.
+bool AudioNoticeShown();
+
 // Why the program cannot start: caption "Velvane cannot start", error icon,
 // no owner (there is no main window yet).
 void ShowStartFailure(const char* text);

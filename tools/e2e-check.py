@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
 """Checks an end-to-end screenshot of the editor.
 
-usage: e2e-check.py shot.rgb width height editorX editorY stereo|mono
+usage: e2e-check.py width height editorX editorY stereo|mono < shot.rgb
+
+The shot, raw 8-bit RGB, comes on standard input.
 
 stereo: the rows of the 1 kHz left tone and the 3 kHz right tone show the
 balance colours (orange for the left, blue for the right) across the
@@ -31,9 +33,9 @@ def dark(r, g, b):
 
 
 def main():
-    path, width, height, ex, ey = sys.argv[1], *map(int, sys.argv[2:6])
-    mode = sys.argv[6]
-    data = open(path, "rb").read()
+    width, height, ex, ey = map(int, sys.argv[1:5])
+    mode = sys.argv[5]
+    data = sys.stdin.buffer.read()
 
     def pixel(x, y):
         at = (y * width + x) * 3

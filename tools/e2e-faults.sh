@@ -1,11 +1,12 @@
 #!/bin/sh
 # The program under faults a hostile user meets, end to end under Wine with a
-# private PulseAudio: the sound server killed or its sink unloaded mid-run,
-# "Preferences..." posted ten times, "ASIO" chosen in a build without it, an
-# I/O vector size the device cannot serve, the settings folder missing or
-# blocked. Each run that gets a main window ends with "&Quit", which must end
-# the process within a bound with exit code 0 and the settings file
-# byte-identical. Screenshots stay in build/e2e-faults.
+# private PulseAudio: the sound server killed or its sink unloaded mid-run
+# (one notice, naming that cause), "Preferences..." posted ten times, "ASIO"
+# chosen in a build without it, an I/O vector size the device cannot serve,
+# the settings folder missing or blocked. Each run that gets a main window
+# ends with "&Quit", which must end the process within a bound with exit code
+# 0 and the settings file byte-identical. Screenshots stay in
+# build/e2e-faults.
 #   tools/e2e-faults.sh [windows build tree [case ...]]
 # Cases: killed terminated unloaded burst asio iovs folder copies (all by
 # default). VELVANE_SESSION_PREFIX names another Wine prefix.
@@ -19,6 +20,8 @@ trap session_cleanup EXIT
 session_start "$ROOT/build/e2e-faults"
 python3 "$ROOT/tools/e2e-tones.py" "$SESSION_DIR/tones.wav" 120
 QUIT_BOUND=15
+TONES_BOUND=60
+NOTICE="Velvane audio"
 failures=0
 
 fail() { echo "FAILED: $*"; failures=$((failures + 1)); }
@@ -62,12 +65,21 @@ pulse_start() {
     SESSION_PIDS="$SESSION_PIDS $(pulse_pid)"
 }
 
-# The tones' rows show in the sonogram.
+# The tones' rows show in the sonogram within TONES_BOUND seconds.
 tones_shown() { # name
-    session_shot "$1"
-    # shellcheck disable=SC2086
-    python3 "$ROOT/tools/e2e-check.py" "$SESSION_DIR/$1.rgb" "$SCREEN_WIDTH" "$SCREEN_HEIGHT" \
-        $WHERE stereo >/dev/null
+    session_wait_for_tones "$1" stereo "$TONES_BOUND" >/dev/null
+}
+
+notices() { session_probe count "$NOTICE" | tr -d '\r'; }
+
+# The audio notice that shows within 15 s must begin with the text given;
+# it is then closed.
+first_notice() { # name, beginning of the text
+    wait_for_window "$NOTICE" 15 || { fail "$1: no notice"; return; }
+    text=$(session_probe text "$NOTICE" | tr -d '\r')
+    echo "$1: the notice says \"$text\""
+    case "$text" in "$2"*) ;; *) fail "$1: the notice does not begin \"$2\"" ;; esac
+    session_probe cancel "$NOTICE" >/dev/null || true
 }
 
 start() { # settings lines to change, as sed expressions
@@ -78,30 +90,30 @@ start() { # settings lines to change, as sed expressions
 }
 
 # The sound server goes away mid-run (killed, or its sink unloaded): the user
-# is told, the preferences stay usable, OK opens the devices again once they
-# are back, and "&Quit" ends the process.
+# is told once that the stream stopped, the preferences stay usable, OK opens
+# the devices again once they are back, and "&Quit" ends the process.
 server_gone() { # name, how: KILL | TERM | unload
     pactl info >/dev/null 2>&1 || pulse_start
     start
     session_play "$SESSION_DIR/tones.wav"
-    sleep 4
-    [ "$(session_probe count "Velvane audio" | tr -d '\r')" = 0 ] ||
-        fail "$1: a notice before the fault"
+    tones_shown "$1-before" || fail "$1: no sound before the fault"
+    [ "$(notices)" = 0 ] || fail "$1: a notice before the fault"
     case "$2" in
         unload)
             module=$(pactl list short modules | awk '/module-null-sink/ { print $1 }')
             pactl unload-module "$module" ;;
         *) kill "-$2" "$(pulse_pid)" ;;
     esac
-    wait_for_window "Velvane audio" 10 || fail "$1: no notice that the stream stopped"
-    session_probe cancel "Velvane audio" >/dev/null || true
+    # One notice, with the cause.
+    first_notice "$1" "The audio stream has stopped delivering sound: its device or the sound server"
     # Apply on the dead devices: the dialog must stay usable.
     session_probe menu 40006 >/dev/null
     wait_for_window "Preferences" 10 || fail "$1: no preferences dialog"
     session_probe button "Preferences" 40024 >/dev/null || fail "$1: no Apply"
-    sleep 1
     session_probe cancel "Preferences" >/dev/null || fail "$1: no Cancel"
     wait_for_window "Preferences" 10 0 || fail "$1: the preferences dialog does not answer"
+    count=$(notices)
+    [ "$count" = 0 ] || fail "$1: $count more notices after the first"
     case "$2" in
         unload) pactl load-module module-null-sink sink_name=vsink >/dev/null ;;
         KILL) pulse_start ;;
@@ -112,9 +124,10 @@ server_gone() { # name, how: KILL | TERM | unload
         session_probe menu 40006 >/dev/null
         wait_for_window "Preferences" 10 || fail "$1: no preferences dialog"
         session_probe ok "Preferences" >/dev/null
-        sleep 7
         tones_shown "$1-back" || fail "$1: no sound after OK once the devices were back"
     fi
+    count=$(notices)
+    [ "$count" = 0 ] || fail "$1: $count notices at the end"
     kill "$SESSION_PLAY_PID" 2>/dev/null || true
     quit_within_bound "$1" "$SUM"
     # The patched audio library ends the stream: no stream was given up.
@@ -140,11 +153,10 @@ case_burst() {
 # "ASIO" in a build without it: the notice, then sound through DirectSound.
 case_asio() {
     start "s/^driver=.*/driver=1/"
-    wait_for_window "Velvane audio" 10 || fail "asio: no notice of its own"
-    session_probe cancel "Velvane audio" >/dev/null || true
+    first_notice asio "ASIO is not available; using DirectSound instead."
     session_play "$SESSION_DIR/tones.wav"
-    sleep 7
     tones_shown asio || fail "asio: no sound through DirectSound"
+    [ "$(notices)" = 0 ] || fail "asio: a notice about the stream"
     kill "$SESSION_PLAY_PID" 2>/dev/null || true
     quit_within_bound asio "$SUM"
 }
@@ -152,8 +164,7 @@ case_asio() {
 case_iovs() {
     # A size the device takes but cannot keep up with: told.
     start "s/^iovs=.*/iovs=32/" "s/^sigvs=.*/sigvs=1024/"
-    wait_for_window "Velvane audio" 15 || fail "iovs 32: the slow stream is not told"
-    session_probe cancel "Velvane audio" >/dev/null || true
+    first_notice "iovs 32" "The audio stream delivers only"
     quit_within_bound "iovs 32" "$SUM"
     # One the audio library would silently replace: refused with a message.
     start "s/^iovs=.*/iovs=3/"

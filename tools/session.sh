@@ -5,8 +5,12 @@
 #   session_settings ...   writes settings.ini: [audio] indev outdev monoinput
 #   session_program        starts the program, waits for the editor; sets WHERE
 #   session_play WAV       plays a file into the sink (in the background)
-#   session_shot NAME      screenshot DIR/NAME.png (and NAME.rgb for checks);
-#                          sets WHERE again
+#   session_shot NAME      screenshot DIR/NAME.png; sets WHERE again
+#   session_check NAME MODE  tools/e2e-check.py on screenshot NAME (stereo |
+#                          mono); its report on standard output
+#   session_wait_for_tones NAME MODE SECONDS
+#                          screenshots NAME until session_check passes, for at
+#                          most SECONDS; prints the last report
 #   session_quit           "&Quit" through a posted menu command; the exit code
 #   session_wineserver     the process id of the prefix's Wine server (empty for
 #                          none)
@@ -95,7 +99,27 @@ session_shot() {
     # creating it.
     WHERE=$(session_probe where | tr -d '\r')
     import -window root "$SESSION_DIR/$1.png"
-    convert "$SESSION_DIR/$1.png" -depth 8 "rgb:$SESSION_DIR/$1.rgb"
+}
+
+session_check() {
+    # shellcheck disable=SC2086
+    convert "$SESSION_DIR/$1.png" -depth 8 rgb:- |
+        python3 "$ROOT/tools/e2e-check.py" "$SCREEN_WIDTH" "$SCREEN_HEIGHT" $WHERE "$2"
+}
+
+# Under load the stream may take long to start and to fill the sonogram.
+session_wait_for_tones() {
+    deadline=$(($(date +%s) + $3))
+    while :; do
+        session_shot "$1"
+        report=$(session_check "$1" "$2") && break
+        if [ "$(date +%s)" -ge "$deadline" ]; then
+            echo "$report"
+            return 1
+        fi
+        sleep 1
+    done
+    echo "$report"
 }
 
 session_quit() {

@@ -42,6 +42,13 @@ public:
 
     void ProcessDoubleBlock(double** inputs, double** outputs, int frames) override
     {
+        if (raiseLibraryError.exchange(false)) {
+            // A call the library refuses, on its callback thread.
+            RtAudio::StreamParameters parameters{0, 2, 0};
+            unsigned bufferFrames = 512;
+            AudioApi()->openStream(&parameters, &parameters, RTAUDIO_FLOAT64, 44100, &bufferFrames,
+                                   AudioCallback);
+        }
         ++blocks;
         largestBlock = std::max(largestBlock.load(), frames);
         monoInputs = inputs[0] == inputs[1];
@@ -54,6 +61,7 @@ public:
     }
 
     bool resetSucceeds = true;
+    std::atomic<bool> raiseLibraryError{false};
     std::atomic<int> resets{0};
     std::atomic<int> blocks{0};
     std::atomic<int> largestBlock{0};
@@ -93,12 +101,20 @@ protected:
     }
 
     // Waits for the audio thread; a generous limit, no timing is checked.
-    bool WaitForBlocks(int count)
+    template <typename Done>
+    static bool WaitFor(Done done)
     {
         const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-        while (unit.blocks < count && std::chrono::steady_clock::now() < limit)
+        for (;;) {
+            if (done()) return true;
+            if (std::chrono::steady_clock::now() >= limit) return false;
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        return unit.blocks >= count;
+        }
+    }
+
+    bool WaitForBlocks(int count)
+    {
+        return WaitFor([&] { return unit.blocks >= count; });
     }
 
     CountingUnit unit;
@@ -318,6 +334,30 @@ TEST_F(AudioStreamTest, ARunningStreamFeedsThePlugInAndRestartsCleanly)
     EXPECT_TRUE(CloseAudioApiStream());
     EXPECT_FALSE(IsAudioStreamRunning());
     EXPECT_FALSE(AudioApi()->isStreamOpen());
+}
+
+// Without an error callback the library throws such an error on its
+// callback thread, which ends the program; with it the library stops the
+// stream, the user is told once, and a start opens the devices again.
+TEST_F(AudioStreamTest, AnErrorOnTheCallbackThreadStopsTheStreamAndIsToldOnce)
+{
+    if (!HasDuplexDefaultDevice())
+        GTEST_SKIP() << "DirectSound offers no duplex Default Device here";
+    ASSERT_TRUE(StartAudioFromSettings());
+    ASSERT_TRUE(WaitForBlocks(8));
+    unit.raiseLibraryError = true;
+    std::string told;
+    EXPECT_TRUE(WaitFor([&] { return !(told = TakeAudioStreamTrouble()).empty(); }));
+    EXPECT_EQ(told.rfind("The audio stream has stopped delivering sound:", 0), 0u) << told;
+    EXPECT_FALSE(unit.raiseLibraryError);
+    EXPECT_EQ(TakeAudioStreamTrouble(), "");
+    EXPECT_FALSE(IsAudioStreamRunning());
+
+    ASSERT_TRUE(StartAudioFromSettings());
+    EXPECT_TRUE(IsAudioStreamRunning());
+    unit.blocks = 0;
+    ASSERT_TRUE(WaitForBlocks(64));
+    EXPECT_EQ(TakeAudioStreamTrouble(), "");
 }
 
 }  // namespace

@@ -59,6 +59,17 @@ TEST(AudioStreamWatch, FewerThanTwoBuffersWithinTheFirstFiveSecondsIsNoSound)
     }
 }
 
+TEST(AudioStreamWatch, AFirstCheckThatComesLateCountsTheBuffersItFinds)
+{
+    // The UI thread busy for 6 s after the start: its first check finds one
+    // change, of many buffers.
+    Watch watch;
+    const auto framesAt = RealTime(250);
+    watch.Started(0, kRate, 512, framesAt(0));
+    for (uint64_t t = 6000; t <= 20000; t += 250)
+        ASSERT_EQ(watch.Check(t, framesAt(t)), Trouble::None) << t;
+}
+
 TEST(AudioStreamWatch, FramesThatStopForTwoSecondsAreAStop)
 {
     struct Case {
@@ -103,6 +114,25 @@ TEST(AudioStreamWatch, FewerThanHalfTheFramesOfRealTimeIsTooSlow)
     EXPECT_TRUE(watch.Failed());
 }
 
+TEST(AudioStreamWatch, AStreamThatStopsIsToldStoppedOnlyWhereverItsRateWindowIs)
+{
+    // Real time from 2 s on, then none from any point of the first rate
+    // windows: the window that the stop cuts short is no slow stream.
+    const uint64_t windowOpensMs = 2000 + Watch::kSettleMs;
+    for (uint64_t stopMs = windowOpensMs; stopMs < windowOpensMs + 2 * Watch::kRateWindowMs;
+         stopMs += 125) {
+        Watch watch;
+        const auto framesAt = RealTime(2000, stopMs);
+        watch.Started(0, kRate, 512, framesAt(0));
+        std::vector<Trouble> told;
+        for (uint64_t t = 250; t <= 30000; t += 250) {
+            const Trouble trouble = watch.Check(t, framesAt(t));
+            if (trouble != Trouble::None) told.push_back(trouble);
+        }
+        EXPECT_EQ(told, std::vector<Trouble>{Trouble::Stopped}) << "stop at " << stopMs;
+    }
+}
+
 TEST(AudioStreamWatch, BuffersLongerThanTheStallBoundAreNoStop)
 {
     // 8192 frames at 4000 Hz: a buffer every 2.048 s.
@@ -128,6 +158,24 @@ TEST(AudioStreamWatch, EachStartIsToldOnceAndAnEndedStreamNotAtAll)
     watch.Ended();
     EXPECT_FALSE(watch.Failed());
     EXPECT_EQ(watch.Check(60000, 0), Trouble::None);
+}
+
+TEST(AudioStreamWatch, AStreamTheLibraryStoppedIsAStopToldOnce)
+{
+    Watch watch;
+    watch.Started(0, kRate, 512, 0);
+    EXPECT_EQ(watch.Check(2000, 20 * 512), Trouble::None);
+    EXPECT_EQ(watch.LibraryStopped(), Trouble::Stopped);
+    EXPECT_TRUE(watch.Failed());
+    EXPECT_EQ(watch.LibraryStopped(), Trouble::None);
+    EXPECT_EQ(watch.Check(10000, 20 * 512), Trouble::None);
+
+    // Nothing more after a stream that was told to deliver no sound, or ended.
+    watch.Started(20000, kRate, 512, 0);
+    EXPECT_EQ(watch.Check(20000 + Watch::kFirstBufferMs, 0), Trouble::NoSound);
+    EXPECT_EQ(watch.LibraryStopped(), Trouble::None);
+    watch.Ended();
+    EXPECT_EQ(watch.LibraryStopped(), Trouble::None);
 }
 
 }  // namespace

@@ -1,9 +1,13 @@
 // The program's main dialog from its resources in a real window under Wine:
-// caption, menu, size and place, and closing.
+// caption, menu, size and place, the about box, and closing.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <string>
+
+#include "app/build_date.h"
 #include "app/main_dialog.h"
 #include "app/resource_ids.h"
 
@@ -52,6 +56,72 @@ TEST(MainDialog, ItsClientAreaIsTheEditorsSizeInTheScreensMiddle)
     MSG quit;
     ASSERT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     EXPECT_EQ(quit.wParam, 0u);
+    DrainQuitMessage();
+}
+
+// What a message box of the thread showed, read from inside its own loop by
+// a thread timer, which then presses its OK button.
+struct SeenMessageBox {
+    HWND notThis = nullptr;  // the main dialog, a dialog too
+    HWND box = nullptr;
+    std::string caption, text;
+    HWND owner = nullptr;
+    bool ownerEnabled = true;
+    bool cancelButton = true;
+};
+SeenMessageBox gSeen;
+
+BOOL CALLBACK FindMessageBox(HWND window, LPARAM)
+{
+    char kind[16] = {};
+    GetClassNameA(window, kind, sizeof kind);
+    if (window == gSeen.notThis || std::strcmp(kind, "#32770") != 0) return TRUE;
+    gSeen.box = window;
+    return FALSE;
+}
+
+void CALLBACK ReadAndCloseMessageBox(HWND, UINT, UINT_PTR, DWORD)
+{
+    if (gSeen.box) return;
+    EnumThreadWindows(GetCurrentThreadId(), FindMessageBox, 0);
+    if (!gSeen.box) return;
+    char text[256] = {};
+    GetWindowTextA(gSeen.box, text, sizeof text);
+    gSeen.caption = text;
+    GetDlgItemTextA(gSeen.box, 0xFFFF, text, sizeof text);  // a message box's text
+    gSeen.text = text;
+    gSeen.owner = GetWindow(gSeen.box, GW_OWNER);
+    gSeen.ownerEnabled = IsWindowEnabled(gSeen.owner) != FALSE;
+    gSeen.cancelButton = GetDlgItem(gSeen.box, IDCANCEL) != nullptr;
+    PostMessageA(gSeen.box, WM_COMMAND, IDOK, 0);
+}
+
+TEST(MainDialog, AboutShowsTheProgramsNameAndBuildDateInABoxOfItsOwn)
+{
+    HWND main = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_MAIN),
+                                   GetDesktopWindow(), MainDlgProc, 0);
+    ASSERT_NE(main, nullptr);
+    char item[32] = {};
+    GetMenuStringA(GetMenu(main), IDM_ABOUT, item, sizeof item, MF_BYCOMMAND);
+    EXPECT_STREQ(item, "&About");
+
+    gSeen = SeenMessageBox();
+    gSeen.notThis = main;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 20, ReadAndCloseMessageBox);
+    // Returns when the box is closed.
+    SendMessageA(main, WM_COMMAND, IDM_ABOUT, 0);
+    KillTimer(nullptr, timer);
+
+    ASSERT_NE(gSeen.box, nullptr);
+    EXPECT_FALSE(IsWindow(gSeen.box));
+    EXPECT_EQ(gSeen.caption, "tq_Velvane");
+    EXPECT_EQ(gSeen.text, "Kestrane\nBuilt on " VELVANE_BUILD_DATE);
+    EXPECT_EQ(gSeen.owner, main);
+    EXPECT_FALSE(gSeen.ownerEnabled) << "the box is modal to the main window";
+    EXPECT_FALSE(gSeen.cancelButton) << "OK is its only button";
+    EXPECT_TRUE(IsWindowEnabled(main));
+
+    DestroyWindow(main);
     DrainQuitMessage();
 }
 

@@ -10,6 +10,7 @@
 //   editor_probe ok TITLE       presses OK in the dialog titled TITLE
 //   editor_probe button TITLE ID  presses button ID in the dialog titled TITLE
 //   editor_probe count TITLE    the number of top-level windows titled TITLE
+//   editor_probe text TITLE     the message of the message box titled TITLE
 #include <windows.h>
 
 #include <cstdio>
@@ -75,6 +76,17 @@ int Press(const char* title, int button)
     return dialog && PostMessageA(dialog, WM_COMMAND, WPARAM(button), 0) ? 0 : 1;
 }
 
+// A message box's text is its static control 0xFFFF.
+int Text(const char* title)
+{
+    HWND box = VisibleWindow(title);
+    char text[1024] = {};
+    if (!box || !GetDlgItemTextA(box, 0xFFFF, text, sizeof text)) return 1;
+    std::printf("%s\n", text);
+    std::fflush(stdout);
+    return 0;
+}
+
 int Count(const char* title)
 {
     int count = 0;
@@ -100,8 +112,9 @@ int main(int argc, char** argv)
     if (argc == 3 && std::strcmp(command, "ok") == 0) return Press(argv[2], IDOK);
     if (argc == 4 && std::strcmp(command, "button") == 0) return Press(argv[2], std::atoi(argv[3]));
     if (argc == 3 && std::strcmp(command, "count") == 0) return Count(argv[2]);
+    if (argc == 3 && std::strcmp(command, "text") == 0) return Text(argv[2]);
     std::fprintf(stderr,
                  "usage: editor_probe where | menu ID [N] | wheel X Y STEPS | cancel TITLE | "
-                 "ok TITLE | button TITLE ID | count TITLE\n");
+                 "ok TITLE | button TITLE ID | count TITLE | text TITLE\n");
     return 2;
 }
