@@ -11,6 +11,7 @@
 #include "app/audio_stream_request.h"
 #include "app/audio_stream_watch.h"
 #include "app/settings.h"
+#include "app/settings_compare.h"
 #include "core/debug_text.h"
 #include "core/unit_standalone.h"
 
@@ -29,6 +30,8 @@ uint32_t gUnderflowsPrinted = 0;
 AudioStreamWatch gWatch;
 // Set by a start that failed and by a stream found delivering nothing.
 bool gRenewDevices = false;
+// Set while a stream that delivered nothing is opened again.
+bool gReopening = false;
 // Errors the audio library reported through AudioLibraryError, and their
 // count when the running stream started.
 std::atomic<uint32_t> gLibraryErrors{0};
@@ -73,6 +76,21 @@ void RenewDevicesAfterFailure()
     if (!gRenewDevices && !gWatch.Failed()) return;
     CreateAudioApi();
     ProbeAudioDevices();
+}
+
+// A stream that never delivered is opened again, anew, once before the user
+// is told: one that sticks in its devices' start may run when opened again.
+bool ReopenSilentStream()
+{
+    // Not with audio settings edited in the preferences and not yet applied.
+    if (!CurrentSettings || !RunningSettings ||
+        !SameAudioSettings(*CurrentSettings, *RunningSettings))
+        return false;
+    WriteDebugLine("the audio stream delivers no sound: it is opened again\n");
+    gReopening = true;
+    const bool started = StartAudioFromSettings();
+    gReopening = false;
+    return started;
 }
 
 }  // namespace
@@ -133,7 +151,7 @@ bool StartAudioStream(unsigned inputDevice, unsigned outputDevice, unsigned samp
         CloseAudioApiStream();
         return ReportStartFailure("the audio library could not start the stream");
     }
-    gWatch.Started(GetTickCount64(), sampleRate, IoVectorSize, gFramesReceived.load());
+    gWatch.Started(GetTickCount64(), sampleRate, IoVectorSize, gFramesReceived.load(), !gReopening);
     gRenewDevices = false;
     if (CurrentSettings && RunningSettings) *RunningSettings = *CurrentSettings;
     return true;
@@ -187,6 +205,9 @@ std::string TakeAudioStreamTrouble()
             ? gWatch.LibraryStopped()
             : gWatch.Check(GetTickCount64(), gFramesReceived.load(std::memory_order_relaxed));
     switch (trouble) {
+        case AudioStreamTrouble::Reopen:
+            if (ReopenSilentStream()) return std::string();
+            [[fallthrough]];
         case AudioStreamTrouble::NoSound:
             return "The audio stream delivers no sound. Choose other devices or settings in "
                    "File, Preferences...";

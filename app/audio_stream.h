@@ -61,5 +61,7 @@ void PrintAudioUnderflows();
 // UI thread, a few times a second: what to tell the user when the running
 // stream delivers no sound, stopped delivering (also when the library
 // stopped it on an error) or delivers too slowly (an AudioStreamWatch's
-// findings, each start told once); empty otherwise.
+// findings, each start told once); empty otherwise. A stream started from
+// the settings that delivers no sound is first opened again, anew, once;
+// the user hears of it when that one delivers nothing either.
 std::string TakeAudioStreamTrouble();

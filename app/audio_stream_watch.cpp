@@ -3,10 +3,11 @@
 #include <algorithm>
 
 void AudioStreamWatch::Started(uint64_t nowMs, unsigned sampleRate, unsigned bufferFrames,
-                               uint64_t frames)
+                               uint64_t frames, bool reopenIfSilent)
 {
     *this = AudioStreamWatch();
     mRunning = true;
+    mReopenIfSilent = reopenIfSilent;
     mSampleRate = sampleRate;
     if (sampleRate > 0) {
         const uint64_t threePeriodsMs = 3000 * uint64_t(bufferFrames) / sampleRate;
@@ -35,9 +36,10 @@ AudioStreamTrouble AudioStreamWatch::Check(uint64_t nowMs, uint64_t frames)
     }
     // Counted in frames: checks that come late (a busy UI thread) may see
     // many buffers at once.
-    if (frames - mStartFrames < 2 * uint64_t(mBufferFrames))
-        return nowMs - mStartMs >= kFirstBufferMs ? Tell(AudioStreamTrouble::NoSound)
-                                                  : AudioStreamTrouble::None;
+    if (frames - mStartFrames < 2 * uint64_t(mBufferFrames)) {
+        if (nowMs - mStartMs < kFirstBufferMs) return AudioStreamTrouble::None;
+        return Tell(mReopenIfSilent ? AudioStreamTrouble::Reopen : AudioStreamTrouble::NoSound);
+    }
     if (nowMs - mLastChangeMs >= mStallMs) return Tell(AudioStreamTrouble::Stopped);
     return mToldTooSlow ? AudioStreamTrouble::None : CheckRate(nowMs, frames);
 }

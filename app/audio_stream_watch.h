@@ -5,6 +5,7 @@
 // What the user is to hear of a stream that runs but does not deliver.
 enum class AudioStreamTrouble {
     None,
+    Reopen,   // no buffer arrived after the start: open the stream again
     NoSound,  // no buffer arrived after the start
     Stopped,  // buffers arrived, then none
     TooSlow,  // buffers arrive with far fewer frames than real time
@@ -22,8 +23,10 @@ public:
     static constexpr uint64_t kTooSlowPercent = 50;
 
     // A stream of bufferFrames-frame buffers started at nowMs; frames is the
-    // count then.
-    void Started(uint64_t nowMs, unsigned sampleRate, unsigned bufferFrames, uint64_t frames);
+    // count then. With reopenIfSilent, a stream that delivers nothing is
+    // found Reopen in place of NoSound.
+    void Started(uint64_t nowMs, unsigned sampleRate, unsigned bufferFrames, uint64_t frames,
+                 bool reopenIfSilent = false);
     // No stream runs.
     void Ended();
 
@@ -34,13 +37,15 @@ public:
     // window of kRateWindowMs, kSettleMs after the first frames, fewer than
     // kTooSlowPercent of real time arrived while frames went on arriving:
     // a window with a gap of half the stall bound (a stop, or a pause) is no
-    // measure of the rate. After NoSound or Stopped nothing more is told.
+    // measure of the rate. After Reopen, NoSound or Stopped nothing more is
+    // told.
     AudioStreamTrouble Check(uint64_t nowMs, uint64_t frames);
     // The audio library stopped the stream on an error: Stopped, unless this
-    // start was told NoSound or Stopped already (then None).
+    // start was found delivering nothing already (then None).
     AudioStreamTrouble LibraryStopped();
 
-    // Whether the stream was found delivering nothing (NoSound or Stopped).
+    // Whether the stream was found delivering nothing (Reopen, NoSound or
+    // Stopped).
     bool Failed() const { return mFailed; }
     // Frames of the last full window in percent of real time.
     unsigned DeliveredPercent() const { return mDeliveredPercent; }
@@ -53,6 +58,7 @@ private:
     bool mRunning = false;
     bool mToldTooSlow = false;
     bool mFailed = false;
+    bool mReopenIfSilent = false;
     unsigned mSampleRate = 0;
     uint64_t mStallMs = kStallMs;
     unsigned mBufferFrames = 0;

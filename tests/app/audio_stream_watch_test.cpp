@@ -59,6 +59,26 @@ TEST(AudioStreamWatch, FewerThanTwoBuffersWithinTheFirstFiveSecondsIsNoSound)
     }
 }
 
+TEST(AudioStreamWatch, AStreamThatDeliversNothingIsOpenedAgainOnceBeforeItIsTold)
+{
+    Watch watch;
+    watch.Started(0, kRate, 512, 0, true);
+    EXPECT_EQ(watch.Check(Watch::kFirstBufferMs - 250, 512), Trouble::None);
+    EXPECT_EQ(watch.Check(Watch::kFirstBufferMs, 512), Trouble::Reopen);
+    EXPECT_TRUE(watch.Failed());
+    EXPECT_EQ(watch.Check(2 * Watch::kFirstBufferMs, 512), Trouble::None);
+
+    // Opened again: told when it delivers nothing either.
+    watch.Started(10000, kRate, 512, 512);
+    EXPECT_EQ(watch.Check(10000 + Watch::kFirstBufferMs, 1024), Trouble::NoSound);
+
+    // One that delivers is no trouble.
+    const auto framesAt = RealTime(2000);
+    watch.Started(0, kRate, 512, framesAt(0), true);
+    for (uint64_t t = 250; t <= 20000; t += 250)
+        ASSERT_EQ(watch.Check(t, framesAt(t)), Trouble::None) << t;
+}
+
 TEST(AudioStreamWatch, AFirstCheckThatComesLateCountsTheBuffersItFinds)
 {
     // The UI thread busy for 6 s after the start: its first check finds one
