@@ -3,13 +3,13 @@
 # private PulseAudio: the sound server killed or its sink unloaded mid-run
 # (one notice, naming that cause), "Preferences..." posted ten times, "ASIO"
 # chosen in a build without it, an I/O vector size the device cannot serve,
-# the settings folder missing or blocked. Each run that gets a main window
-# ends with "&Quit", which must end the process within a bound with exit code
-# 0 and the settings file byte-identical. Screenshots stay in
-# build/e2e-faults.
+# devices that never run, the settings folder missing or blocked. Each run
+# that gets a main window ends with "&Quit", which must end the process within
+# a bound with exit code 0 and the settings file byte-identical. Screenshots
+# stay in build/e2e-faults.
 #   tools/e2e-faults.sh [windows build tree [case ...]]
-# Cases: killed terminated unloaded burst asio iovs folder copies (all by
-# default). VELVANE_SESSION_PREFIX names another Wine prefix.
+# Cases: killed terminated unloaded burst asio iovs silent folder copies (all
+# by default). VELVANE_SESSION_PREFIX names another Wine prefix.
 set -eu
 
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
@@ -72,10 +72,10 @@ tones_shown() { # name
 
 notices() { session_probe count "$NOTICE" | tr -d '\r'; }
 
-# The audio notice that shows within 15 s must begin with the text given;
-# it is then closed.
-first_notice() { # name, beginning of the text
-    wait_for_window "$NOTICE" 15 || { fail "$1: no notice"; return; }
+# The audio notice that shows within 15 s (or the seconds given) must begin
+# with the text given; it is then closed.
+first_notice() { # name, beginning of the text, [seconds]
+    wait_for_window "$NOTICE" "${3:-15}" || { fail "$1: no notice"; return; }
     text=$(session_probe text "$NOTICE" | tr -d '\r')
     echo "$1: the notice says \"$text\""
     case "$text" in "$2"*) ;; *) fail "$1: the notice does not begin \"$2\"" ;; esac
@@ -174,6 +174,27 @@ case_iovs() {
     quit_within_bound "iovs 3" "$SUM"
 }
 
+# Devices that never run (the sink suspended): the stream is opened again
+# once, then the user is told; OK opens it again once they run.
+case_silent() {
+    pactl suspend-sink vsink 1
+    export WINEDEBUG="-all,+debugstr"  # the program's debug lines
+    start
+    unset WINEDEBUG
+    first_notice silent "The audio stream delivers no sound." 30
+    [ "$(grep -c "it is opened again" "$SESSION_DIR/program.log")" = 1 ] ||
+        fail "silent: not opened again once before the notice"
+    pactl suspend-sink vsink 0
+    session_play "$SESSION_DIR/tones.wav"
+    session_probe menu 40006 >/dev/null
+    wait_for_window "Preferences" 10 || fail "silent: no preferences dialog"
+    session_probe ok "Preferences" >/dev/null
+    tones_shown silent || fail "silent: no sound after OK once the devices run"
+    no_notice silent "after the first"
+    kill "$SESSION_PLAY_PID" 2>/dev/null || true
+    quit_within_bound silent "$SUM"
+}
+
 case_folder() {
     # The local application-data folder missing: made again.
     rm -rf "$(dirname "$SETTINGS_DIR")"
@@ -224,7 +245,7 @@ case_copies() {
     quit_within_bound copies "$SUM"
 }
 
-CASES="killed terminated unloaded burst asio iovs folder copies"
+CASES="killed terminated unloaded burst asio iovs silent folder copies"
 if [ $# -gt 1 ]; then
     shift
     CASES="$*"
