@@ -70,7 +70,11 @@ tones_shown() { # name
     session_wait_for_tones "$1" stereo "$TONES_BOUND" >/dev/null
 }
 
-notices() { session_probe count "$NOTICE" | tr -d '\r'; }
+# No audio notice is open (one that is, is quoted).
+no_notice() { # name, when
+    [ "$(session_probe count "$NOTICE" | tr -d '\r')" = 0 ] && return
+    fail "$1: a notice $2: \"$(session_probe text "$NOTICE" | tr -d '\r')\""
+}
 
 # The audio notice that shows within 15 s (or the seconds given) must begin
 # with the text given; it is then closed.
@@ -97,7 +101,7 @@ server_gone() { # name, how: KILL | TERM | unload
     start
     session_play "$SESSION_DIR/tones.wav"
     tones_shown "$1-before" || fail "$1: no sound before the fault"
-    [ "$(notices)" = 0 ] || fail "$1: a notice before the fault"
+    no_notice "$1" "before the fault"
     case "$2" in
         unload)
             module=$(pactl list short modules | awk '/module-null-sink/ { print $1 }')
@@ -112,8 +116,7 @@ server_gone() { # name, how: KILL | TERM | unload
     session_probe button "Preferences" 40024 >/dev/null || fail "$1: no Apply"
     session_probe cancel "Preferences" >/dev/null || fail "$1: no Cancel"
     wait_for_window "Preferences" 10 0 || fail "$1: the preferences dialog does not answer"
-    count=$(notices)
-    [ "$count" = 0 ] || fail "$1: $count more notices after the first"
+    no_notice "$1" "after the first"
     case "$2" in
         unload) pactl load-module module-null-sink sink_name=vsink >/dev/null ;;
         KILL) pulse_start ;;
@@ -126,8 +129,7 @@ server_gone() { # name, how: KILL | TERM | unload
         session_probe ok "Preferences" >/dev/null
         tones_shown "$1-back" || fail "$1: no sound after OK once the devices were back"
     fi
-    count=$(notices)
-    [ "$count" = 0 ] || fail "$1: $count notices at the end"
+    no_notice "$1" "at the end"
     kill "$SESSION_PLAY_PID" 2>/dev/null || true
     quit_within_bound "$1" "$SUM"
     # The patched audio library ends the stream: no stream was given up.
@@ -156,7 +158,7 @@ case_asio() {
     first_notice asio "ASIO is not available; using DirectSound instead."
     session_play "$SESSION_DIR/tones.wav"
     tones_shown asio || fail "asio: no sound through DirectSound"
-    [ "$(notices)" = 0 ] || fail "asio: a notice about the stream"
+    no_notice asio "about the stream"
     kill "$SESSION_PLAY_PID" 2>/dev/null || true
     quit_within_bound asio "$SUM"
 }
