@@ -26,6 +26,9 @@ struct DialogState {
     // Whether the user was told, since the audio API was last made, that
     // the driver chosen is not the one that serves.
     bool driverNoticeShown = false;
+    // The I/O vector size stored when the dialog opened, which the list may
+    // have replaced (FillAudioCombos) without storing.
+    char storedIoVectorSize[kSettingsTextSize] = {};
 };
 DialogState gState;
 
@@ -227,6 +230,10 @@ void Cancel(HWND dialog, const AudioMidiServices& services)
     const bool audioChanged = !SameAudioSettings(*CurrentSettings, *BackupSettings);
     const bool midiChanged = !SameMidiSettings(*CurrentSettings, *BackupSettings);
     if (audioChanged || midiChanged) *CurrentSettings = *BackupSettings;
+    // The I/O vector size stored at opening comes back; the one the list
+    // showed in its place was no change of the user's, and restarts nothing.
+    memcpy(CurrentSettings->ioVectorSize, gState.storedIoVectorSize,
+           sizeof gState.storedIoVectorSize);
     if (audioChanged) {
         services.recreateAudioApi();
         services.startAudio();
@@ -269,18 +276,15 @@ void HandleCommand(HWND dialog, int id, int code)
 INT_PTR CALLBACK PreferencesDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
-        case WM_INITDIALOG: {
+        case WM_INITDIALOG:
             gOpenDialog = dialog;
             gState = DialogState();
             SetWindowLongPtrA(dialog, DWLP_USER, lParam);
-            const AudioMidiSettings opened = *CurrentSettings;
+            memcpy(gState.storedIoVectorSize, CurrentSettings->ioVectorSize,
+                   sizeof gState.storedIoVectorSize);
             InitPreferencesControls(dialog);
             *BackupSettings = *CurrentSettings;
-            // The I/O vector size shown in place of a stored one is not
-            // stored: Cancel brings the stored one back.
-            memcpy(BackupSettings->ioVectorSize, opened.ioVectorSize, sizeof opened.ioVectorSize);
             return TRUE;
-        }
         case WM_COMMAND:
             HandleCommand(dialog, LOWORD(wParam), HIWORD(wParam));
             return TRUE;

@@ -272,13 +272,13 @@ TEST_F(PreferencesDialogTest, StoredValuesThatAreNoEntriesLeaveTheirListsWithout
 }
 
 // A stored I/O vector size that is no entry (one the stream refuses, say)
-// gives way to the entry shown, which Apply uses; Cancel brings the stored
-// one back, and nothing is written.
+// gives way to the entry shown, which OK uses; Cancel brings the stored one
+// back, restarting and writing nothing for it.
 TEST_F(PreferencesDialogTest, AStoredIoVectorSizeThatIsNoEntryGivesWayToTheOneShown)
 {
     const struct {
         const char *stored, *signal, *shown;
-    } cases[] = {{"3", "1024", "1024"}, {"0", "32", "32"}, {"1", "16", "32"}};
+    } cases[] = {{"3", "1024", "1024"}, {"0", "32", "32"}, {"1", "16", "32"}, {"500", "32", "512"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.stored);
         *CurrentSettings = SettingsBuilder().IoVectorSize(c.stored).SignalVectorSize(c.signal);
@@ -286,13 +286,19 @@ TEST_F(PreferencesDialogTest, AStoredIoVectorSizeThatIsNoEntryGivesWayToTheOneSh
         EXPECT_EQ(SelectedText(dialog, IDC_IO_VECTOR_SIZE), c.shown);
         EXPECT_EQ(SelectedText(dialog, IDC_SIGNAL_VECTOR_SIZE), c.signal);
         EXPECT_STREQ(CurrentSettings->ioVectorSize, c.shown);
-        Command(IDC_APPLY, BN_CLICKED);
-        EXPECT_STREQ(RunningSettings->ioVectorSize, c.shown);
         Command(IDCANCEL, BN_CLICKED);
         EXPECT_STREQ(CurrentSettings->ioVectorSize, c.stored);
-        EXPECT_STREQ(CurrentSettings->signalVectorSize, c.signal);
+        EXPECT_EQ(fake.starts + fake.recreates + fake.writes, 0);
+        DestroyWindow(dialog);
+
+        Open();
+        Command(IDOK, BN_CLICKED);
+        EXPECT_EQ(fake.starts, 1);
+        EXPECT_STREQ(RunningSettings->ioVectorSize, c.shown);
+        EXPECT_STREQ(RunningSettings->signalVectorSize, c.signal);
         DestroyWindow(dialog);
         dialog = nullptr;
+        fake.starts = 0;
     }
 }
 
