@@ -63,7 +63,7 @@ void PrintAudioUnderflows();
 // (AudioStreamRequestProblem), or when the running stream delivers no
 // sound, stopped delivering (also when the library stopped it on an error)
 // or delivers too slowly (an AudioStreamWatch's findings); each start told
-// once, empty otherwise. A stream started from
-// the settings that delivers no sound is first opened again, anew, once;
-// the user hears of it when that one delivers nothing either.
+// once, empty otherwise. A stream started from the settings that delivers no
+// sound is first opened again, anew, once; the user hears of it when that
+// one delivers nothing either.
 std::string TakeAudioStreamTrouble();
