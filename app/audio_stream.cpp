@@ -36,6 +36,8 @@ bool gReopening = false;
 // count when the running stream started.
 std::atomic<uint32_t> gLibraryErrors{0};
 uint32_t gLibraryErrorsAtStart = 0;
+// Why the last start was refused its request, until the user is told.
+std::string gRefusal;
 
 std::string DeviceNameOrBlank(unsigned index)
 {
@@ -105,6 +107,7 @@ bool StartAudioStream(unsigned inputDevice, unsigned outputDevice, unsigned samp
                       unsigned firstOutput)
 {
     gWatch.Ended();
+    gRefusal.clear();
     // The thread of a stream given up may still call into the plug-in, which
     // a start would reconfigure.
     CloseAudioApiStream();
@@ -130,8 +133,10 @@ bool StartAudioStream(unsigned inputDevice, unsigned outputDevice, unsigned samp
 
     const AudioStreamRequest request{inputDevice, outputDevice, sampleRate, ioVectorSize,
                                      channels,    firstInput,   firstOutput};
-    if (const char* problem = AudioStreamRequestProblem(request))
+    if (const char* problem = AudioStreamRequestProblem(request)) {
+        gRefusal = problem;
         return ReportStartFailure(problem);
+    }
     RtAudio::StreamOptions options;
     options.flags = RTAUDIO_NONINTERLEAVED;
     options.numberOfBuffers = 0;
@@ -197,6 +202,12 @@ void PrintAudioUnderflows()
 
 std::string TakeAudioStreamTrouble()
 {
+    if (!gRefusal.empty()) {
+        const std::string refusal = std::move(gRefusal);
+        gRefusal.clear();
+        return "The audio stream was not started: " + refusal +
+               ". Choose other settings in File, Preferences...";
+    }
     // Closed by another way (a new audio API): nothing to watch. A stream
     // that is open but stopped was stopped by the library on an error.
     if (!AudioApi() || !AudioApi()->isStreamOpen()) gWatch.Ended();

@@ -58,10 +58,12 @@ bool IsAudioStreamRunning();
 // (one line for all of them).
 void PrintAudioUnderflows();
 
-// UI thread, a few times a second: what to tell the user when the running
-// stream delivers no sound, stopped delivering (also when the library
-// stopped it on an error) or delivers too slowly (an AudioStreamWatch's
-// findings, each start told once); empty otherwise. A stream started from
-// the settings that delivers no sound is first opened again, anew, once;
-// the user hears of it when that one delivers nothing either.
+// UI thread, a few times a second: what to tell the user when the last
+// start was refused a request the audio library must not get
+// (AudioStreamRequestProblem), or when the running stream delivers no
+// sound, stopped delivering (also when the library stopped it on an error)
+// or delivers too slowly (an AudioStreamWatch's findings); each start told
+// once, empty otherwise. A stream started from the settings that delivers no
+// sound is first opened again, anew, once; the user hears of it when that
+// one delivers nothing either.
 std::string TakeAudioStreamTrouble();

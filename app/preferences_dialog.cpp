@@ -1,6 +1,10 @@
 #include "app/preferences_dialog.h"
 
+#include <algorithm>
+#include <cstring>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "app/combo_box.h"
 #include "app/notices.h"
@@ -14,9 +18,48 @@ namespace {
 
 HWND gOpenDialog = nullptr;
 
+// What the open dialog keeps besides CurrentSettings.
+struct DialogState {
+    // The devices and channels last chosen with DirectSound (0) and ASIO
+    // (1), put back when the driver list returns to one.
+    std::optional<AudioMidiSettings> devicesOf[2];
+    // Whether the user was told, since the audio API was last made, that
+    // the driver chosen is not the one that serves.
+    bool driverNoticeShown = false;
+    // The I/O vector size stored when the dialog opened, which the list may
+    // have replaced (FillAudioCombos) without storing.
+    char storedIoVectorSize[kSettingsTextSize] = {};
+};
+DialogState gState;
+
+int DriverSlot(uint16_t driver)
+{
+    return driver == 1 ? 1 : 0;
+}
+
+void CopyDevices(const AudioMidiSettings& from, AudioMidiSettings& to)
+{
+    CopySettingsText(to.inputDevice, from.inputDevice);
+    CopySettingsText(to.outputDevice, from.outputDevice);
+    to.input1 = from.input1;
+    to.input2 = from.input2;
+    to.output1 = from.output1;
+    to.output2 = from.output2;
+}
+
+// Once per audio API, as at start.
 void ShowDriverNotice(HWND dialog, const AudioMidiServices& services)
 {
-    if (const char* notice = services.driverNotice()) ShowAudioNotice(dialog, notice);
+    const char* notice = services.driverNotice();
+    if (!notice || gState.driverNoticeShown) return;
+    gState.driverNoticeShown = true;
+    ShowAudioNotice(dialog, notice);
+}
+
+void StartAudio(HWND dialog, const AudioMidiServices& services)
+{
+    services.startAudio();
+    ShowDriverNotice(dialog, services);
 }
 
 const char* FirstDeviceName(const AudioDeviceLists& devices, const std::vector<unsigned>& usable)
@@ -34,21 +77,43 @@ bool TakeSelectedText(HWND dialog, int id, char (&field)[kSettingsTextSize])
     return true;
 }
 
+bool Offers(const AudioDeviceLists& devices, const std::vector<unsigned>& usable, const char* name)
+{
+    const int index = devices.Find(name);
+    return index >= 0 && std::find(usable.begin(), usable.end(), unsigned(index)) != usable.end();
+}
+
+// The new API's devices: those last chosen with the driver, else the ones
+// in use when it offers them too (DirectSound serving for "ASIO"), else its
+// first ones. "ASIO" chosen again where DirectSound serves for it makes the
+// API anew.
 void ChangeDriver(HWND dialog, const AudioMidiServices& services)
 {
     const int selection = ComboSelection(dialog, IDC_DRIVER);
-    if (selection < 0 || selection == CurrentSettings->driver) return;
+    if (selection < 0) return;
+    if (selection == CurrentSettings->driver && (selection == 1) == services.asioInUse()) return;
+    const AudioMidiSettings previous = *CurrentSettings;
+    gState.devicesOf[DriverSlot(previous.driver)] = previous;
     CurrentSettings->driver = uint16_t(selection);
     services.recreateAudioApi();
+    gState.driverNoticeShown = false;
+    const auto& chosen = gState.devicesOf[DriverSlot(CurrentSettings->driver)];
+    const AudioMidiSettings& kept = chosen ? *chosen : previous;
     const AudioDeviceLists& devices = services.devices();
-    CopySettingsText(CurrentSettings->inputDevice, FirstDeviceName(devices, devices.inputs));
-    CopySettingsText(CurrentSettings->outputDevice, FirstDeviceName(devices, devices.outputs));
-    CurrentSettings->input1 = 1;
-    CurrentSettings->input2 = 2;
-    CurrentSettings->output1 = 1;
-    CurrentSettings->output2 = 2;
+    if (Offers(devices, devices.inputs, kept.inputDevice) &&
+        Offers(devices, devices.outputs, kept.outputDevice)) {
+        CopyDevices(kept, *CurrentSettings);
+    } else {
+        CopySettingsText(CurrentSettings->inputDevice, FirstDeviceName(devices, devices.inputs));
+        CopySettingsText(CurrentSettings->outputDevice, FirstDeviceName(devices, devices.outputs));
+        CurrentSettings->input1 = 1;
+        CurrentSettings->input2 = 2;
+        CurrentSettings->output1 = 1;
+        CurrentSettings->output2 = 2;
+    }
     FillAudioCombos(dialog);
-    if (CurrentSettings->driver == 1) ShowDriverNotice(dialog, services);
+    SelectDriverInUse(dialog);
+    ShowDriverNotice(dialog, services);
 }
 
 void ChangeDevice(HWND dialog, int id, char (&field)[kSettingsTextSize], uint16_t& first,
@@ -153,7 +218,7 @@ void HandleListChange(HWND dialog, int id, const AudioMidiServices& services)
 void Accept(HWND dialog, const AudioMidiServices& services)
 {
     if (!IdenticalSettings(*CurrentSettings, *RunningSettings) || !services.audioRunning())
-        services.startAudio();
+        StartAudio(dialog, services);
     EndDialog(dialog, IDOK);
 }
 
@@ -165,6 +230,10 @@ void Cancel(HWND dialog, const AudioMidiServices& services)
     const bool audioChanged = !SameAudioSettings(*CurrentSettings, *BackupSettings);
     const bool midiChanged = !SameMidiSettings(*CurrentSettings, *BackupSettings);
     if (audioChanged || midiChanged) *CurrentSettings = *BackupSettings;
+    // The I/O vector size stored at opening comes back; the one the list
+    // showed in its place was no change of the user's, and restarts nothing.
+    memcpy(CurrentSettings->ioVectorSize, gState.storedIoVectorSize,
+           sizeof gState.storedIoVectorSize);
     if (audioChanged) {
         services.recreateAudioApi();
         services.startAudio();
@@ -191,7 +260,7 @@ void HandleCommand(HWND dialog, int id, int code)
             Cancel(dialog, services);
             break;
         case IDC_APPLY:
-            services.startAudio();
+            StartAudio(dialog, services);
             break;
         case IDC_MONO_INPUT:
             CurrentSettings->monoInput = IsDlgButtonChecked(dialog, IDC_MONO_INPUT) == BST_CHECKED;
@@ -209,7 +278,10 @@ INT_PTR CALLBACK PreferencesDlgProc(HWND dialog, UINT message, WPARAM wParam, LP
     switch (message) {
         case WM_INITDIALOG:
             gOpenDialog = dialog;
+            gState = DialogState();
             SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+            memcpy(gState.storedIoVectorSize, CurrentSettings->ioVectorSize,
+                   sizeof gState.storedIoVectorSize);
             InitPreferencesControls(dialog);
             *BackupSettings = *CurrentSettings;
             return TRUE;

@@ -1,6 +1,8 @@
 #include "app/preferences_fill.h"
 
 #include <cstdio>
+#include <cstring>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -90,9 +92,15 @@ const AudioMidiServices& ServicesOf(HWND dialog)
 void InitPreferencesControls(HWND dialog)
 {
     FillFixedCombo(dialog, IDC_DRIVER, kDriverTypes);
-    SelectComboEntry(dialog, IDC_DRIVER, CurrentSettings->driver);
+    SelectDriverInUse(dialog);
     FillAudioCombos(dialog);
     FillMidiCombos(dialog);
+}
+
+void SelectDriverInUse(HWND dialog)
+{
+    const bool entry = CurrentSettings->driver < std::size(kDriverTypes);
+    SelectComboEntry(dialog, IDC_DRIVER, entry ? int(ServicesOf(dialog).asioInUse()) : -1);
 }
 
 void FillAudioCombos(HWND dialog)
@@ -101,7 +109,13 @@ void FillAudioCombos(HWND dialog)
     CheckDlgButton(dialog, IDC_MONO_INPUT,
                    CurrentSettings->monoInput ? BST_CHECKED : BST_UNCHECKED);
     FillFixedCombo(dialog, IDC_IO_VECTOR_SIZE, kIoVectorSizes);
-    SelectComboText(dialog, IDC_IO_VECTOR_SIZE, CurrentSettings->ioVectorSize);
+    // A stored size that is no entry gives way to the one shown, which
+    // Apply and OK then use.
+    const char* io =
+        IoVectorSizeEntryFor(CurrentSettings->ioVectorSize, CurrentSettings->signalVectorSize);
+    if (strcmp(io, CurrentSettings->ioVectorSize) != 0)
+        CopySettingsText(CurrentSettings->ioVectorSize, io);
+    SelectComboText(dialog, IDC_IO_VECTOR_SIZE, io);
     FillFixedCombo(dialog, IDC_SIGNAL_VECTOR_SIZE, kSignalVectorSizes);
     SelectComboText(dialog, IDC_SIGNAL_VECTOR_SIZE, CurrentSettings->signalVectorSize);
 }

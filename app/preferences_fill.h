@@ -16,7 +16,13 @@ const AudioMidiServices& ServicesOf(HWND dialog);
 // The driver list, then FillAudioCombos and FillMidiCombos.
 void InitPreferencesControls(HWND dialog);
 
-// FillAudioDeviceCombos, "Mono Input", and both vector size lists.
+// Selects in the driver list the API in use ("DirectSound" where it serves
+// for "ASIO"); none for a stored driver that is no entry.
+void SelectDriverInUse(HWND dialog);
+
+// FillAudioDeviceCombos, "Mono Input", and both vector size lists. A stored
+// I/O vector size that is none of the list's entries is replaced, in
+// CurrentSettings, by the entry shown (IoVectorSizeEntryFor).
 void FillAudioCombos(HWND dialog);
 
 // The device lists with their selections, then the channel and sample-rate

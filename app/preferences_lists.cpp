@@ -1,6 +1,9 @@
 #include "app/preferences_lists.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
+#include <iterator>
 
 const char* const kIoVectorSizes[9] = {"32",   "64",   "128",  "256", "512",
                                        "1024", "2048", "4096", "8192"};
@@ -26,4 +29,14 @@ VectorSizeChoice ChooseVectorSizes(int ioSelection, int signalSelection, const c
     const char* signal = EntryOr(kSignalVectorSizes, signalSelection, storedSignal);
     if (atoi(io) < atoi(signal)) return {io, kSignalVectorSizes[0], true};
     return {io, signal, false};
+}
+
+const char* IoVectorSizeEntryFor(const char* storedIo, const char* storedSignal)
+{
+    for (const char* entry : kIoVectorSizes)
+        if (strcmp(entry, storedIo) == 0) return entry;
+    const int least = std::max(atoi(storedIo), atoi(storedSignal));
+    for (const char* entry : kIoVectorSizes)
+        if (atoi(entry) >= least) return entry;
+    return kIoVectorSizes[std::size(kIoVectorSizes) - 1];
 }

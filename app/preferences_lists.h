@@ -23,3 +23,10 @@ struct VectorSizeChoice {
 // loses the selection. The texts point into the lists or at the stored texts.
 VectorSizeChoice ChooseVectorSizes(int ioSelection, int signalSelection, const char* storedIo,
                                    const char* storedSignal);
+
+// The I/O vector size entry the list shows for the stored texts: the stored
+// one when it is an entry; otherwise the smallest entry that is neither
+// smaller than the stored size (a smaller buffer is what underflows) nor
+// than the signal vector size (which the rule above would reset), the
+// largest entry when none is. Texts that are no numbers count as 0.
+const char* IoVectorSizeEntryFor(const char* storedIo, const char* storedSignal);

@@ -253,6 +253,11 @@ TEST_F(AudioStreamTest, RequestsRtAudioMustNotGetAreRefused)
         ASSERT_EQ(texts.size(), 2u) << c.problem;
         EXPECT_EQ(texts[1], std::string("could not start the audio stream: ") + c.problem + "\r\n");
         EXPECT_FALSE(AudioApi()->isStreamOpen());
+        // The user is told once.
+        EXPECT_EQ(TakeAudioStreamTrouble(), std::string("The audio stream was not started: ") +
+                                                c.problem +
+                                                ". Choose other settings in File, Preferences...");
+        EXPECT_EQ(TakeAudioStreamTrouble(), "");
     }
 }
 

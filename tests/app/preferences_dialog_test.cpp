@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -38,8 +39,10 @@ RtAudio::DeviceInfo Device(const std::string& name, unsigned inputs, unsigned ou
 // What the dialog sees of audio and MIDI, and what it asked for.
 struct FakeShell {
     std::vector<RtAudio::DeviceInfo> infos;
-    std::vector<RtAudio::DeviceInfo> infosAfterRecreate;
-    bool asioAfterRecreate = false;
+    std::vector<RtAudio::DeviceInfo> directSoundInfos;
+    std::vector<RtAudio::DeviceInfo> infosAfterRecreate;  // for driver 1
+    bool asioAfterRecreate = false;                       // ASIO serves driver 1
+    const char* driverNotice = nullptr;
     AudioDeviceLists devices;
     bool running = true;
     bool asio = false;  // the API in use
@@ -49,7 +52,14 @@ struct FakeShell {
     int starts = 0, recreates = 0, writes = 0;
     Texts openedIn, openedOut;
 
+    // The devices of DirectSound, listed now.
     void SetDevices(const std::vector<RtAudio::DeviceInfo>& list)
+    {
+        directSoundInfos = list;
+        List(list);
+    }
+
+    void List(const std::vector<RtAudio::DeviceInfo>& list)
     {
         infos = list;
         devices.Clear();
@@ -70,10 +80,11 @@ const AudioMidiServices kFakeServices = {
     [] {
         ++gFake->recreates;
         gFake->running = false;
-        gFake->asio = gFake->asioAfterRecreate;
-        gFake->SetDevices(gFake->infosAfterRecreate);
+        const bool asioChosen = CurrentSettings->driver == 1;
+        gFake->asio = asioChosen && gFake->asioAfterRecreate;
+        gFake->List(asioChosen ? gFake->infosAfterRecreate : gFake->directSoundInfos);
     },
-    []() -> const char* { return nullptr; },
+    []() -> const char* { return gFake->driverNotice; },
     [] { return gFake->asio; },
     [] {
         ++gFake->starts;
@@ -115,6 +126,37 @@ int Selection(HWND dialog, int id)
     return int(SendDlgItemMessageA(dialog, id, CB_GETCURSEL, 0, 0));
 }
 
+std::string SelectedText(HWND dialog, int id)
+{
+    const int selection = Selection(dialog, id);
+    return selection < 0 ? std::string() : ComboTexts(dialog, id)[size_t(selection)];
+}
+
+// The audio notices shown, each read and closed from inside its own loop by
+// a thread timer.
+Texts gNotices;
+std::vector<HWND> gClosedNotices;
+
+BOOL CALLBACK CloseNotice(HWND window, LPARAM)
+{
+    char caption[32] = {};
+    GetWindowTextA(window, caption, sizeof caption);
+    if (std::strcmp(caption, "Velvane audio") != 0) return TRUE;
+    for (HWND closed : gClosedNotices)
+        if (closed == window) return TRUE;
+    char text[256] = {};
+    GetDlgItemTextA(window, 0xFFFF, text, sizeof text);  // a message box's text
+    gNotices.push_back(text);
+    gClosedNotices.push_back(window);
+    PostMessageA(window, WM_COMMAND, IDOK, 0);
+    return FALSE;
+}
+
+void CALLBACK CloseNotices(HWND, UINT, UINT_PTR, DWORD)
+{
+    EnumThreadWindows(GetCurrentThreadId(), CloseNotice, 0);
+}
+
 // The preferences dialog from the program's resources, modeless, on fake
 // devices: "Default Device" (2 in, 2 out), "Mic" (1 in), "Speakers" (8 out)
 // and a device that failed to probe.
@@ -129,10 +171,14 @@ protected:
         fake.infosAfterRecreate = {Device("ASIO Card", 4, 4, {44100, 96000})};
         fake.asioAfterRecreate = true;
         gFake = &fake;
+        gNotices.clear();
+        gClosedNotices.clear();
+        noticeTimer = SetTimer(nullptr, 0, 20, CloseNotices);
     }
 
     void TearDown() override
     {
+        KillTimer(nullptr, noticeTimer);
         if (dialog) DestroyWindow(dialog);
         gFake = nullptr;
         FreeSettingsRecords();
@@ -169,6 +215,7 @@ protected:
 
     FakeShell fake;
     HWND dialog = nullptr;
+    UINT_PTR noticeTimer = 0;
 };
 
 TEST_F(PreferencesDialogTest, OpensWithTheControlsOfTheSettings)
@@ -218,10 +265,41 @@ TEST_F(PreferencesDialogTest, StoredValuesThatAreNoEntriesLeaveTheirListsWithout
     EXPECT_TRUE(Enabled(IDC_AUDIO_INPUT_DEVICE));
     EXPECT_EQ(Selection(dialog, IDC_AUDIO_INPUT_DEVICE), 0);  // the first device
     EXPECT_EQ(Selection(dialog, IDC_SAMPLE_RATE), CB_ERR);
-    EXPECT_EQ(Selection(dialog, IDC_IO_VECTOR_SIZE), CB_ERR);
+    EXPECT_EQ(SelectedText(dialog, IDC_IO_VECTOR_SIZE), "512");  // the next larger entry
     EXPECT_EQ(Selection(dialog, IDC_INPUT_CHANNEL_1), CB_ERR);
     EXPECT_EQ(Selection(dialog, IDC_INPUT_CHANNEL_2), CB_ERR);
     EXPECT_STREQ(CurrentSettings->sampleRate, "96000");
+}
+
+// A stored I/O vector size that is no entry (one the stream refuses, say)
+// gives way to the entry shown, which OK uses; Cancel brings the stored one
+// back, restarting and writing nothing for it.
+TEST_F(PreferencesDialogTest, AStoredIoVectorSizeThatIsNoEntryGivesWayToTheOneShown)
+{
+    const struct {
+        const char *stored, *signal, *shown;
+    } cases[] = {{"3", "1024", "1024"}, {"0", "32", "32"}, {"1", "16", "32"}, {"500", "32", "512"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.stored);
+        *CurrentSettings = SettingsBuilder().IoVectorSize(c.stored).SignalVectorSize(c.signal);
+        Open();
+        EXPECT_EQ(SelectedText(dialog, IDC_IO_VECTOR_SIZE), c.shown);
+        EXPECT_EQ(SelectedText(dialog, IDC_SIGNAL_VECTOR_SIZE), c.signal);
+        EXPECT_STREQ(CurrentSettings->ioVectorSize, c.shown);
+        Command(IDCANCEL, BN_CLICKED);
+        EXPECT_STREQ(CurrentSettings->ioVectorSize, c.stored);
+        EXPECT_EQ(fake.starts + fake.recreates + fake.writes, 0);
+        DestroyWindow(dialog);
+
+        Open();
+        Command(IDOK, BN_CLICKED);
+        EXPECT_EQ(fake.starts, 1);
+        EXPECT_STREQ(RunningSettings->ioVectorSize, c.shown);
+        EXPECT_STREQ(RunningSettings->signalVectorSize, c.signal);
+        DestroyWindow(dialog);
+        dialog = nullptr;
+        fake.starts = 0;
+    }
 }
 
 struct ChannelCase {
@@ -345,13 +423,70 @@ TEST_F(PreferencesDialogTest, AsioChosenWhereDirectSoundServesKeepsDirectSoundsR
     *CurrentSettings =
         SettingsBuilder().Driver(1).InputDevice("Mic").OutputDevice("Default Device");
     Open();
-    EXPECT_EQ(Selection(dialog, IDC_DRIVER), 1);
+    EXPECT_EQ(Selection(dialog, IDC_DRIVER), 0);  // the API in use
     EXPECT_TRUE(Enabled(IDC_AUDIO_INPUT_DEVICE));
     EXPECT_FALSE(Enabled(IDC_ASIO_CONFIG));
     EXPECT_EQ(ComboTexts(dialog, IDC_AUDIO_INPUT_DEVICE)[Selection(dialog, IDC_AUDIO_INPUT_DEVICE)],
               "Mic");
     EXPECT_EQ(ComboTexts(dialog, IDC_INPUT_CHANNEL_2), (Texts{"1"}));
     EXPECT_EQ(ComboTexts(dialog, IDC_SAMPLE_RATE), (Texts{"44100"}));
+}
+
+// The devices and channels chosen stay when the driver list is switched to
+// "ASIO" and back, whether ASIO serves or DirectSound serves for it; the
+// list shows the API in use.
+TEST_F(PreferencesDialogTest, DevicesChosenStayWhenTheDriverIsSwitchedBack)
+{
+    for (bool asioServes : {true, false}) {
+        SCOPED_TRACE(asioServes ? "ASIO serves" : "DirectSound serves for ASIO");
+        fake.asioAfterRecreate = asioServes;
+        if (!asioServes) fake.infosAfterRecreate = fake.directSoundInfos;
+        Open();
+        PickText(IDC_AUDIO_INPUT_DEVICE, "Mic");
+        PickText(IDC_AUDIO_OUTPUT_DEVICE, "Speakers");
+        PickText(IDC_OUTPUT_CHANNEL_1, "5");
+        const AudioMidiSettings chosen = *CurrentSettings;
+
+        Pick(IDC_DRIVER, 1);
+        EXPECT_EQ(SelectedText(dialog, IDC_DRIVER), asioServes ? "ASIO" : "DirectSound");
+        EXPECT_STREQ(CurrentSettings->outputDevice, asioServes ? "ASIO Card" : "Speakers");
+        Pick(IDC_DRIVER, 0);
+        EXPECT_EQ(SelectedText(dialog, IDC_DRIVER), "DirectSound");
+        EXPECT_TRUE(SameAudioSettings(*CurrentSettings, chosen));
+        EXPECT_EQ(SelectedText(dialog, IDC_AUDIO_INPUT_DEVICE), "Mic");
+        EXPECT_EQ(SelectedText(dialog, IDC_AUDIO_OUTPUT_DEVICE), "Speakers");
+        EXPECT_EQ(SelectedText(dialog, IDC_OUTPUT_CHANNEL_1), "5");
+        DestroyWindow(dialog);
+        dialog = nullptr;
+    }
+}
+
+// "ASIO" stored where DirectSound serves for it: the list shows DirectSound
+// and a start from the dialog tells why, once for each audio API, as at
+// start; "ASIO" stays stored.
+TEST_F(PreferencesDialogTest, AsioWhereDirectSoundServesShowsDirectSoundAndIsToldOnApply)
+{
+    const char* const kFallback = "ASIO is not available; using DirectSound instead.";
+    *CurrentSettings = SettingsBuilder().Driver(1);
+    fake.asioAfterRecreate = false;
+    fake.infosAfterRecreate = fake.directSoundInfos;
+    fake.driverNotice = kFallback;
+    Open();
+    EXPECT_EQ(SelectedText(dialog, IDC_DRIVER), "DirectSound");
+    EXPECT_TRUE(gNotices.empty());
+    Command(IDC_APPLY, BN_CLICKED);
+    EXPECT_EQ(gNotices, (Texts{kFallback}));
+    Command(IDC_APPLY, BN_CLICKED);
+    EXPECT_EQ(gNotices.size(), 1u);
+
+    Pick(IDC_DRIVER, 1);  // chosen again: a new API, told at once
+    EXPECT_EQ(fake.recreates, 1);
+    EXPECT_EQ(gNotices, (Texts{kFallback, kFallback}));
+    EXPECT_EQ(SelectedText(dialog, IDC_DRIVER), "DirectSound");
+    Command(IDOK, BN_CLICKED);
+    EXPECT_EQ(fake.starts, 3);
+    EXPECT_EQ(gNotices.size(), 2u);
+    EXPECT_EQ(CurrentSettings->driver, 1);
 }
 
 TEST_F(PreferencesDialogTest, ADeviceChoiceResetsItsChannels)

@@ -1,5 +1,5 @@
 // The preferences dialog's rules that need no window: the comparisons of
-// settings records, the fixed lists and the vector-size rule.
+// settings records, the fixed lists and the vector-size rules.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -117,6 +117,30 @@ TEST(PreferencesLists, VectorSizeRule)
         EXPECT_STREQ(choice.ioVectorSize, c.wantIo);
         EXPECT_STREQ(choice.signalVectorSize, c.wantSignal);
         EXPECT_EQ(choice.clearSignalSelection, c.wantCleared);
+    }
+}
+
+// The I/O vector size list shows a valid entry for any stored size.
+TEST(PreferencesLists, IoVectorSizeShownForAStoredSize)
+{
+    const struct {
+        const char *storedIo, *storedSignal, *shown;
+    } cases[] = {
+        {"512", "32", "512"},    // an entry stays
+        {"32", "1024", "32"},    // ... even below the signal size
+        {"3", "1024", "1024"},   // a refused size: the smallest that holds a signal vector
+        {"0", "1024", "1024"},   // ... for 0 too
+        {"1", "32", "32"},       // ... and for 1
+        {"0", "16", "32"},       // the smallest entry
+        {"500", "32", "512"},    // the next larger entry
+        {"9000", "32", "8192"},  // the largest, when none is larger
+        {"abc", "64", "64"},     // no number: 0
+        {"3", "2000", "2048"},   // a signal size that is no entry counts by its value
+        {"0512", "32", "512"},   // the list matches whole texts
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.storedIo) + "/" + c.storedSignal);
+        EXPECT_STREQ(IoVectorSizeEntryFor(c.storedIo, c.storedSignal), c.shown);
     }
 }
 

@@ -11,6 +11,8 @@
 //   editor_probe button TITLE ID  presses button ID in the dialog titled TITLE
 //   editor_probe count TITLE    the number of top-level windows titled TITLE
 //   editor_probe text TITLE     the message of the message box titled TITLE
+//   editor_probe selection TITLE ID  the selected entry of drop-down list ID in
+//                               the dialog titled TITLE (an empty line for none)
 #include <windows.h>
 
 #include <cstdio>
@@ -87,6 +89,18 @@ int Text(const char* title)
     return 0;
 }
 
+// A drop-down list's text is its selected entry's.
+int Selection(const char* title, int list)
+{
+    HWND dialog = VisibleWindow(title);
+    if (!dialog || !GetDlgItem(dialog, list)) return 1;
+    char text[256] = {};
+    GetDlgItemTextA(dialog, list, text, sizeof text);
+    std::printf("%s\n", text);
+    std::fflush(stdout);
+    return 0;
+}
+
 int Count(const char* title)
 {
     int count = 0;
@@ -113,8 +127,10 @@ int main(int argc, char** argv)
     if (argc == 4 && std::strcmp(command, "button") == 0) return Press(argv[2], std::atoi(argv[3]));
     if (argc == 3 && std::strcmp(command, "count") == 0) return Count(argv[2]);
     if (argc == 3 && std::strcmp(command, "text") == 0) return Text(argv[2]);
+    if (argc == 4 && std::strcmp(command, "selection") == 0)
+        return Selection(argv[2], std::atoi(argv[3]));
     std::fprintf(stderr,
                  "usage: editor_probe where | menu ID [N] | wheel X Y STEPS | cancel TITLE | "
-                 "ok TITLE | button TITLE ID | count TITLE | text TITLE\n");
+                 "ok TITLE | button TITLE ID | count TITLE | text TITLE | selection TITLE ID\n");
     return 2;
 }
