@@ -218,8 +218,24 @@ case_folder() {
     rm -f "$SETTINGS_DIR"
 }
 
+# A copy started while the first runs ends with exit code 0 and brings the
+# first one's main window to the front: the foreground window, in front of
+# all others, restored when minimised.
+copy_brings_front() { # name
+    copy=0
+    "$ROOT/tools/wine-run.sh" "$BUILD/app/velvane.exe" >"$SESSION_DIR/copy.log" 2>&1 || copy=$?
+    [ "$copy" = 0 ] || fail "$1: the copy's exit code $copy"
+    foreground=$(session_probe foreground | tr -d '\r')
+    top=$(session_probe top | tr -d '\r')
+    echo "$1: foreground \"$foreground\", in front \"$top\""
+    [ "$foreground" = Velvane ] || fail "$1: the main window is not the foreground window"
+    [ "$top" = Velvane ] || fail "$1: the main window is not in front"
+}
+
 # A start right after "&Quit" waits for the copy that is ending and starts;
-# ten copies started at once give one window, the others end with exit code 0.
+# ten copies started at once give one window, the others end with exit code 0;
+# a copy brings the main window to the front from behind another program's
+# window and from minimised.
 case_copies() {
     start
     session_probe menu 40007 >/dev/null
@@ -244,6 +260,19 @@ case_copies() {
     [ "$ended" = 9 ] || fail "copies: $ended copies ended with exit code 0, not 9"
     [ "$(session_probe count Velvane | tr -d '\r')" = 1 ] || fail "copies: not one main window"
     SESSION_PROGRAM_PID=$(echo $running | cut -d' ' -f1)
+
+    "$ROOT/tools/wine-run.sh" notepad >/dev/null 2>&1 &
+    other=$!
+    for _ in $(seq 80); do
+        [ "$(session_probe top | tr -d '\r')" != Velvane ] && break
+        sleep 0.25
+    done
+    [ "$(session_probe top | tr -d '\r')" != Velvane ] || fail "copies: no other window in front"
+    copy_brings_front "copy behind another window"
+    session_probe minimise Velvane || fail "copies: the main window was not minimised"
+    copy_brings_front "copy when minimised"
+    kill "$other" 2>/dev/null || true
+    wait "$other" 2>/dev/null || true
     quit_within_bound copies "$SUM"
 }
 
