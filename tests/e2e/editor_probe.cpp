@@ -9,6 +9,8 @@
 //                               closes a message box)
 //   editor_probe ok TITLE       presses OK in the dialog titled TITLE
 //   editor_probe button TITLE ID  presses button ID in the dialog titled TITLE
+//   editor_probe click TITLE ID   clicks control ID of the dialog titled TITLE
+//                               (a check box changes its state)
 //   editor_probe count TITLE    the number of top-level windows titled TITLE
 //   editor_probe text TITLE     the message of the message box titled TITLE
 //   editor_probe foreground     the foreground window's title, followed by
@@ -81,6 +83,15 @@ int Press(const char* title, int button)
     return dialog && PostMessageA(dialog, WM_COMMAND, WPARAM(button), 0) ? 0 : 1;
 }
 
+int Click(const char* title, int control)
+{
+    HWND dialog = VisibleWindow(title);
+    HWND item = dialog ? GetDlgItem(dialog, control) : nullptr;
+    if (!item) return 1;
+    SendMessageA(item, BM_CLICK, 0, 0);
+    return 0;
+}
+
 // A message box's text is its static control 0xFFFF.
 int Text(const char* title)
 {
@@ -147,6 +158,7 @@ int main(int argc, char** argv)
     if (argc == 3 && std::strcmp(command, "cancel") == 0) return Press(argv[2], IDCANCEL);
     if (argc == 3 && std::strcmp(command, "ok") == 0) return Press(argv[2], IDOK);
     if (argc == 4 && std::strcmp(command, "button") == 0) return Press(argv[2], std::atoi(argv[3]));
+    if (argc == 4 && std::strcmp(command, "click") == 0) return Click(argv[2], std::atoi(argv[3]));
     if (argc == 3 && std::strcmp(command, "count") == 0) return Count(argv[2]);
     if (argc == 3 && std::strcmp(command, "text") == 0) return Text(argv[2]);
     if (argc == 2 && std::strcmp(command, "foreground") == 0) return Foreground();
@@ -154,7 +166,7 @@ int main(int argc, char** argv)
     if (argc == 3 && std::strcmp(command, "minimise") == 0) return Minimise(argv[2]);
     std::fprintf(stderr,
                  "usage: editor_probe where | menu ID [N] | wheel X Y STEPS | cancel TITLE | "
-                 "ok TITLE | button TITLE ID | count TITLE | text TITLE | foreground | top | "
-                 "minimise TITLE\n");
+                 "ok TITLE | button TITLE ID | click TITLE ID | count TITLE | text TITLE | "
+                 "foreground | top | minimise TITLE\n");
     return 2;
 }
