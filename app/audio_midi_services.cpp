@@ -26,10 +26,19 @@ void RecreateAudioApi()
 }
 
 const AudioMidiServices kRealServices = {
-    AudioDevices,      DeviceInfoOf,           RecreateAudioApi,     AudioDriverNotice,
-    AudioApiIsAsio,    StartAudioFromSettings, IsAudioStreamRunning, MidiClientsExist,
-    MidiInputPortList, MidiOutputPortList,     OpenMidiInByName,     OpenMidiOutByName,
-    WriteSettingsFile,
+    AudioDevices,
+    DeviceInfoOf,
+    RecreateAudioApi,
+    AudioDriverNotice,
+    AudioApiIsAsio,
+    StartAudioFromSettings,
+    IsAudioStreamRunning,
+    MidiClientsExist,
+    MidiInputPortList,
+    MidiOutputPortList,
+    OpenMidiInByName,
+    OpenMidiOutByName,
+    WriteSettingsFileQuietly,
 };
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "app/notices.h"
 #include "app/preferences_dialog.h"
 #include "app/resource_ids.h"
+#include "app/settings.h"
 #include "app/settings_file.h"
 #include "app/startup.h"
 
@@ -31,7 +32,15 @@ void OpenPreferences(HWND owner)
     const INT_PTR result =
         DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_PREFERENCES), owner,
                         PreferencesDlgProc, LPARAM(&RealAudioMidiServices()));
-    if (result == IDOK) WriteSettingsFile();
+    // The edits stay in use for the session even when the file keeps the old
+    // settings.
+    if (result == IDOK && !WriteSettingsFile()) {
+        const std::string text = std::string("Velvane could not save its settings to ") +
+                                 SettingsFilePath +
+                                 ". The new settings are used until Velvane ends; its next "
+                                 "start reads the file as it is.";
+        ShowSettingsNotice(owner, text.c_str());
+    }
 }
 
 void ShowAbout(HWND owner)
@@ -45,7 +54,7 @@ void WatchAudio(HWND window)
 {
     PrintAudioUnderflows();
     // One notice at a time: the watch is asked again once it is closed.
-    if (AudioNoticeShown()) return;
+    if (NoticeShown()) return;
     const std::string trouble = TakeAudioStreamTrouble();
     if (!trouble.empty()) ShowAudioNotice(window, trouble.c_str());
 }

@@ -119,14 +119,14 @@ bool OpenMidiInByName(const char* name)
 {
     RtMidiPortClient client = InputClient();
     return SwitchMidiPort(client.Present(), name, CurrentSettings->midiInputPort,
-                          WriteSettingsFile);
+                          WriteSettingsFileQuietly);
 }
 
 bool OpenMidiOutByName(const char* name)
 {
     RtMidiPortClient client = OutputClient();
     return SwitchMidiPort(client.Present(), name, CurrentSettings->midiOutputPort,
-                          WriteSettingsFile);
+                          WriteSettingsFileQuietly);
 }
 
 void MidiCallback(double, std::vector<unsigned char>* message, void*)

@@ -2,20 +2,30 @@
 
 namespace {
 
-int gAudioNoticesOpen = 0;
+int gNoticesOpen = 0;
+
+void ShowNotice(HWND owner, const char* text, const char* caption, UINT icon)
+{
+    ++gNoticesOpen;
+    MessageBoxA(owner, text, caption, MB_OK | icon);
+    --gNoticesOpen;
+}
 
 }  // namespace
 
 void ShowAudioNotice(HWND owner, const char* text)
 {
-    ++gAudioNoticesOpen;
-    MessageBoxA(owner, text, "Velvane audio", MB_OK | MB_ICONINFORMATION);
-    --gAudioNoticesOpen;
+    ShowNotice(owner, text, "Velvane audio", MB_ICONINFORMATION);
 }
 
-bool AudioNoticeShown()
+void ShowSettingsNotice(HWND owner, const char* text)
 {
-    return gAudioNoticesOpen > 0;
+    ShowNotice(owner, text, "Velvane settings", MB_ICONWARNING);
+}
+
+bool NoticeShown()
+{
+    return gNoticesOpen > 0;
 }
 
 void ShowStartFailure(const char* text)

@@ -8,9 +8,13 @@
 // A notice about the audio: caption "Velvane audio", information icon.
 void ShowAudioNotice(HWND owner, const char* text);
 
-// Whether an audio notice is open: its message loop serves the timers of
-// the program's windows, which must not open another on top.
-bool AudioNoticeShown();
+// A notice about the settings file: caption "Velvane settings", warning
+// icon.
+void ShowSettingsNotice(HWND owner, const char* text);
+
+// Whether an audio or settings notice is open: its message loop serves the
+// timers of the program's windows, which must not open another on top.
+bool NoticeShown();
 
 // Why the program cannot start: caption "Velvane cannot start", error icon,
 // no owner (there is no main window yet).

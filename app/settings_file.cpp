@@ -105,16 +105,24 @@ std::string MakeFolders(const std::string& path)
 
 }  // namespace
 
-void WriteSettingsFile()
+bool WriteSettingsFile()
 {
+    bool written = true;
     for (const SettingsKey& key : kSettingsKeys) {
         char value[kSettingsTextSize];
         if (key.number)
             snprintf(value, sizeof value, "%u", unsigned(CurrentSettings->*key.number));
         else
             CopySettingsText(value, CurrentSettings->*key.text);
-        WritePrivateProfileStringA(key.section, key.name, value, SettingsFilePath);
+        if (!WritePrivateProfileStringA(key.section, key.name, value, SettingsFilePath))
+            written = false;
     }
+    return written;
+}
+
+void WriteSettingsFileQuietly()
+{
+    WriteSettingsFile();
 }
 
 void ReadSettingsFile()

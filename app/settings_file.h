@@ -8,8 +8,13 @@
 // AllocateSettingsFilePath.
 
 // Writes every field of CurrentSettings to the file at SettingsFilePath, one
-// key at a time; failures are ignored.
-void WriteSettingsFile();
+// key at a time. False when a key could not be written (the file is locked
+// or immutable, for one): the platform then leaves the file as it was.
+bool WriteSettingsFile();
+
+// WriteSettingsFile where a failure is not told: the writes the program makes
+// of itself (a MIDI port turned "off", the preferences' Cancel).
+void WriteSettingsFileQuietly();
 
 // Reads every key of the file at SettingsFilePath into CurrentSettings; a
 // missing key takes its default, which for the MIDI ports is "no input" and

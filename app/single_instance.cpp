@@ -32,5 +32,8 @@ void BringRunningInstanceToFront()
     HWND main = RunningMainWindow();
     if (!main) return;
     if (IsIconic(main)) ShowWindow(main, SW_RESTORE);
+    // Activating leaves the window's place among the others to a window
+    // manager, which Wine may not have: it is raised here.
+    SetWindowPos(main, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     SetForegroundWindow(main);
 }

@@ -21,5 +21,7 @@ HWND RunningMainWindow();
 // succeeds. Null at once when the other instance's main dialog shows.
 HANDLE ClaimSingleInstanceWhenFree(const char* name, DWORD waitMs);
 
-// Brings the running instance's main dialog to the front, when it has one.
+// Brings the running instance's main dialog to the front, when it has one:
+// restored when minimised, raised above the other windows and made the
+// foreground window. The copy the user just started may do that.
 void BringRunningInstanceToFront();

@@ -3,21 +3,26 @@
 # private PulseAudio: the sound server killed or its sink unloaded mid-run
 # (one notice, naming that cause), "Preferences..." posted ten times, "ASIO"
 # chosen in a build without it, an I/O vector size the device cannot serve,
-# devices that never run, the settings folder missing or blocked. Each run
-# that gets a main window ends with "&Quit", which must end the process within
-# a bound with exit code 0 and the settings file byte-identical. Screenshots
-# stay in build/e2e-faults.
+# devices that never run, the settings folder missing or blocked, copies
+# started while one runs, the settings file unwritable. Each run that gets a
+# main window ends with "&Quit", which must end the process within a bound
+# with exit code 0 and the settings file byte-identical. Screenshots stay in
+# build/e2e-faults.
 #   tools/e2e-faults.sh [windows build tree [case ...]]
-# Cases: killed terminated unloaded burst asio iovs silent folder copies (all
-# by default). VELVANE_SESSION_PREFIX names another Wine prefix.
+# Cases: killed terminated unloaded burst asio iovs silent folder copies
+# unwritable (all by default). VELVANE_SESSION_PREFIX names another Wine
+# prefix.
 set -eu
 
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 BUILD=$(cd "${1:-$ROOT/build/win}" && pwd)
 export VELVANE_SESSION_PREFIX="${VELVANE_SESSION_PREFIX:-$ROOT/build/wine-session-faults}"
 . "$ROOT/tools/session.sh"
-trap session_cleanup EXIT
+# The unwritable case's immutable file, whatever happens.
+unlock_settings() { chattr -i "${SETTINGS_DIR:-/nonexistent}/settings.ini" 2>/dev/null || true; }
+trap 'unlock_settings; session_cleanup' EXIT
 session_start "$ROOT/build/e2e-faults"
+unlock_settings  # left so by a run that was killed
 python3 "$ROOT/tools/e2e-tones.py" "$SESSION_DIR/tones.wav" 120
 QUIT_BOUND=15
 TONES_BOUND=60
@@ -246,8 +251,24 @@ case_folder() {
     rm -f "$SETTINGS_DIR"
 }
 
+# A copy started while the first runs ends with exit code 0 and brings the
+# first one's main window to the front: the foreground window, in front of
+# all others, restored when minimised.
+copy_brings_front() { # name
+    copy=0
+    "$ROOT/tools/wine-run.sh" "$BUILD/app/velvane.exe" >"$SESSION_DIR/copy.log" 2>&1 || copy=$?
+    [ "$copy" = 0 ] || fail "$1: the copy's exit code $copy"
+    foreground=$(session_probe foreground | tr -d '\r')
+    top=$(session_probe top | tr -d '\r')
+    echo "$1: foreground \"$foreground\", in front \"$top\""
+    [ "$foreground" = Velvane ] || fail "$1: the main window is not the foreground window"
+    [ "$top" = Velvane ] || fail "$1: the main window is not in front"
+}
+
 # A start right after "&Quit" waits for the copy that is ending and starts;
-# ten copies started at once give one window, the others end with exit code 0.
+# ten copies started at once give one window, the others end with exit code 0;
+# a copy brings the main window to the front from behind another program's
+# window and from minimised.
 case_copies() {
     start
     session_probe menu 40007 >/dev/null
@@ -272,10 +293,60 @@ case_copies() {
     [ "$ended" = 9 ] || fail "copies: $ended copies ended with exit code 0, not 9"
     [ "$(session_probe count Velvane | tr -d '\r')" = 1 ] || fail "copies: not one main window"
     SESSION_PROGRAM_PID=$(echo $running | cut -d' ' -f1)
+
+    "$ROOT/tools/wine-run.sh" notepad >/dev/null 2>&1 &
+    other=$!
+    for _ in $(seq 80); do
+        [ "$(session_probe top | tr -d '\r')" != Velvane ] && break
+        sleep 0.25
+    done
+    [ "$(session_probe top | tr -d '\r')" != Velvane ] || fail "copies: no other window in front"
+    copy_brings_front "copy behind another window"
+    session_probe minimise Velvane || fail "copies: the main window was not minimised"
+    copy_brings_front "copy when minimised"
+    kill "$other" 2>/dev/null || true
+    wait "$other" 2>/dev/null || true
     quit_within_bound copies "$SUM"
 }
 
-CASES="killed terminated unloaded burst asio iovs silent folder copies"
+# Preferences, the controls given clicked, then OK: the notice that the
+# settings file was not written shows within 15 s and names the file.
+ok_tells_unwritten() { # control ids
+    session_probe menu 40006 >/dev/null
+    wait_for_window Preferences 10 || fail "unwritable: no preferences dialog"
+    for id in "$@"; do session_probe click Preferences "$id" || fail "unwritable: no control $id"; done
+    session_probe ok Preferences >/dev/null
+    wait_for_window "Velvane settings" 15 || { fail "unwritable: no notice"; return; }
+    text=$(session_probe text "Velvane settings" | tr -d '\r')
+    printf 'unwritable: the notice says "%s"\n' "$text"
+    file="C:\\users\\$(id -un)\\AppData\\Local\\tq_Velvane\\settings.ini"
+    case "$text" in *"$file"*) ;; *) fail "unwritable: the notice does not name $file" ;; esac
+}
+
+# The settings file made immutable before the start (a read-only mode does
+# not stop a root process under Wine): the start-up's write fails unseen; OK
+# keeps the change, Mono Input, for the session and tells that the file was
+# not written, which stays as it was; "&Quit" with that notice open ends the
+# process.
+case_unwritable() {
+    session_settings "Monitor of Null Output" "Null Output" 0
+    chattr +i "$SETTINGS_DIR/settings.ini" || fail "unwritable: chattr +i refused"
+    SUM=$(cksum < "$SETTINGS_DIR/settings.ini")
+    session_program || fail "unwritable: no main window"
+    session_play "$SESSION_DIR/tones.wav"
+    ok_tells_unwritten 40023
+    session_probe cancel "Velvane settings" >/dev/null || true
+    wait_for_window "Velvane settings" 10 0 || fail "unwritable: the notice stays"
+    session_wait_for_tones unwritable mono "$TONES_BOUND" >/dev/null ||
+        fail "unwritable: Mono Input not in use after OK"
+    no_notice unwritable "about the stream"
+    ok_tells_unwritten
+    kill "$SESSION_PLAY_PID" 2>/dev/null || true
+    quit_within_bound unwritable "$SUM"
+    unlock_settings
+}
+
+CASES="killed terminated unloaded burst asio iovs silent folder copies unwritable"
 if [ $# -gt 1 ]; then
     shift
     CASES="$*"

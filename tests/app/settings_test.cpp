@@ -267,6 +267,27 @@ TEST_F(SettingsFileTest, EveryKeyIsWrittenInOrderAndReadBack)
     EXPECT_TRUE(SameBytes(s, written));
 }
 
+// Another handle that shares no writing makes the file unwritable, as an
+// immutable file does.
+TEST_F(SettingsFileTest, AFileThatCannotBeWrittenIsToldAndKeptAsItWas)
+{
+    ASSERT_TRUE(PrepareSettingsFileIn(Base().c_str(), nullptr));
+    const std::vector<std::string> before = FileLines();
+    CopySettingsText(CurrentSettings->sampleRate, "48000");
+    HANDLE lock = CreateFileA(SettingsFilePath, GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(WriteSettingsFile());
+    CloseHandle(lock);
+    EXPECT_EQ(FileLines(), before);
+    EXPECT_STREQ(CurrentSettings->sampleRate, "48000");
+
+    EXPECT_TRUE(WriteSettingsFile());
+    std::vector<std::string> after = before;
+    after[11] = "sr=48000";
+    EXPECT_EQ(FileLines(), after);
+}
+
 TEST_F(SettingsFileTest, ExistingFileIsReadAndRewrittenWithEveryKey)
 {
     PutFile("[midi]\r\noutchan=9\r\nindev=Keys\r\n[audio]\r\nsr=96000\r\nextra=kept\r\n");

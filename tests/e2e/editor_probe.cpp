@@ -9,10 +9,17 @@
 //                               closes a message box)
 //   editor_probe ok TITLE       presses OK in the dialog titled TITLE
 //   editor_probe button TITLE ID  presses button ID in the dialog titled TITLE
+//   editor_probe click TITLE ID   clicks control ID of the dialog titled TITLE
+//                               (a check box changes its state)
 //   editor_probe count TITLE    the number of top-level windows titled TITLE
 //   editor_probe text TITLE     the message of the message box titled TITLE
 //   editor_probe selection TITLE ID  the selected entry of drop-down list ID in
 //                               the dialog titled TITLE (an empty line for none)
+//   editor_probe foreground     the foreground window's title, followed by
+//                               " (minimised)" when it is minimised
+//   editor_probe top            the title of the visible top-level window in
+//                               front of all others
+//   editor_probe minimise TITLE minimises the window titled TITLE
 #include <windows.h>
 
 #include <cstdio>
@@ -78,6 +85,15 @@ int Press(const char* title, int button)
     return dialog && PostMessageA(dialog, WM_COMMAND, WPARAM(button), 0) ? 0 : 1;
 }
 
+int Click(const char* title, int control)
+{
+    HWND dialog = VisibleWindow(title);
+    HWND item = dialog ? GetDlgItem(dialog, control) : nullptr;
+    if (!item) return 1;
+    SendMessageA(item, BM_CLICK, 0, 0);
+    return 0;
+}
+
 // A message box's text is its static control 0xFFFF.
 int Text(const char* title)
 {
@@ -112,6 +128,37 @@ int Count(const char* title)
     return 0;
 }
 
+// Prints the window's title (empty for none), then suffix.
+int PrintTitle(HWND window, const char* suffix)
+{
+    char title[256] = {};
+    if (window) GetWindowTextA(window, title, sizeof title);
+    std::printf("%s%s\n", title, suffix);
+    std::fflush(stdout);
+    return 0;
+}
+
+int Foreground()
+{
+    HWND window = GetForegroundWindow();
+    return PrintTitle(window, window && IsIconic(window) ? " (minimised)" : "");
+}
+
+int Top()
+{
+    HWND window = GetTopWindow(nullptr);
+    while (window && !IsWindowVisible(window)) window = GetWindow(window, GW_HWNDNEXT);
+    return PrintTitle(window, "");
+}
+
+int Minimise(const char* title)
+{
+    HWND window = VisibleWindow(title);
+    if (!window) return 1;
+    ShowWindow(window, SW_MINIMIZE);  // sent to the window's thread: done on return
+    return IsIconic(window) ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -125,12 +172,17 @@ int main(int argc, char** argv)
     if (argc == 3 && std::strcmp(command, "cancel") == 0) return Press(argv[2], IDCANCEL);
     if (argc == 3 && std::strcmp(command, "ok") == 0) return Press(argv[2], IDOK);
     if (argc == 4 && std::strcmp(command, "button") == 0) return Press(argv[2], std::atoi(argv[3]));
+    if (argc == 4 && std::strcmp(command, "click") == 0) return Click(argv[2], std::atoi(argv[3]));
     if (argc == 3 && std::strcmp(command, "count") == 0) return Count(argv[2]);
     if (argc == 3 && std::strcmp(command, "text") == 0) return Text(argv[2]);
     if (argc == 4 && std::strcmp(command, "selection") == 0)
         return Selection(argv[2], std::atoi(argv[3]));
+    if (argc == 2 && std::strcmp(command, "foreground") == 0) return Foreground();
+    if (argc == 2 && std::strcmp(command, "top") == 0) return Top();
+    if (argc == 3 && std::strcmp(command, "minimise") == 0) return Minimise(argv[2]);
     std::fprintf(stderr,
                  "usage: editor_probe where | menu ID [N] | wheel X Y STEPS | cancel TITLE | "
-                 "ok TITLE | button TITLE ID | count TITLE | text TITLE | selection TITLE ID\n");
+                 "ok TITLE | button TITLE ID | click TITLE ID | count TITLE | text TITLE | "
+                 "selection TITLE ID | foreground | top | minimise TITLE\n");
     return 2;
 }
