@@ -258,8 +258,13 @@ copy_brings_front() { # name
     copy=0
     "$ROOT/tools/wine-run.sh" "$BUILD/app/velvane.exe" >"$SESSION_DIR/copy.log" 2>&1 || copy=$?
     [ "$copy" = 0 ] || fail "$1: the copy's exit code $copy"
-    foreground=$(session_probe foreground | tr -d '\r')
-    top=$(session_probe top | tr -d '\r')
+    # The first copy handles the restore on its own thread: waited for.
+    for _ in $(seq 40); do
+        foreground=$(session_probe foreground | tr -d '\r')
+        top=$(session_probe top | tr -d '\r')
+        [ "$foreground" = Velvane ] && [ "$top" = Velvane ] && break
+        sleep 0.25
+    done
     echo "$1: foreground \"$foreground\", in front \"$top\""
     [ "$foreground" = Velvane ] || fail "$1: the main window is not the foreground window"
     [ "$top" = Velvane ] || fail "$1: the main window is not in front"
