@@ -2,11 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <chrono>
+#include <future>
 #include <memory>
 #include <stdexcept>
-#include <thread>
 
 namespace {
 
@@ -22,25 +21,25 @@ TEST(CallWithin, WorkThatReturnsInTimeHasRunWhenTheCallReturns)
 
 TEST(CallWithin, WorkThatHangsIsLeftRunningAndTheCallReturnsAfterTheBound)
 {
-    auto release = std::make_shared<std::atomic<bool>>(false);
-    auto finished = std::make_shared<std::atomic<bool>>(false);
+    // Blocked, not polling, so that the work wakes on release alone.
+    auto release = std::make_shared<std::promise<void>>();
+    auto finished = std::make_shared<std::promise<void>>();
+    const std::shared_future<void> released = release->get_future().share();
+    const std::future<void> ended = finished->get_future();
     const auto start = std::chrono::steady_clock::now();
     EXPECT_FALSE(CallWithin(
-        [release, finished] {
-            while (!*release) std::this_thread::sleep_for(milliseconds(1));
-            *finished = true;
+        [released, finished] {
+            released.wait();
+            finished->set_value();
         },
         milliseconds(50)));
     EXPECT_GE(std::chrono::steady_clock::now() - start, milliseconds(50));
-    EXPECT_FALSE(*finished);
+    EXPECT_EQ(ended.wait_for(milliseconds(0)), std::future_status::timeout);
 
     // The work goes on after the caller gave up, and ends on its own (a busy
     // machine may give its thread no time for many seconds).
-    *release = true;
-    const auto bound = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (!*finished && std::chrono::steady_clock::now() < bound)
-        std::this_thread::sleep_for(milliseconds(1));
-    EXPECT_TRUE(*finished);
+    release->set_value();
+    EXPECT_EQ(ended.wait_for(std::chrono::seconds(60)), std::future_status::ready);
 }
 
 }  // namespace
